@@ -1,15 +1,9 @@
 // The thumbnail placeholder: a grey 128 x 96 picture of a monitor, drawn here as an 8-bit DIB.
+#include "byte_writer.h"
+
 #include <resources/resources.h>
 
 namespace {
-
-void Put32(std::vector<BYTE>& out, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<BYTE>(v >> (8 * i)));
-}
-void Put16(std::vector<BYTE>& out, std::uint16_t v) {
-    out.push_back(static_cast<BYTE>(v));
-    out.push_back(static_cast<BYTE>(v >> 8));
-}
 
 // Palette indices of the picture.
 enum : BYTE { kBackground, kFrame, kScreen, kShade };

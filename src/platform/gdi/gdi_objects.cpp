@@ -60,6 +60,9 @@ BOOL DeleteObject(HGDIOBJ handle) {
         if (found == table.objects.end()) {
             return FALSE;
         }
+        if (found->second->permanent) {
+            return TRUE;
+        }
         object = std::move(found->second);
         table.objects.erase(found);
     }

@@ -23,6 +23,7 @@ using HANDLE = void*;
 using HINSTANCE = struct ModuleObject*;
 using HMODULE = HINSTANCE;
 using HKEY = struct RegistryKeyObject*;
+using HWND = struct WindowObject*;
 using PHKEY = HKEY*;
 using REGSAM = DWORD;
 using WPARAM = std::uintptr_t;
@@ -31,6 +32,26 @@ using LRESULT = std::intptr_t;
 using UINT_PTR = std::uintptr_t;
 using LONGLONG = std::int64_t;
 using ULONGLONG = std::uint64_t;
+
+using LONG_PTR = std::intptr_t;
+using COLORREF = DWORD;
+
+struct RECT {
+    LONG left;
+    LONG top;
+    LONG right;
+    LONG bottom;
+};
+using LPRECT = RECT*;
+struct POINT {
+    LONG x;
+    LONG y;
+};
+using LPPOINT = POINT*;
+struct SIZE {
+    LONG cx;
+    LONG cy;
+};
 
 constexpr BOOL TRUE = 1;
 constexpr BOOL FALSE = 0;

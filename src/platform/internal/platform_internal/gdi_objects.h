@@ -8,6 +8,8 @@
 
 struct GdiObject {
     virtual ~GdiObject() = default;
+    // Stock objects survive DeleteObject.
+    bool permanent = false;
 };
 
 // A device-independent bitmap: 1, 4 or 8 bits with a palette, or 24 bits blue-green-red.

@@ -9,9 +9,28 @@
 constexpr unsigned IDS_PRODUCT_NAME = 1;
 constexpr unsigned IDS_NEW_SERVER_TITLE = 3000;
 constexpr unsigned IDB_THUMBNAIL_PLACEHOLDER = 1000;
+constexpr unsigned IDI_APP_ICON = 101;
+
+// Menus (RT_MENU) and the menu-bar records (RT_RCDATA) built on them.
+constexpr unsigned IDM_SERVER_LIST = 102;
+constexpr unsigned IDM_VIEWER = 50002;
+constexpr unsigned IDM_KEY_LIST = 110;
+constexpr unsigned IDM_MACRO_LIST = 148;
+constexpr unsigned IDM_MACRO_EDITOR = 149;
+constexpr unsigned IDR_SERVER_LIST_BAR = 50001;
+constexpr unsigned IDR_VIEWER_BAR = 50002;
+constexpr unsigned IDR_KEY_LIST_BAR = 110;
+constexpr unsigned IDR_KEY_EDITOR_BAR = 111;
+constexpr unsigned IDR_MACRO_LIST_BAR = 148;
+constexpr unsigned IDR_MACRO_EDITOR_BAR = 149;
+
+// Commands of the server list's menu.
+constexpr unsigned IDM_EXIT = 32771;
 
 void InstallResources(HINSTANCE module);
 
 // Builders, one per resource file.
 void InstallStringTable(HINSTANCE module);
+void InstallMenus(HINSTANCE module);
+std::vector<BYTE> BuildAppIcon();  // 32 x 32, 8 bits per pixel
 std::vector<BYTE> BuildPlaceholderBitmap();  // 128 x 96, 8 bits per pixel

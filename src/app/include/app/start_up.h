@@ -1,0 +1,12 @@
+// The program's entry point and the single-instance rule.
+#pragma once
+
+#include <platform/types.h>
+
+// The module instance, kept at start-up for every later use of the resources.
+HINSTANCE ModuleInstance();
+// True when no other instance runs; otherwise brings the other's window (titled with the
+// product name) forward together with its owned pop-ups.
+bool CheckSingleInstance(HINSTANCE instance);
+// Start-up, the message loop and the orderly shutdown; returns the exit code.
+int WinMain(HINSTANCE instance, HINSTANCE previous, LPWSTR commandLine, int show);

@@ -1,0 +1,52 @@
+// Start-up in its order, the message loop, and the orderly shutdown.
+#include <app/start_up.h>
+
+#include <app/client_window.h>
+#include <app/main_window.h>
+
+#include <platform/resources.h>
+#include <resources/resources.h>
+#include <settings/server_time.h>
+
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+HINSTANCE moduleInstance = nullptr;
+constexpr int kTextCapacity = 260;
+
+}  // namespace
+
+HINSTANCE ModuleInstance() { return moduleInstance; }
+
+bool CheckSingleInstance(HINSTANCE instance) {
+    moduleInstance = instance;
+    WCHAR product[kTextCapacity];
+    LoadStringW(instance, IDS_PRODUCT_NAME, product, kTextCapacity);
+    HWND running = FindWindowW(kClientWindowClass, product);
+    if (running != nullptr) {
+        // The low bit brings the window forward together with its owned pop-ups.
+        SetForegroundWindow(reinterpret_cast<HWND>(reinterpret_cast<std::uintptr_t>(running) | 1));
+        return false;
+    }
+    return true;
+}
+
+int WinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
+    std::srand(CurrentTimeSeconds());
+    if (!CheckSingleInstance(instance)) {
+        return 0;
+    }
+    ClientWindow::RegisterWindowClass(instance);
+    WCHAR title[kTextCapacity];
+    LoadStringW(instance, IDS_PRODUCT_NAME, title, kTextCapacity);
+    auto mainWindow = std::make_unique<MainWindow>(title);
+    MSG message{};
+    while (GetMessageW(&message, nullptr, 0, 0)) {
+        DispatchMessageW(&message);
+    }
+    mainWindow.reset();
+    ClientWindow::UnregisterWindowClass(instance);
+    return static_cast<int>(message.wParam);
+}

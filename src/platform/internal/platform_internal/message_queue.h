@@ -1,0 +1,57 @@
+// A thread's message queue: posted messages, messages sent from other threads, timers, the quit
+// flag and tasks to run on that thread.
+#pragma once
+
+#include <platform/window.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+struct SentMessage {
+    HWND window = nullptr;
+    UINT message = 0;
+    WPARAM wParam = 0;
+    LPARAM lParam = 0;
+    LRESULT result = 0;
+    bool done = false;  // result and done are guarded by the sender's queue mutex
+    std::weak_ptr<class MessageQueue> sender;
+};
+
+struct TimerRecord {
+    HWND window = nullptr;
+    UINT_PTR id = 0;
+    std::chrono::milliseconds interval{0};
+    TIMERPROC procedure = nullptr;
+    std::chrono::steady_clock::time_point due;
+};
+
+class MessageQueue {
+public:
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::deque<MSG> posted;
+    std::deque<std::shared_ptr<SentMessage>> sent;
+    std::deque<std::function<void()>> tasks;
+    std::vector<TimerRecord> timers;
+    bool quit = false;
+    int quitCode = 0;
+    DWORD thread = 0;
+
+    void Wake();
+};
+
+// The queue of a thread (created on first use).
+std::shared_ptr<MessageQueue> QueueOf(DWORD thread);
+// The UI thread: the thread that created the first window.
+DWORD UiThread();
+// Runs task on the UI thread at its next message check (from any thread; does not wait).
+void RunOnUiThread(std::function<void()> task);
+// Carries out what other threads sent to this queue's thread, and its tasks; true when any.
+bool ProcessIncoming(MessageQueue& queue);
+// Removes a destroyed window's posted messages and timers.
+void ForgetWindowMessages(DWORD thread, HWND window);

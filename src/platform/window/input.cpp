@@ -1,0 +1,81 @@
+#include <platform_internal/device_input.h>
+#include <platform_internal/keyboard_state.h>
+#include <platform_internal/window_manager.h>
+
+namespace {
+
+bool stylusDown = false;
+
+// The window that receives the stylus, and the point in its client coordinates.
+HWND StylusTarget(POINT screen, POINT* client, HWND* activate) {
+    WindowManager& manager = WindowManager::Instance();
+    std::lock_guard lock(manager.mutex);
+    WindowObject* window = manager.capture != nullptr ? manager.capture : manager.WindowAt(screen);
+    if (window == nullptr) {
+        return nullptr;
+    }
+    POINT origin = manager.ClientOrigin(window);
+    *client = {screen.x - origin.x, screen.y - origin.y};
+    WindowObject* top = manager.TopLevelOf(window);
+    if (activate != nullptr && top != manager.foreground && (top->exStyle & WS_EX_NOACTIVATE) == 0) {
+        *activate = top;
+    }
+    return window;
+}
+
+}  // namespace
+
+void DeliverStylus(StylusAction action, POINT screen) {
+    POINT client{};
+    HWND activate = nullptr;
+    HWND target = StylusTarget(screen, &client, action == StylusAction::Down ? &activate : nullptr);
+    if (action == StylusAction::Down) {
+        stylusDown = true;
+    } else if (action == StylusAction::Up) {
+        stylusDown = false;
+    }
+    if (target == nullptr) {
+        return;
+    }
+    if (activate != nullptr) {
+        ActivateWindow(activate, false);
+    }
+    UINT message = action == StylusAction::Down ? WM_LBUTTONDOWN : action == StylusAction::Up ? WM_LBUTTONUP : WM_MOUSEMOVE;
+    WPARAM buttons = action == StylusAction::Up ? 0 : MK_LBUTTON;
+    PostMessageW(target, message, buttons, MAKELPARAM(client.x, client.y));
+}
+
+void DeliverStylusHold(POINT screen) {
+    POINT client{};
+    HWND target = StylusTarget(screen, &client, nullptr);
+    if (target != nullptr) {
+        PostMessageW(target, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(target), MAKELPARAM(screen.x, screen.y));
+    }
+}
+
+void DeliverKey(UINT vk, bool down, bool alt) {
+    if (vk == VK_SHIFT) {
+        SetShiftDown(down);
+    }
+    HWND target = GetFocus();
+    if (target == nullptr) {
+        target = GetForegroundWindow();
+    }
+    if (target == nullptr) {
+        return;
+    }
+    LPARAM data = 1 | (alt ? KF_ALTDOWN_LPARAM : 0) | (down ? 0 : static_cast<LPARAM>(0xC0000000u));
+    PostMessageW(target, down ? WM_KEYDOWN : WM_KEYUP, vk, data);
+}
+
+void DeliverCharacter(WCHAR character, bool alt) {
+    UINT vk = kInputPanelKey;
+    if (character >= 'a' && character <= 'z') {
+        vk = character - 'a' + 'A';
+    } else if ((character >= 'A' && character <= 'Z') || (character >= '0' && character <= '9') || character == ' ') {
+        vk = character;
+    }
+    SetInputPanelCharacter(vk, character);
+    DeliverKey(vk, true, alt);
+    DeliverKey(vk, false, alt);
+}

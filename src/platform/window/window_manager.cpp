@@ -1,0 +1,140 @@
+// The window manager's shared state: lookup, coordinates, z-order and hit testing.
+#include <platform_internal/window_manager.h>
+
+#include <platform/device_screen.h>
+
+#include <algorithm>
+
+WindowManager& WindowManager::Instance() {
+    static auto* manager = new WindowManager;
+    return *manager;
+}
+
+WindowObject* WindowManager::Find(HWND handle) const {
+    auto* window = reinterpret_cast<WindowObject*>(reinterpret_cast<std::uintptr_t>(handle) & ~std::uintptr_t{1});
+    auto found = windows.find(window);
+    return found == windows.end() ? nullptr : *found;
+}
+
+WindowObject* WindowManager::TopLevelOf(WindowObject* window) const {
+    while (window != nullptr && window->IsChild()) {
+        window = window->parent;
+    }
+    return window;
+}
+
+POINT WindowManager::ClientOrigin(const WindowObject* window) const {
+    POINT origin{0, 0};
+    for (; window != nullptr; window = window->IsChild() ? window->parent : nullptr) {
+        origin.x += window->rect.left;
+        origin.y += window->rect.top;
+    }
+    return origin;
+}
+
+POINT WindowManager::SurfaceOrigin(const WindowObject* window) const {
+    POINT origin{0, 0};
+    for (; window != nullptr && window->IsChild(); window = window->parent) {
+        origin.x += window->rect.left;
+        origin.y += window->rect.top;
+    }
+    return origin;
+}
+
+RECT WindowManager::VisibleOnSurface(const WindowObject* window) const {
+    POINT origin = SurfaceOrigin(window);
+    RECT visible{origin.x, origin.y, origin.x + (window->rect.right - window->rect.left),
+                 origin.y + (window->rect.bottom - window->rect.top)};
+    for (const WindowObject* up = window; up->IsChild(); up = up->parent) {
+        POINT parentOrigin = SurfaceOrigin(up->parent);
+        RECT parent{parentOrigin.x, parentOrigin.y,
+                    parentOrigin.x + (up->parent->rect.right - up->parent->rect.left),
+                    parentOrigin.y + (up->parent->rect.bottom - up->parent->rect.top)};
+        IntersectRect(&visible, &visible, &parent);
+    }
+    return visible;
+}
+
+bool WindowManager::IsShown(const WindowObject* window) const {
+    for (; window != nullptr; window = window->IsChild() ? window->parent : nullptr) {
+        if (!window->Visible()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool WindowManager::Displayed(const WindowObject* window) const {
+    for (int depth = 0; window != nullptr && depth < 64; window = window->owner, ++depth) {
+        if (!window->Visible()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void WindowManager::RemoveFromZOrder(WindowObject* window) {
+    zOrder.erase(std::remove(zOrder.begin(), zOrder.end(), window), zOrder.end());
+    layoutChanged = true;
+}
+
+void WindowManager::RaiseInZOrder(WindowObject* window) {
+    RemoveFromZOrder(window);
+    bool topmost = (window->exStyle & WS_EX_TOPMOST) != 0;
+    auto position = zOrder.end();
+    if (!topmost) {
+        position = std::find_if(zOrder.begin(), zOrder.end(),
+                                [](WindowObject* w) { return (w->exStyle & WS_EX_TOPMOST) != 0; });
+    }
+    zOrder.insert(position, window);
+}
+
+namespace {
+
+WindowObject* ChildAt(const WindowManager& manager, WindowObject* window, POINT screen) {
+    for (auto it = window->children.rbegin(); it != window->children.rend(); ++it) {
+        WindowObject* child = *it;
+        if (!child->Visible()) {
+            continue;
+        }
+        POINT origin = manager.ClientOrigin(child);
+        RECT area{origin.x, origin.y, origin.x + (child->rect.right - child->rect.left),
+                  origin.y + (child->rect.bottom - child->rect.top)};
+        if (PtInRect(&area, screen)) {
+            return (child->style & WS_DISABLED) != 0 ? window : ChildAt(manager, child, screen);
+        }
+    }
+    return window;
+}
+
+}  // namespace
+
+WindowObject* WindowManager::WindowAt(POINT screen) const {
+    for (auto it = zOrder.rbegin(); it != zOrder.rend(); ++it) {
+        WindowObject* top = *it;
+        if (Displayed(top) && PtInRect(&top->rect, screen)) {
+            return ChildAt(*this, top, screen);
+        }
+    }
+    return nullptr;
+}
+
+int ShellBarHeight() { return (26 * CurrentDeviceScreen().dpi + 48) / 96; }
+
+RECT DefaultWindowArea() {
+    DeviceScreenConfig screen = CurrentDeviceScreen();
+    return {0, ShellBarHeight(), screen.width, screen.height};
+}
+
+std::vector<HWND> TopLevelWindows() {
+    WindowManager& manager = WindowManager::Instance();
+    std::lock_guard lock(manager.mutex);
+    return std::vector<HWND>(manager.zOrder.begin(), manager.zOrder.end());
+}
+
+std::u16string ClassOf(HWND handle) {
+    WindowManager& manager = WindowManager::Instance();
+    std::lock_guard lock(manager.mutex);
+    WindowObject* window = manager.Find(handle);
+    return window == nullptr ? std::u16string() : window->windowClass->name;
+}
