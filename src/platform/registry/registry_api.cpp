@@ -42,7 +42,9 @@ LONG KeyError(const std::shared_ptr<RegistryKey>& key) {
     return !key ? ERROR_INVALID_HANDLE : key->Deleted() ? ERROR_KEY_DELETED : ERROR_SUCCESS;
 }
 
-std::u16string_view NameOf(LPCWSTR name) { return name == nullptr ? u"" : name; }
+std::u16string_view NameOf(LPCWSTR name) {
+    return name == nullptr ? u"" : name;
+}
 
 // Splits a sub-path on backslashes; empty components are skipped. False for an over-long name.
 bool SplitPath(LPCWSTR path, std::vector<std::u16string>& parts) {
@@ -178,8 +180,7 @@ LONG RegCloseKey(HKEY handle) {
     return ERROR_SUCCESS;
 }
 
-LONG RegQueryValueExW(HKEY handle, LPCWSTR name, LPDWORD, LPDWORD type, LPBYTE data,
-                      LPDWORD size) {
+LONG RegQueryValueExW(HKEY handle, LPCWSTR name, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD size) {
     LockedKey locked = LockKey(handle);
     if (locked.error != ERROR_SUCCESS) {
         return locked.error;
@@ -303,4 +304,6 @@ LONG RegEnumKeyExW(HKEY handle, DWORD index, LPWSTR name, LPDWORD nameLength, LP
     return ERROR_SUCCESS;
 }
 
-void ReloadRegistry() { RegistryStore::Instance().Reload(); }
+void ReloadRegistry() {
+    RegistryStore::Instance().Reload();
+}
