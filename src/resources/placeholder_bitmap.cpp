@@ -11,7 +11,8 @@ enum : BYTE { kBackground, kFrame, kScreen, kShade };
 BYTE PixelAt(int x, int y) {  // y counts from the top
     bool inMonitor = x >= 24 && x < 104 && y >= 14 && y < 70;
     bool inScreen = x >= 30 && x < 98 && y >= 20 && y < 64;
-    bool inStand = (x >= 56 && x < 72 && y >= 70 && y < 78) || (x >= 44 && x < 84 && y >= 78 && y < 82);
+    bool inStand =
+        (x >= 56 && x < 72 && y >= 70 && y < 78) || (x >= 44 && x < 84 && y >= 78 && y < 82);
     if (inScreen) {
         return (x + y) % 16 < 8 && y < 30 ? kShade : kScreen;
     }
