@@ -13,11 +13,13 @@ constexpr UINT kShowToolbarCommand = 32792;
 ClientWindow::ClientWindow(HWND owner, LPCWSTR title, UINT menuBarId, bool withScrollBars)
     : menuBarId_(menuBarId) {
     DWORD style = WS_VISIBLE | (withScrollBars ? WS_HSCROLL | WS_VSCROLL : 0);
-    CreateWindowExW(0, kClientWindowClass, title, style, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                    CW_USEDEFAULT, owner, nullptr, ModuleInstance(), this);
+    CreateWindowExW(0, kClientWindowClass, title, style, CW_USEDEFAULT, CW_USEDEFAULT,
+                    CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr, ModuleInstance(), this);
 }
 
-ClientWindow::~ClientWindow() { Destroy(); }
+ClientWindow::~ClientWindow() {
+    Destroy();
+}
 
 void ClientWindow::Destroy() {
     if (window_ == nullptr) {
@@ -36,7 +38,9 @@ void ClientWindow::Show(bool show) {
     }
 }
 
-LPCWSTR ClientWindow::HelpTopic() { return nullptr; }
+LPCWSTR ClientWindow::HelpTopic() {
+    return nullptr;
+}
 
 HMENU ClientWindow::MenuBarPopup(UINT command) const {
     return reinterpret_cast<HMENU>(SendMessageW(menuBar_, SHCMBM_GETSUBMENU, 0, command));
@@ -47,7 +51,8 @@ HMENU ClientWindow::MenuBarPopupByIndex(HWND window, int index) {
     TBBUTTONINFOW info{};
     info.cbSize = sizeof info;
     info.dwMask = TBIF_BYINDEX | TBIF_LPARAM;
-    SendMessageW(menuBar, TB_GETBUTTONINFO, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&info));
+    SendMessageW(menuBar, TB_GETBUTTONINFO, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(&info));
     return reinterpret_cast<HMENU>(info.lParam);
 }
 
@@ -130,4 +135,6 @@ bool ClientWindow::RegisterWindowClass(HINSTANCE instance) {
     return RegisterClassW(&windowClass) != 0;
 }
 
-void ClientWindow::UnregisterWindowClass(HINSTANCE instance) { UnregisterClassW(kClientWindowClass, instance); }
+void ClientWindow::UnregisterWindowClass(HINSTANCE instance) {
+    UnregisterClassW(kClientWindowClass, instance);
+}

@@ -18,7 +18,9 @@ constexpr int kTextCapacity = 260;
 
 }  // namespace
 
-HINSTANCE ModuleInstance() { return moduleInstance; }
+HINSTANCE ModuleInstance() {
+    return moduleInstance;
+}
 
 bool CheckSingleInstance(HINSTANCE instance) {
     moduleInstance = instance;

@@ -13,7 +13,8 @@ BYTE PixelAt(int x, int y) {  // y counts from the top
     }
     bool inFrame = x >= 5 && x < 27 && y >= 6 && y < 22;
     bool inScreen = x >= 7 && x < 25 && y >= 8 && y < 20;
-    bool inStand = (x >= 14 && x < 18 && y >= 22 && y < 25) || (x >= 10 && x < 22 && y >= 25 && y < 27);
+    bool inStand =
+        (x >= 14 && x < 18 && y >= 22 && y < 25) || (x >= 10 && x < 22 && y >= 25 && y < 27);
     return inScreen ? kScreen : inFrame || inStand ? kFrame : kTile;
 }
 

@@ -10,5 +10,6 @@ inline void Put16(std::vector<BYTE>& out, std::uint16_t v) {
     out.push_back(static_cast<BYTE>(v >> 8));
 }
 inline void Put32(std::vector<BYTE>& out, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<BYTE>(v >> (8 * i)));
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<BYTE>(v >> (8 * i)));
 }

@@ -10,7 +10,8 @@ constexpr std::uint16_t kEnd = 0x80;
 void AppendItems(std::vector<BYTE>& out, const std::vector<MenuEntry>& items) {
     for (std::size_t i = 0; i < items.size(); ++i) {
         const MenuEntry& item = items[i];
-        std::uint16_t flags = static_cast<std::uint16_t>((item.popup ? kPopup : 0) | (i + 1 == items.size() ? kEnd : 0));
+        std::uint16_t flags = static_cast<std::uint16_t>((item.popup ? kPopup : 0) |
+                                                         (i + 1 == items.size() ? kEnd : 0));
         Put16(out, flags);
         if (!item.popup) {
             Put16(out, static_cast<std::uint16_t>(item.id));
@@ -36,7 +37,8 @@ std::vector<BYTE> BuildMenu(const std::vector<MenuEntry>& items) {
 }
 
 std::vector<BYTE> BuildMenuBar(unsigned menuId, const std::vector<MenuBarButton>& buttons) {
-    constexpr std::uint16_t kNoImage = 0xFFFE, kEnabled = 4, kAutoSize = 0x10, kDropDown = 0x08, kNoPopup = 0xFFFF;
+    constexpr std::uint16_t kNoImage = 0xFFFE, kEnabled = 4, kAutoSize = 0x10, kDropDown = 0x08,
+                            kNoPopup = 0xFFFF;
     std::vector<BYTE> out;
     Put16(out, static_cast<std::uint16_t>(menuId));
     Put16(out, static_cast<std::uint16_t>(buttons.size()));

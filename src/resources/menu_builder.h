@@ -13,8 +13,12 @@ struct MenuEntry {
     std::vector<MenuEntry> items;
 };
 
-inline MenuEntry Item(std::u16string text, unsigned id) { return {std::move(text), id, false, {}}; }
-inline MenuEntry Separator() { return {}; }
+inline MenuEntry Item(std::u16string text, unsigned id) {
+    return {std::move(text), id, false, {}};
+}
+inline MenuEntry Separator() {
+    return {};
+}
 inline MenuEntry Popup(std::u16string text, std::vector<MenuEntry> items) {
     return {std::move(text), 0, true, std::move(items)};
 }

@@ -51,9 +51,11 @@ BOOL Blit(HDC targetHandle, RECT target, HDC sourceHandle, RECT source, DWORD ro
         }
         int sw = source.right - source.left, sh = source.bottom - source.top;
         for (int y = top; y < bottom; ++y) {
-            int sy = source.top + static_cast<int>((static_cast<long long>(y - target.top) * sh) / height);
+            int sy = source.top +
+                     static_cast<int>((static_cast<long long>(y - target.top) * sh) / height);
             for (int x = left; x < right; ++x) {
-                int sx = source.left + static_cast<int>((static_cast<long long>(x - target.left) * sw) / width);
+                int sx = source.left +
+                         static_cast<int>((static_cast<long long>(x - target.left) * sw) / width);
                 colours[static_cast<std::size_t>(y - top) * (right - left) + (x - left)] =
                     in->Get(sx + sourceDc->origin.x, sy + sourceDc->origin.y);
             }
@@ -68,7 +70,8 @@ BOOL Blit(HDC targetHandle, RECT target, HDC sourceHandle, RECT source, DWORD ro
     }
     for (int y = top; y < bottom; ++y) {
         for (int x = left; x < right; ++x) {
-            out->Put(x + ox, y + oy, colours[static_cast<std::size_t>(y - top) * (right - left) + (x - left)]);
+            out->Put(x + ox, y + oy,
+                     colours[static_cast<std::size_t>(y - top) * (right - left) + (x - left)]);
         }
     }
     if (out->IsWindowSurface()) {
@@ -79,13 +82,14 @@ BOOL Blit(HDC targetHandle, RECT target, HDC sourceHandle, RECT source, DWORD ro
 
 }  // namespace
 
-BOOL BitBlt(HDC target, int x, int y, int width, int height, HDC source, int sourceX, int sourceY, DWORD rop) {
+BOOL BitBlt(HDC target, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
+            DWORD rop) {
     return Blit(target, {x, y, x + width, y + height}, source,
                 {sourceX, sourceY, sourceX + width, sourceY + height}, rop);
 }
 
-BOOL StretchBlt(HDC target, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
-                int sourceWidth, int sourceHeight, DWORD rop) {
+BOOL StretchBlt(HDC target, int x, int y, int width, int height, HDC source, int sourceX,
+                int sourceY, int sourceWidth, int sourceHeight, DWORD rop) {
     if (sourceWidth <= 0 || sourceHeight <= 0) {
         return FALSE;
     }

@@ -21,8 +21,12 @@ unsigned NearestIndex(const std::vector<DWORD>& palette, COLORREF colour) {
 
 }  // namespace
 
-int Canvas::Width() const { return surface_ ? surface_->width : bitmap_ ? bitmap_->width : 0; }
-int Canvas::Height() const { return surface_ ? surface_->height : bitmap_ ? bitmap_->height : 0; }
+int Canvas::Width() const {
+    return surface_ ? surface_->width : bitmap_ ? bitmap_->width : 0;
+}
+int Canvas::Height() const {
+    return surface_ ? surface_->height : bitmap_ ? bitmap_->height : 0;
+}
 
 void Canvas::Put(int x, int y, COLORREF colour) {
     if (surface_) {

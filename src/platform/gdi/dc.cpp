@@ -74,7 +74,8 @@ HGDIOBJ SelectObject(HDC handle, HGDIOBJ object) {
         previous = dc->pen, dc->pen = object;
     } else if (dynamic_cast<FontObject*>(found) != nullptr) {
         previous = dc->font, dc->font = object;
-    } else if (auto* bitmap = dynamic_cast<BitmapObject*>(found); bitmap != nullptr && !dc->surface) {
+    } else if (auto* bitmap = dynamic_cast<BitmapObject*>(found);
+               bitmap != nullptr && !dc->surface) {
         std::lock_guard lock(SurfaceMutex());
         previous = dc->bitmap, dc->bitmap = object;
         dc->clip = {0, 0, bitmap->width, bitmap->height};

@@ -13,8 +13,8 @@ RECT ToTarget(const DcObject& dc, RECT rect) {
 }
 
 bool Visible(const DcObject& dc, const Canvas& canvas, int x, int y) {
-    return x >= dc.clip.left && x < dc.clip.right && y >= dc.clip.top && y < dc.clip.bottom && x >= 0 &&
-           y >= 0 && x < canvas.Width() && y < canvas.Height();
+    return x >= dc.clip.left && x < dc.clip.right && y >= dc.clip.top && y < dc.clip.bottom &&
+           x >= 0 && y >= 0 && x < canvas.Width() && y < canvas.Height();
 }
 
 void Plot(const DcObject& dc, Canvas& canvas, int x, int y, COLORREF colour) {
@@ -47,7 +47,8 @@ void DrawShape(HDC handle, RECT shape, int ellipseWidth, int ellipseHeight) {
         BrushObject* brush = FindBrush(dc.brush);
         bool outline = pen != nullptr && pen->style != PS_NULL;
         int penWidth = outline ? pen->width : 0;
-        RECT inner{outer.left + penWidth, outer.top + penWidth, outer.right - penWidth, outer.bottom - penWidth};
+        RECT inner{outer.left + penWidth, outer.top + penWidth, outer.right - penWidth,
+                   outer.bottom - penWidth};
         double rx = ellipseWidth / 2.0, ry = ellipseHeight / 2.0;
         double innerRx = std::max(0.0, rx - penWidth), innerRy = std::max(0.0, ry - penWidth);
         RECT span{std::max(outer.left, dc.clip.left), std::max(outer.top, dc.clip.top),

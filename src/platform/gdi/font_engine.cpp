@@ -10,11 +10,12 @@
 
 namespace {
 
-constexpr const char* kRegularFont = "/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf";
+constexpr const char* kRegularFont =
+    "/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf";
 constexpr const char* kBoldFont = "/usr/share/fonts/truetype/liberation2/LiberationSans-Bold.ttf";
 
 class Faces {
-public:
+  public:
     static Faces& Instance() {
         static auto* faces = new Faces;
         return *faces;
@@ -29,9 +30,11 @@ public:
             if (library_ == nullptr && FT_Init_FreeType(&library_) != 0) {
                 library_ = nullptr;
             }
-            if (library_ == nullptr || FT_New_Face(library_, bold ? kBoldFont : kRegularFont, 0, &face) != 0) {
+            if (library_ == nullptr ||
+                FT_New_Face(library_, bold ? kBoldFont : kRegularFont, 0, &face) != 0) {
                 face = nullptr;
-                OutputDebugStringW(u"Fonts: Liberation Sans (fonts-liberation2) is missing; no text is drawn\r\n");
+                OutputDebugStringW(
+                    u"Fonts: Liberation Sans (fonts-liberation2) is missing; no text is drawn\r\n");
             }
         }
         if (face == nullptr || em <= 0 || em > 1000 || FT_Set_Pixel_Sizes(face, 0, em) != 0) {
@@ -40,7 +43,7 @@ public:
         return face;
     }
 
-private:
+  private:
     FT_Library library_ = nullptr;
     FT_Face regular_ = nullptr;
     FT_Face bold_ = nullptr;
@@ -50,7 +53,8 @@ private:
 // The code point starting at text[i]; advances i past a surrogate pair.
 char32_t CodePoint(std::u16string_view text, std::size_t& i) {
     char32_t unit = text[i];
-    if (unit >= 0xD800 && unit < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
+    if (unit >= 0xD800 && unit < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+        text[i + 1] < 0xE000) {
         ++i;
         return 0x10000 + ((unit - 0xD800) << 10) + (text[i] - 0xDC00);
     }

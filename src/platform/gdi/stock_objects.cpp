@@ -83,9 +83,15 @@ HGDIOBJ GetStockObject(int index) {
     return index >= 0 && index < static_cast<int>(stock.size()) ? stock[index] : nullptr;
 }
 
-HBRUSH DefaultBrush() { return GetStockObject(WHITE_BRUSH); }
-HPEN DefaultPen() { return GetStockObject(BLACK_PEN); }
-HFONT DefaultFont() { return GetStockObject(SYSTEM_FONT); }
+HBRUSH DefaultBrush() {
+    return GetStockObject(WHITE_BRUSH);
+}
+HPEN DefaultPen() {
+    return GetStockObject(BLACK_PEN);
+}
+HFONT DefaultFont() {
+    return GetStockObject(SYSTEM_FONT);
+}
 
 HBRUSH CreateSolidBrush(COLORREF colour) {
     auto brush = std::make_unique<BrushObject>();
@@ -106,7 +112,8 @@ HPEN CreatePen(int style, int width, COLORREF colour) {
 
 COLORREF GetSysColor(int index) {
     index &= ~0x40000000;  // the handheld's SYS_COLOR_INDEX_FLAG
-    return index >= 0 && index < static_cast<int>(kSystemColours.size()) ? kSystemColours[index] : 0;
+    return index >= 0 && index < static_cast<int>(kSystemColours.size()) ? kSystemColours[index]
+                                                                         : 0;
 }
 
 HBRUSH GetSysColorBrush(int index) {

@@ -1,4 +1,5 @@
-// Window surfaces in the device pixel format, and the conversions between colours and device pixels.
+// Window surfaces in the device pixel format, and the conversions between colours and device
+// pixels.
 #include <platform_internal/surface.h>
 
 #include <atomic>
@@ -82,8 +83,9 @@ COLORREF Surface::Get(int x, int y) const {
         return 0;
     }
     int bytes = BytesPerDevicePixel(format);
-    return DecodeDevicePixel(format,
-                             LoadDevicePixel(pixels.data() + static_cast<std::size_t>(y) * pitch + x * bytes, bytes));
+    return DecodeDevicePixel(
+        format,
+        LoadDevicePixel(pixels.data() + static_cast<std::size_t>(y) * pitch + x * bytes, bytes));
 }
 
 std::mutex& SurfaceMutex() {
@@ -91,5 +93,9 @@ std::mutex& SurfaceMutex() {
     return *mutex;
 }
 
-void MarkWindowSurfacesChanged() { surfacesChanged = true; }
-bool TakeWindowSurfacesChanged() { return surfacesChanged.exchange(false); }
+void MarkWindowSurfacesChanged() {
+    surfacesChanged = true;
+}
+bool TakeWindowSurfacesChanged() {
+    return surfacesChanged.exchange(false);
+}

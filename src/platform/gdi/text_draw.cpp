@@ -8,7 +8,9 @@
 #include <algorithm>
 #include <string>
 
-int FontObject::EmPixels() const { return EmPixelsForHeight(logFont.lfHeight, Bold(), CurrentDeviceScreen().dpi); }
+int FontObject::EmPixels() const {
+    return EmPixelsForHeight(logFont.lfHeight, Bold(), CurrentDeviceScreen().dpi);
+}
 
 namespace {
 
@@ -26,7 +28,8 @@ COLORREF Blend(COLORREF under, COLORREF over, int coverage) {
 // Draws one line with the top-left of its cell at logical (x, y), clipped to clip (logical;
 // null: the DC's own clip). A font with escapement 900 turns the line a quarter turn
 // anticlockwise about (x, y).
-void DrawLine(DcObject& dc, Canvas& canvas, int x, int y, std::u16string_view text, const RECT* clip) {
+void DrawLine(DcObject& dc, Canvas& canvas, int x, int y, std::u16string_view text,
+              const RECT* clip) {
     FontObject* font = SelectedFont(dc);
     if (font == nullptr) {
         return;
@@ -47,8 +50,8 @@ void DrawLine(DcObject& dc, Canvas& canvas, int x, int y, std::u16string_view te
         *py = rotated ? originY - u : originY + v;
     };
     auto inside = [&](int px, int py) {
-        return px >= limit.left && px < limit.right && py >= limit.top && py < limit.bottom && px >= 0 &&
-               py >= 0 && px < canvas.Width() && py < canvas.Height();
+        return px >= limit.left && px < limit.right && py >= limit.top && py < limit.bottom &&
+               px >= 0 && py >= 0 && px < canvas.Width() && py < canvas.Height();
     };
     if (dc.backMode == OPAQUE) {
         FontMetrics metrics;
@@ -71,7 +74,9 @@ void DrawLine(DcObject& dc, Canvas& canvas, int x, int y, std::u16string_view te
         int px, py;
         place(u, v, &px, &py);
         if (inside(px, py)) {
-            canvas.Put(px, py, coverage >= 255 ? dc.textColour : Blend(canvas.Get(px, py), dc.textColour, coverage));
+            canvas.Put(px, py,
+                       coverage >= 255 ? dc.textColour
+                                       : Blend(canvas.Get(px, py), dc.textColour, coverage));
         }
     });
 }
@@ -112,14 +117,15 @@ BOOL GetTextMetricsW(HDC handle, TEXTMETRICW* out) {
     return TRUE;
 }
 
-BOOL GetTextExtentExPointW(HDC handle, LPCWSTR text, int count, int maxExtent, int* fits, int* extents,
-                           SIZE* size) {
+BOOL GetTextExtentExPointW(HDC handle, LPCWSTR text, int count, int maxExtent, int* fits,
+                           int* extents, SIZE* size) {
     DcObject* dc = FindDc(handle);
     if (dc == nullptr || (text == nullptr && count > 0) || count < 0) {
         return FALSE;
     }
     FontObject* font = SelectedFont(*dc);
-    std::vector<int> advances = TextAdvances(font->EmPixels(), font->Bold(), std::u16string_view(text, count));
+    std::vector<int> advances =
+        TextAdvances(font->EmPixels(), font->Bold(), std::u16string_view(text, count));
     int total = 0, fit = 0;
     for (int i = 0; i < count; ++i) {
         total += advances[i];
@@ -144,15 +150,16 @@ BOOL GetTextExtentPoint32W(HDC dc, LPCWSTR text, int count, SIZE* size) {
     return GetTextExtentExPointW(dc, text, count, 0, nullptr, nullptr, size);
 }
 
-BOOL ExtTextOutW(HDC handle, int x, int y, UINT options, const RECT* rect, LPCWSTR text, UINT count, const int*) {
+BOOL ExtTextOutW(HDC handle, int x, int y, UINT options, const RECT* rect, LPCWSTR text, UINT count,
+                 const int*) {
     if (text == nullptr && count > 0) {
         return FALSE;
     }
     return WithCanvas(handle, [&](DcObject& dc, Canvas& canvas) {
         if ((options & ETO_OPAQUE) != 0 && rect != nullptr) {
             FillTargetRect(dc, canvas,
-                           {rect->left + dc.origin.x, rect->top + dc.origin.y, rect->right + dc.origin.x,
-                            rect->bottom + dc.origin.y},
+                           {rect->left + dc.origin.x, rect->top + dc.origin.y,
+                            rect->right + dc.origin.x, rect->bottom + dc.origin.y},
                            dc.backColour);
         }
         DrawLine(dc, canvas, x, y, std::u16string_view(text, count),
@@ -165,7 +172,8 @@ int DrawTextW(HDC handle, LPCWSTR text, int count, LPRECT rect, UINT format) {
     if (dc == nullptr || rect == nullptr || text == nullptr) {
         return 0;
     }
-    std::u16string_view source(text, count < 0 ? static_cast<std::size_t>(lstrlenW(text)) : static_cast<std::size_t>(count));
+    std::u16string_view source(text, count < 0 ? static_cast<std::size_t>(lstrlenW(text))
+                                               : static_cast<std::size_t>(count));
     FontObject* font = SelectedFont(*dc);
     int em = font->EmPixels();
     bool bold = font->Bold();
@@ -176,7 +184,8 @@ int DrawTextW(HDC handle, LPCWSTR text, int count, LPRECT rect, UINT format) {
         }
         return width;
     };
-    std::vector<std::u16string> lines = LayOutText(source, format, rect->right - rect->left, measure);
+    std::vector<std::u16string> lines =
+        LayOutText(source, format, rect->right - rect->left, measure);
     int lineHeight = LineHeight(font);
     int height = lineHeight * static_cast<int>(lines.size());
     if ((format & DT_CALCRECT) != 0) {

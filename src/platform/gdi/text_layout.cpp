@@ -16,12 +16,14 @@ std::u16string StripPrefixes(std::u16string_view text) {
 }
 
 void WrapWords(const std::u16string& paragraph, int width,
-               const std::function<int(std::u16string_view)>& measure, std::vector<std::u16string>& lines) {
+               const std::function<int(std::u16string_view)>& measure,
+               std::vector<std::u16string>& lines) {
     std::u16string line;
     std::size_t i = 0;
     while (i < paragraph.size()) {
         std::size_t end = paragraph.find(u' ', i);
-        std::u16string word = paragraph.substr(i, end == std::u16string::npos ? std::u16string::npos : end - i);
+        std::u16string word =
+            paragraph.substr(i, end == std::u16string::npos ? std::u16string::npos : end - i);
         std::u16string candidate = line.empty() ? word : line + u' ' + word;
         if (!line.empty() && measure(candidate) > width) {
             lines.push_back(line);
@@ -58,13 +60,15 @@ std::vector<std::u16string> LayOutText(std::u16string_view text, UINT format, in
                 unit = u' ';
             }
         }
-        lines.push_back((format & DT_END_ELLIPSIS) != 0 ? WithEllipsis(plain, width, measure) : plain);
+        lines.push_back((format & DT_END_ELLIPSIS) != 0 ? WithEllipsis(plain, width, measure)
+                                                        : plain);
         return lines;
     }
     std::size_t start = 0;
     while (start <= plain.size()) {
         std::size_t end = plain.find(u'\n', start);
-        std::u16string paragraph = plain.substr(start, end == std::u16string::npos ? std::u16string::npos : end - start);
+        std::u16string paragraph =
+            plain.substr(start, end == std::u16string::npos ? std::u16string::npos : end - start);
         if (!paragraph.empty() && paragraph.back() == u'\r') {
             paragraph.pop_back();
         }

@@ -11,10 +11,12 @@ namespace {
 
 std::atomic<bool> terminationRequested{false};
 
-void OnTerminationSignal(int) { terminationRequested = true; }
+void OnTerminationSignal(int) {
+    terminationRequested = true;
+}
 
 class HeadlessHost : public HostBackend {
-public:
+  public:
     void PumpEvents() override {
         if (TakeTerminationRequest()) {
             CloseProgramWindows();
@@ -26,7 +28,9 @@ public:
 
 }  // namespace
 
-bool TakeTerminationRequest() { return terminationRequested.exchange(false); }
+bool TakeTerminationRequest() {
+    return terminationRequested.exchange(false);
+}
 
 void InstallTerminationHandlers() {
     struct sigaction action {};
@@ -47,4 +51,6 @@ void CloseProgramWindows() {
     }
 }
 
-std::unique_ptr<HostBackend> MakeHeadlessHost() { return std::make_unique<HeadlessHost>(); }
+std::unique_ptr<HostBackend> MakeHeadlessHost() {
+    return std::make_unique<HeadlessHost>();
+}

@@ -50,10 +50,12 @@ std::string Ask(const std::string& request) {
     setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
     std::string answer;
     if (connect(client, reinterpret_cast<sockaddr*>(&address), length) == 0 &&
-        send(client, (request + "\n").data(), request.size() + 1, MSG_NOSIGNAL) == static_cast<ssize_t>(request.size() + 1)) {
+        send(client, (request + "\n").data(), request.size() + 1, MSG_NOSIGNAL) ==
+            static_cast<ssize_t>(request.size() + 1)) {
         char buffer[64];
         ssize_t got;
-        while (answer.find('\n') == std::string::npos && (got = recv(client, buffer, sizeof buffer, 0)) > 0) {
+        while (answer.find('\n') == std::string::npos &&
+               (got = recv(client, buffer, sizeof buffer, 0)) > 0) {
             answer.append(buffer, static_cast<std::size_t>(got));
         }
     }
@@ -79,7 +81,10 @@ std::string Answer(const std::string& request) {
         if (!IsWindow(window)) {
             return "no";
         }
-        RunOnUiThread([window] { SetForegroundWindow(reinterpret_cast<HWND>(reinterpret_cast<std::uintptr_t>(window) | 1)); });
+        RunOnUiThread([window] {
+            SetForegroundWindow(
+                reinterpret_cast<HWND>(reinterpret_cast<std::uintptr_t>(window) | 1));
+        });
         return "ok";
     }
     return "?";
@@ -118,13 +123,16 @@ bool StartInstanceLink(const std::string& home) {
             if (listener >= 0) {
                 return 0;  // this process serves the link: there is no other
             }
-            return std::strtoull(Ask("find " + Utf16ToUtf8(windowClass) + "\t" + Utf16ToUtf8(title)).c_str(), nullptr, 10);
+            return std::strtoull(
+                Ask("find " + Utf16ToUtf8(windowClass) + "\t" + Utf16ToUtf8(title)).c_str(),
+                nullptr, 10);
         },
         [](std::uintptr_t handle) { return Ask("forward " + std::to_string(handle)) == "ok"; }});
     socklen_t length;
     sockaddr_un address = AddressFor(home, &length);
     listener = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (listener < 0 || bind(listener, reinterpret_cast<sockaddr*>(&address), length) != 0 || listen(listener, 4) != 0) {
+    if (listener < 0 || bind(listener, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+        listen(listener, 4) != 0) {
         if (listener >= 0) {
             close(listener);
         }

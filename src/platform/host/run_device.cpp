@@ -26,17 +26,18 @@ struct Options {
 };
 
 int Usage(FILE* out, int code) {
-    std::fprintf(out,
-                 "usage: tavrel [options]\n"
-                 "  --screen WxH     device screen in pixels (default 240x320)\n"
-                 "  --dpi N          screen resolution (default 96)\n"
-                 "  --bpp N          pixel format: 8 (3:3:2), 15 (5:5:5), 16 (5:6:5, default), 24 or 32\n"
-                 "  --scale N        desktop pixels per device pixel in the window (default 2)\n"
-                 "  --headless       no window: the screen stays in memory\n"
-                 "  --screenshot F   headless: write the screen as PNG to F when the program ends\n"
-                 "  --home DIR       keep the device's settings and files in DIR\n"
-                 "                   (default: $TAVREL_HOME, else $XDG_CONFIG_HOME/tavrel)\n"
-                 "Keys in the window: typing is the input panel, F9 rotates the screen.\n");
+    std::fprintf(
+        out,
+        "usage: tavrel [options]\n"
+        "  --screen WxH     device screen in pixels (default 240x320)\n"
+        "  --dpi N          screen resolution (default 96)\n"
+        "  --bpp N          pixel format: 8 (3:3:2), 15 (5:5:5), 16 (5:6:5, default), 24 or 32\n"
+        "  --scale N        desktop pixels per device pixel in the window (default 2)\n"
+        "  --headless       no window: the screen stays in memory\n"
+        "  --screenshot F   headless: write the screen as PNG to F when the program ends\n"
+        "  --home DIR       keep the device's settings and files in DIR\n"
+        "                   (default: $TAVREL_HOME, else $XDG_CONFIG_HOME/tavrel)\n"
+        "Keys in the window: typing is the input panel, F9 rotates the screen.\n");
     return code;
 }
 
@@ -66,7 +67,8 @@ int Parse(int argc, char** argv, Options* options) {
             ok = false;
         } else if (option == "--screen") {
             const char* x = std::strchr(value, 'x');
-            ok = x != nullptr && Number(std::string(value, x).c_str(), 64, 4096, &options->screen.width) &&
+            ok = x != nullptr &&
+                 Number(std::string(value, x).c_str(), 64, 4096, &options->screen.width) &&
                  Number(x + 1, 64, 4096, &options->screen.height);
         } else if (option == "--dpi") {
             ok = Number(value, 48, 600, &options->screen.dpi);
@@ -74,12 +76,23 @@ int Parse(int argc, char** argv, Options* options) {
             int bpp = 0;
             ok = Number(value, 8, 32, &bpp);
             switch (bpp) {
-                case 8: options->screen.format = DevicePixelFormat::Rgb332; break;
-                case 15: options->screen.format = DevicePixelFormat::Rgb555; break;
-                case 16: options->screen.format = DevicePixelFormat::Rgb565; break;
-                case 24: options->screen.format = DevicePixelFormat::Rgb888; break;
-                case 32: options->screen.format = DevicePixelFormat::Xrgb8888; break;
-                default: ok = false;
+                case 8:
+                    options->screen.format = DevicePixelFormat::Rgb332;
+                    break;
+                case 15:
+                    options->screen.format = DevicePixelFormat::Rgb555;
+                    break;
+                case 16:
+                    options->screen.format = DevicePixelFormat::Rgb565;
+                    break;
+                case 24:
+                    options->screen.format = DevicePixelFormat::Rgb888;
+                    break;
+                case 32:
+                    options->screen.format = DevicePixelFormat::Xrgb8888;
+                    break;
+                default:
+                    ok = false;
             }
         } else if (option == "--scale") {
             ok = Number(value, 1, 8, &options->host.scale);
@@ -114,14 +127,16 @@ int RunDeviceProgram(int argc, char** argv, WinMainFunction winMain) {
         return code < 0 ? 0 : code;
     }
     if (!options.headless && !DisplayAvailable()) {
-        std::fprintf(stderr,
-                     "tavrel: no display to open a window on (DISPLAY is not set).\n"
-                     "  Run it on a desktop, under a virtual one (xvfb-run tavrel), or without a window:\n"
-                     "  tavrel --headless\n");
+        std::fprintf(
+            stderr,
+            "tavrel: no display to open a window on (DISPLAY is not set).\n"
+            "  Run it on a desktop, under a virtual one (xvfb-run tavrel), or without a window:\n"
+            "  tavrel --headless\n");
         return 1;
     }
     ConfigureDeviceScreen(options.screen);
-    std::unique_ptr<HostBackend> host = options.headless ? MakeHeadlessHost() : MakeSdlHost(options.host);
+    std::unique_ptr<HostBackend> host =
+        options.headless ? MakeHeadlessHost() : MakeSdlHost(options.host);
     if (!host) {
         return 1;
     }

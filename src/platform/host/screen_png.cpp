@@ -17,11 +17,12 @@ bool EncodePng(FILE* file, const std::uint8_t* rgb, int width, int height) {
         return false;
     }
     png_init_io(png, file);
-    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
     for (int y = 0; y < height; ++y) {
-        png_write_row(png, const_cast<std::uint8_t*>(rgb) + static_cast<std::size_t>(y) * width * 3);
+        png_write_row(png,
+                      const_cast<std::uint8_t*>(rgb) + static_cast<std::size_t>(y) * width * 3);
     }
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
@@ -41,9 +42,11 @@ bool WriteScreenPng(const std::string& path) {
         int bytes = BytesPerDevicePixel(config.format);
         rgb.resize(static_cast<std::size_t>(width) * height * 3);
         for (int y = 0; y < height; ++y) {
-            const std::uint8_t* row = screen.Pixels() + static_cast<std::size_t>(y) * screen.Pitch();
+            const std::uint8_t* row =
+                screen.Pixels() + static_cast<std::size_t>(y) * screen.Pitch();
             for (int x = 0; x < width; ++x) {
-                COLORREF colour = DecodeDevicePixel(config.format, LoadDevicePixel(row + x * bytes, bytes));
+                COLORREF colour =
+                    DecodeDevicePixel(config.format, LoadDevicePixel(row + x * bytes, bytes));
                 std::uint8_t* out = rgb.data() + (static_cast<std::size_t>(y) * width + x) * 3;
                 out[0] = GetRValue(colour), out[1] = GetGValue(colour), out[2] = GetBValue(colour);
             }

@@ -24,22 +24,41 @@ constexpr int kHoldSlop = 4;  // device pixels the stylus may wander during a ho
 
 UINT VirtualKey(SDL_Keycode key) {
     switch (key) {
-        case SDLK_BACKSPACE: return VK_BACK;
-        case SDLK_TAB: return VK_TAB;
-        case SDLK_RETURN: case SDLK_KP_ENTER: return VK_RETURN;
-        case SDLK_ESCAPE: return VK_ESCAPE;
-        case SDLK_LEFT: return VK_LEFT;
-        case SDLK_RIGHT: return VK_RIGHT;
-        case SDLK_UP: return VK_UP;
-        case SDLK_DOWN: return VK_DOWN;
-        case SDLK_HOME: return VK_HOME;
-        case SDLK_END: return VK_END;
-        case SDLK_PAGEUP: return VK_PRIOR;
-        case SDLK_PAGEDOWN: return VK_NEXT;
-        case SDLK_INSERT: return VK_INSERT;
-        case SDLK_DELETE: return VK_DELETE;
-        case SDLK_LSHIFT: case SDLK_RSHIFT: return VK_SHIFT;
-        case SDLK_LCTRL: case SDLK_RCTRL: return VK_CONTROL;
+        case SDLK_BACKSPACE:
+            return VK_BACK;
+        case SDLK_TAB:
+            return VK_TAB;
+        case SDLK_RETURN:
+        case SDLK_KP_ENTER:
+            return VK_RETURN;
+        case SDLK_ESCAPE:
+            return VK_ESCAPE;
+        case SDLK_LEFT:
+            return VK_LEFT;
+        case SDLK_RIGHT:
+            return VK_RIGHT;
+        case SDLK_UP:
+            return VK_UP;
+        case SDLK_DOWN:
+            return VK_DOWN;
+        case SDLK_HOME:
+            return VK_HOME;
+        case SDLK_END:
+            return VK_END;
+        case SDLK_PAGEUP:
+            return VK_PRIOR;
+        case SDLK_PAGEDOWN:
+            return VK_NEXT;
+        case SDLK_INSERT:
+            return VK_INSERT;
+        case SDLK_DELETE:
+            return VK_DELETE;
+        case SDLK_LSHIFT:
+        case SDLK_RSHIFT:
+            return VK_SHIFT;
+        case SDLK_LCTRL:
+        case SDLK_RCTRL:
+            return VK_CONTROL;
         default:
             if (key >= SDLK_F1 && key <= SDLK_F8) {
                 return VK_F1 + static_cast<UINT>(key - SDLK_F1);
@@ -49,26 +68,31 @@ UINT VirtualKey(SDL_Keycode key) {
 }
 
 class SdlHost : public HostBackend {
-public:
+  public:
     explicit SdlHost(const HostOptions& options) : scale_(options.scale < 1 ? 1 : options.scale) {}
     ~SdlHost() override {
-        if (texture_ != nullptr) SDL_DestroyTexture(texture_);
-        if (renderer_ != nullptr) SDL_DestroyRenderer(renderer_);
-        if (window_ != nullptr) SDL_DestroyWindow(window_);
+        if (texture_ != nullptr)
+            SDL_DestroyTexture(texture_);
+        if (renderer_ != nullptr)
+            SDL_DestroyRenderer(renderer_);
+        if (window_ != nullptr)
+            SDL_DestroyWindow(window_);
         SDL_Quit();
     }
 
     bool Open() {
         if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-            std::fprintf(stderr, "tavrel: cannot open a window (%s); run with --headless instead\n", SDL_GetError());
+            std::fprintf(stderr, "tavrel: cannot open a window (%s); run with --headless instead\n",
+                         SDL_GetError());
             return false;
         }
         DeviceScreenConfig screen = CurrentDeviceScreen();
-        window_ = SDL_CreateWindow("Tavrel", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, screen.width * scale_,
-                                   screen.height * scale_, 0);
+        window_ = SDL_CreateWindow("Tavrel", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                   screen.width * scale_, screen.height * scale_, 0);
         renderer_ = window_ != nullptr ? SDL_CreateRenderer(window_, -1, 0) : nullptr;
         if (renderer_ == nullptr) {
-            std::fprintf(stderr, "tavrel: cannot open a window (%s); run with --headless instead\n", SDL_GetError());
+            std::fprintf(stderr, "tavrel: cannot open a window (%s); run with --headless instead\n",
+                         SDL_GetError());
             return false;
         }
         SDL_StartTextInput();
@@ -103,17 +127,21 @@ public:
             int bytes = BytesPerDevicePixel(config.format);
             argb.resize(static_cast<std::size_t>(width) * height);
             for (int y = 0; y < height; ++y) {
-                const std::uint8_t* row = screen.Pixels() + static_cast<std::size_t>(y) * screen.Pitch();
+                const std::uint8_t* row =
+                    screen.Pixels() + static_cast<std::size_t>(y) * screen.Pitch();
                 for (int x = 0; x < width; ++x) {
-                    COLORREF c = DecodeDevicePixel(config.format, LoadDevicePixel(row + x * bytes, bytes));
+                    COLORREF c =
+                        DecodeDevicePixel(config.format, LoadDevicePixel(row + x * bytes, bytes));
                     argb[static_cast<std::size_t>(y) * width + x] =
                         0xFF000000u | GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c);
                 }
             }
         }
         if (texture_ == nullptr || width != textureWidth_ || height != textureHeight_) {
-            if (texture_ != nullptr) SDL_DestroyTexture(texture_);
-            texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, width, height);
+            if (texture_ != nullptr)
+                SDL_DestroyTexture(texture_);
+            texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888,
+                                         SDL_TEXTUREACCESS_STREAMING, width, height);
             textureWidth_ = width, textureHeight_ = height;
             SDL_SetWindowSize(window_, width * scale_, height * scale_);
         }
@@ -125,7 +153,7 @@ public:
 
     int PollMilliseconds() const override { return 10; }
 
-private:
+  private:
     POINT Device(int x, int y) const { return {x / scale_, y / scale_}; }
 
     void Handle(const SDL_Event& event) {
@@ -149,7 +177,8 @@ private:
             case SDL_MOUSEMOTION:
                 if ((event.motion.state & SDL_BUTTON_LMASK) != 0) {
                     POINT at = Device(event.motion.x, event.motion.y);
-                    if (std::abs(at.x - downAt_.x) > kHoldSlop || std::abs(at.y - downAt_.y) > kHoldSlop) {
+                    if (std::abs(at.x - downAt_.x) > kHoldSlop ||
+                        std::abs(at.y - downAt_.y) > kHoldSlop) {
                         holding_ = false;
                     }
                     DeliverStylus(StylusAction::Move, at);
@@ -172,7 +201,8 @@ private:
             case SDL_KEYUP: {
                 bool down = event.type == SDL_KEYDOWN;
                 if (event.key.keysym.sym == SDLK_F9) {
-                    if (down) RotateDeviceScreen();
+                    if (down)
+                        RotateDeviceScreen();
                     break;
                 }
                 UINT vk = VirtualKey(event.key.keysym.sym);

@@ -28,14 +28,17 @@ struct MenuBar {
     int pressed = -1;
 };
 
-MenuBar* BarOf(HWND window) { return reinterpret_cast<MenuBar*>(GetWindowLongPtrW(window, GWL_USERDATA)); }
+MenuBar* BarOf(HWND window) {
+    return reinterpret_cast<MenuBar*>(GetWindowLongPtrW(window, GWL_USERDATA));
+}
 
 RECT ButtonRect(HWND window, const MenuBar& bar, int index) {
     RECT client;
     GetClientRect(window, &client);
     int count = static_cast<int>(bar.buttons.size());
     int width = count > 0 ? client.right / count : client.right;
-    return {index * width, 0, index == count - 1 ? client.right : (index + 1) * width, client.bottom};
+    return {index * width, 0, index == count - 1 ? client.right : (index + 1) * width,
+            client.bottom};
 }
 
 int ButtonAt(HWND window, const MenuBar& bar, POINT point) {
@@ -74,9 +77,11 @@ void Paint(HWND window, const MenuBar& bar) {
             LineTo(dc, area.left, area.bottom - ShellScaled(4));
         }
         bool enabled = (bar.buttons[i].state & TBSTATE_ENABLED) != 0;
-        SetTextColor(dc, !enabled ? GetSysColor(COLOR_GRAYTEXT)
-                         : i == bar.pressed ? GetSysColor(COLOR_HIGHLIGHTTEXT) : GetSysColor(COLOR_BTNTEXT));
-        DrawTextW(dc, bar.buttons[i].label.c_str(), -1, &area, DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_NOPREFIX);
+        SetTextColor(dc, !enabled           ? GetSysColor(COLOR_GRAYTEXT)
+                         : i == bar.pressed ? GetSysColor(COLOR_HIGHLIGHTTEXT)
+                                            : GetSysColor(COLOR_BTNTEXT));
+        DrawTextW(dc, bar.buttons[i].label.c_str(), -1, &area,
+                  DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_NOPREFIX);
     }
     SelectObject(dc, previous);
     DeleteObject(font);
@@ -89,7 +94,8 @@ void Press(HWND window, MenuBar& bar, int index) {
         return;
     }
     if (button.popup == nullptr) {
-        PostMessageW(bar.parent, WM_COMMAND, MAKEWPARAM(button.command, 0), reinterpret_cast<LPARAM>(window));
+        PostMessageW(bar.parent, WM_COMMAND, MAKEWPARAM(button.command, 0),
+                     reinterpret_cast<LPARAM>(window));
         return;
     }
     RECT area = ButtonRect(window, bar, index);
@@ -97,8 +103,8 @@ void Press(HWND window, MenuBar& bar, int index) {
     ClientToScreen(window, &anchor);
     bar.pressed = index;
     InvalidateRect(window, nullptr, FALSE);
-    TrackPopupMenuEx(button.popup, TPM_BOTTOMALIGN | (index == 0 ? TPM_LEFTALIGN : TPM_RIGHTALIGN), anchor.x,
-                     anchor.y, bar.parent, nullptr);
+    TrackPopupMenuEx(button.popup, TPM_BOTTOMALIGN | (index == 0 ? TPM_LEFTALIGN : TPM_RIGHTALIGN),
+                     anchor.x, anchor.y, bar.parent, nullptr);
     if (IsWindow(window)) {
         bar.pressed = -1;
         InvalidateRect(window, nullptr, FALSE);
@@ -112,7 +118,8 @@ LRESULT GetButtonInfo(const MenuBar& bar, WPARAM which, TBBUTTONINFOW* info) {
     int index = -1;
     for (int i = 0; i < static_cast<int>(bar.buttons.size()); ++i) {
         bool byIndex = (info->dwMask & TBIF_BYINDEX) != 0;
-        if ((byIndex && i == static_cast<int>(which)) || (!byIndex && bar.buttons[i].command == static_cast<int>(which))) {
+        if ((byIndex && i == static_cast<int>(which)) ||
+            (!byIndex && bar.buttons[i].command == static_cast<int>(which))) {
             index = i;
         }
     }
@@ -181,7 +188,9 @@ bool ReadRecord(HINSTANCE module, UINT id, MenuBar& bar) {
     HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(id), RT_RCDATA);
     auto* bytes = static_cast<const BYTE*>(LockResource(LoadResource(module, resource)));
     DWORD size = SizeofResource(module, resource);
-    auto word = [&](std::size_t index) { return static_cast<WORD>(bytes[2 * index] | bytes[2 * index + 1] << 8); };
+    auto word = [&](std::size_t index) {
+        return static_cast<WORD>(bytes[2 * index] | bytes[2 * index + 1] << 8);
+    };
     if (bytes == nullptr || size < 4) {
         return false;
     }
@@ -228,8 +237,9 @@ BOOL SHCreateMenuBar(SHMENUBARINFO* info) {
     }
     DeviceScreenConfig screen = CurrentDeviceScreen();
     int height = ShellScaled(26);
-    HWND window = CreateWindowExW(WS_EX_NOACTIVATE, kMenuBarClass, u"", WS_POPUP, 0, screen.height - height,
-                                  screen.width, height, info->hwndParent, nullptr, info->hInstRes, nullptr);
+    HWND window =
+        CreateWindowExW(WS_EX_NOACTIVATE, kMenuBarClass, u"", WS_POPUP, 0, screen.height - height,
+                        screen.width, height, info->hwndParent, nullptr, info->hInstRes, nullptr);
     if (window == nullptr) {
         DestroyMenu(bar->menu);
         info->hwndMB = nullptr;

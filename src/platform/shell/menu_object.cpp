@@ -90,7 +90,9 @@ HMENU CreatePopupMenu() {
     return menu;
 }
 
-HMENU CreateMenu() { return CreatePopupMenu(); }
+HMENU CreateMenu() {
+    return CreatePopupMenu();
+}
 
 BOOL DestroyMenu(HMENU handle) {
     std::lock_guard lock(MenuMutex());
@@ -139,7 +141,8 @@ BOOL DeleteMenu(HMENU handle, UINT item, UINT flags) {
 BOOL InsertMenuW(HMENU handle, UINT position, UINT flags, UINT_PTR idOrPopup, LPCWSTR text) {
     std::lock_guard lock(MenuMutex());
     MenuObject* menu = FindMenu(handle);
-    if (menu == nullptr || ((flags & MF_POPUP) != 0 && FindMenu(reinterpret_cast<HMENU>(idOrPopup)) == nullptr)) {
+    if (menu == nullptr ||
+        ((flags & MF_POPUP) != 0 && FindMenu(reinterpret_cast<HMENU>(idOrPopup)) == nullptr)) {
         return FALSE;
     }
     std::size_t at = menu->items.size();
@@ -153,7 +156,8 @@ BOOL InsertMenuW(HMENU handle, UINT position, UINT flags, UINT_PTR idOrPopup, LP
             }
         }
     }
-    menu->items.insert(menu->items.begin() + static_cast<long>(at), MakeItem(flags, idOrPopup, text));
+    menu->items.insert(menu->items.begin() + static_cast<long>(at),
+                       MakeItem(flags, idOrPopup, text));
     return TRUE;
 }
 
@@ -169,7 +173,8 @@ DWORD EnableMenuItem(HMENU handle, UINT item, UINT enable) {
         return 0xFFFFFFFF;
     }
     DWORD previous = found->flags & (MF_GRAYED | MF_DISABLED);
-    found->flags = (found->flags & ~(MF_GRAYED | MF_DISABLED)) | (enable & (MF_GRAYED | MF_DISABLED));
+    found->flags =
+        (found->flags & ~(MF_GRAYED | MF_DISABLED)) | (enable & (MF_GRAYED | MF_DISABLED));
     return previous;
 }
 

@@ -7,7 +7,7 @@
 namespace {
 
 class MenuReader {
-public:
+  public:
     MenuReader(const BYTE* data, std::size_t size) : data_(data), size_(size) {}
 
     bool Word(WORD* out) {
@@ -49,8 +49,8 @@ public:
                     DestroyMenu(sub);
                     return false;
                 }
-                AppendMenuW(menu, MF_POPUP | (flags & (MF_GRAYED | MF_CHECKED)), reinterpret_cast<UINT_PTR>(sub),
-                            text.c_str());
+                AppendMenuW(menu, MF_POPUP | (flags & (MF_GRAYED | MF_CHECKED)),
+                            reinterpret_cast<UINT_PTR>(sub), text.c_str());
             } else if (id == 0 && text.empty()) {
                 AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
             } else {
@@ -62,7 +62,7 @@ public:
         }
     }
 
-private:
+  private:
     const BYTE* data_;
     std::size_t size_;
     std::size_t offset_ = 4;  // past the header

@@ -26,7 +26,9 @@ struct Tracking {
     UINT chosen = 0;
 };
 
-int ItemHeight(const MenuItem& item) { return (item.flags & MF_SEPARATOR) != 0 ? ShellScaled(7) : ShellScaled(21); }
+int ItemHeight(const MenuItem& item) {
+    return (item.flags & MF_SEPARATOR) != 0 ? ShellScaled(7) : ShellScaled(21);
+}
 
 SIZE MenuSize(const std::vector<MenuItem>& items) {
     HDC dc = CreateCompatibleDC(nullptr);
@@ -77,7 +79,9 @@ void PaintLevel(HWND window, const Level& level) {
             if (lit) {
                 FillRect(dc, &row, GetSysColorBrush(COLOR_HIGHLIGHT));
             }
-            SetTextColor(dc, grayed ? GetSysColor(COLOR_GRAYTEXT) : lit ? GetSysColor(COLOR_HIGHLIGHTTEXT) : 0);
+            SetTextColor(dc, grayed ? GetSysColor(COLOR_GRAYTEXT)
+                             : lit  ? GetSysColor(COLOR_HIGHLIGHTTEXT)
+                                    : 0);
             RECT text{row.left + ShellScaled(18), row.top, row.right - ShellScaled(14), row.bottom};
             DrawTextW(dc, item.text.c_str(), -1, &text, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
             HPEN pen = CreatePen(PS_SOLID, 1, lit ? GetSysColor(COLOR_HIGHLIGHTTEXT) : 0);
@@ -85,7 +89,8 @@ void PaintLevel(HWND window, const Level& level) {
             int middle = y + height / 2;
             if ((item.flags & MF_CHECKED) != 0) {  // a check mark
                 int x = ShellScaled(5);
-                POINT mark[] = {{x, middle}, {x + ShellScaled(3), middle + ShellScaled(3)},
+                POINT mark[] = {{x, middle},
+                                {x + ShellScaled(3), middle + ShellScaled(3)},
                                 {x + ShellScaled(9), middle - ShellScaled(4)}};
                 Polyline(dc, mark, 3);
             }
@@ -104,7 +109,9 @@ void PaintLevel(HWND window, const Level& level) {
     EndPaint(window, &paint);
 }
 
-Tracking* TrackingOf(HWND window) { return reinterpret_cast<Tracking*>(GetWindowLongPtrW(window, GWL_USERDATA)); }
+Tracking* TrackingOf(HWND window) {
+    return reinterpret_cast<Tracking*>(GetWindowLongPtrW(window, GWL_USERDATA));
+}
 
 void CloseLevelsAbove(Tracking& tracking, std::size_t keep) {
     while (tracking.levels.size() > keep) {
@@ -130,8 +137,8 @@ void OpenLevel(Tracking& tracking, HMENU menu, int x, int y, UINT flags) {
     x = std::clamp<int>(x, 0, std::max<int>(0, screen.width - size.cx));
     y = std::clamp<int>(y, 0, std::max<int>(0, screen.height - size.cy));
     tracking.levels.push_back(level);
-    HWND window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOACTIVATE, kPopupClass, u"", WS_POPUP, x, y, size.cx,
-                                  size.cy, nullptr, nullptr, nullptr, nullptr);
+    HWND window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOACTIVATE, kPopupClass, u"", WS_POPUP, x,
+                                  y, size.cx, size.cy, nullptr, nullptr, nullptr, nullptr);
     tracking.levels.back().window = window;
     SetWindowLongPtrW(window, GWL_USERDATA, reinterpret_cast<LONG_PTR>(&tracking));
     ShowWindow(window, SW_SHOWNOACTIVATE);

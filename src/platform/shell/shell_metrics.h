@@ -4,4 +4,6 @@
 #include <platform/device_screen.h>
 
 // n logical pixels at the screen's dpi.
-inline int ShellScaled(int logical) { return (logical * CurrentDeviceScreen().dpi + 48) / 96; }
+inline int ShellScaled(int logical) {
+    return (logical * CurrentDeviceScreen().dpi + 48) / 96;
+}

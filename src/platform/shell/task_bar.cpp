@@ -31,7 +31,8 @@ void Paint(HWND window) {
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, RGB(255, 255, 255));
     RECT text{ShellScaled(6), 0, client.right - ShellScaled(6), client.bottom};
-    DrawTextW(dc, title, -1, &text, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX | DT_END_ELLIPSIS);
+    DrawTextW(dc, title, -1, &text,
+              DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX | DT_END_ELLIPSIS);
     SelectObject(dc, previous);
     DeleteObject(font);
     EndPaint(window, &paint);
@@ -68,8 +69,8 @@ void StartDeviceShell() {
     }();
     (void)registered;
     DeviceScreenConfig screen = CurrentDeviceScreen();
-    taskBar = CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOACTIVATE, kTaskBarClass, u"", WS_POPUP, 0, 0, screen.width,
-                              ShellScaled(26), nullptr, nullptr, nullptr, nullptr);
+    taskBar = CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOACTIVATE, kTaskBarClass, u"", WS_POPUP, 0, 0,
+                              screen.width, ShellScaled(26), nullptr, nullptr, nullptr, nullptr);
     ShowWindow(taskBar, SW_SHOWNOACTIVATE);
     SetShellListener(TitleChanged);
 }
@@ -94,7 +95,8 @@ void RotateDeviceScreen() {
     FitShellToScreen();
     for (HWND window : TopLevelWindows()) {
         std::u16string windowClass = ClassOf(window);
-        if (windowClass != kTaskBarClass && windowClass != u"menu_worker" && windowClass != u"MNU") {
+        if (windowClass != kTaskBarClass && windowClass != u"menu_worker" &&
+            windowClass != u"MNU") {
             SendMessageW(window, WM_SETTINGCHANGE, SETTINGCHANGE_RESET, 0);
         }
     }

@@ -59,7 +59,8 @@ int DeviceHarness::PumpUntilIdle() {
 }
 
 bool DeviceHarness::RunUntil(const std::function<bool()>& condition, int timeoutMilliseconds) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMilliseconds);
+    auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMilliseconds);
     for (;;) {
         PumpUntilIdle();
         if (condition()) {
@@ -93,7 +94,8 @@ void DeviceHarness::Drag(POINT from, POINT to, int steps) {
     DeliverStylus(StylusAction::Down, from);
     PumpUntilIdle();
     for (int i = 1; i <= steps; ++i) {
-        DeliverStylus(StylusAction::Move, {from.x + (to.x - from.x) * i / steps, from.y + (to.y - from.y) * i / steps});
+        DeliverStylus(StylusAction::Move,
+                      {from.x + (to.x - from.x) * i / steps, from.y + (to.y - from.y) * i / steps});
         PumpUntilIdle();
     }
     DeliverStylus(StylusAction::Up, to);
@@ -118,19 +120,25 @@ void DeviceHarness::Rotate() {
     PumpUntilIdle();
 }
 
-HWND DeviceHarness::FindTopLevel(const std::u16string& windowClass, const std::u16string& title) const {
+HWND DeviceHarness::FindTopLevel(const std::u16string& windowClass,
+                                 const std::u16string& title) const {
     std::vector<HWND> windows = TopLevels();
     for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
-        if ((windowClass.empty() || ClassOf(*it) == windowClass) && (title.empty() || TextOf(*it) == title)) {
+        if ((windowClass.empty() || ClassOf(*it) == windowClass) &&
+            (title.empty() || TextOf(*it) == title)) {
             return *it;
         }
     }
     return nullptr;
 }
 
-HWND DeviceHarness::FindChild(HWND parent, int id) const { return GetDlgItem(parent, id); }
+HWND DeviceHarness::FindChild(HWND parent, int id) const {
+    return GetDlgItem(parent, id);
+}
 
-std::vector<HWND> DeviceHarness::TopLevels() const { return TopLevelWindows(); }
+std::vector<HWND> DeviceHarness::TopLevels() const {
+    return TopLevelWindows();
+}
 
 std::u16string DeviceHarness::TextOf(HWND window) const {
     WCHAR text[1024];
@@ -153,8 +161,10 @@ COLORREF DeviceHarness::ScreenPixel(int x, int y) {
         return 0xFFFFFFFF;
     }
     int bytes = BytesPerDevicePixel(config.format);
-    return DecodeDevicePixel(config.format,
-                             LoadDevicePixel(screen.Pixels() + static_cast<std::size_t>(y) * screen.Pitch() + x * bytes, bytes));
+    return DecodeDevicePixel(
+        config.format,
+        LoadDevicePixel(screen.Pixels() + static_cast<std::size_t>(y) * screen.Pitch() + x * bytes,
+                        bytes));
 }
 
 bool DeviceHarness::SaveScreenshot(const std::string& path) {

@@ -86,7 +86,9 @@ HWND GetForegroundWindow() {
     return manager.foreground;
 }
 
-HWND GetActiveWindow() { return GetForegroundWindow(); }
+HWND GetActiveWindow() {
+    return GetForegroundWindow();
+}
 
 HWND SetFocus(HWND handle) {
     WindowManager& manager = WindowManager::Instance();

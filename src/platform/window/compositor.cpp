@@ -19,10 +19,13 @@ void CopyLayer(ScreenBuffer& screen, const Layer& layer) {
     const Surface& surface = *layer.surface;
     int bytes = BytesPerDevicePixel(config.format);
     int left = std::max<int>(layer.rect.left, 0), top = std::max<int>(layer.rect.top, 0);
-    int right = std::min<int>({layer.rect.right, config.width, static_cast<int>(layer.rect.left) + surface.width});
-    int bottom = std::min<int>({layer.rect.bottom, config.height, static_cast<int>(layer.rect.top) + surface.height});
+    int right = std::min<int>(
+        {layer.rect.right, config.width, static_cast<int>(layer.rect.left) + surface.width});
+    int bottom = std::min<int>(
+        {layer.rect.bottom, config.height, static_cast<int>(layer.rect.top) + surface.height});
     for (int y = top; y < bottom; ++y) {
-        std::uint8_t* target = screen.Pixels() + static_cast<std::size_t>(y) * screen.Pitch() + left * bytes;
+        std::uint8_t* target =
+            screen.Pixels() + static_cast<std::size_t>(y) * screen.Pitch() + left * bytes;
         const std::uint8_t* source = surface.pixels.data() +
                                      static_cast<std::size_t>(y - layer.rect.top) * surface.pitch +
                                      (left - layer.rect.left) * BytesPerDevicePixel(surface.format);
@@ -32,7 +35,8 @@ void CopyLayer(ScreenBuffer& screen, const Layer& layer) {
         }
         for (int x = left; x < right; ++x) {
             COLORREF colour = surface.Get(x - layer.rect.left, y - layer.rect.top);
-            StoreDevicePixel(target + (x - left) * bytes, bytes, EncodeDevicePixel(config.format, colour));
+            StoreDevicePixel(target + (x - left) * bytes, bytes,
+                             EncodeDevicePixel(config.format, colour));
         }
     }
 }

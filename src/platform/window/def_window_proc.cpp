@@ -9,7 +9,9 @@ void (*shellListener)() = nullptr;
 
 }  // namespace
 
-void SetShellListener(void (*listener)()) { shellListener = listener; }
+void SetShellListener(void (*listener)()) {
+    shellListener = listener;
+}
 
 void NotifyShell() {
     if (shellListener != nullptr) {
@@ -61,7 +63,8 @@ LRESULT DefWindowProcW(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) 
             return TRUE;
         }
         case WM_GETTEXT:
-            return GetWindowTextW(handle, reinterpret_cast<LPWSTR>(lParam), static_cast<int>(wParam));
+            return GetWindowTextW(handle, reinterpret_cast<LPWSTR>(lParam),
+                                  static_cast<int>(wParam));
         case WM_GETTEXTLENGTH:
             return GetWindowTextLengthW(handle);
         case WM_CONTEXTMENU: {
@@ -71,7 +74,9 @@ LRESULT DefWindowProcW(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) 
                 WindowObject* window = manager.Find(handle);
                 parent = window != nullptr && window->IsChild() ? window->parent : nullptr;
             }
-            return parent != nullptr ? SendMessageW(parent, message, reinterpret_cast<WPARAM>(handle), lParam) : 0;
+            return parent != nullptr
+                       ? SendMessageW(parent, message, reinterpret_cast<WPARAM>(handle), lParam)
+                       : 0;
         }
         default:
             return 0;

@@ -99,7 +99,8 @@ BOOL SetWindowPos(HWND handle, HWND insertAfter, int x, int y, int width, int he
         }
         if (window->surface && sized) {
             std::lock_guard pixels(SurfaceMutex());
-            window->surface->Resize(rect.right - rect.left, rect.bottom - rect.top, CurrentDeviceScreen().format);
+            window->surface->Resize(rect.right - rect.left, rect.bottom - rect.top,
+                                    CurrentDeviceScreen().format);
         }
         if (!window->IsChild() && (flags & SWP_NOZORDER) == 0) {
             if (insertAfter == HWND_TOPMOST) {
@@ -143,7 +144,8 @@ void NotifyGeometry(HWND handle, bool moved, bool sized) {
         rect = window->rect;
     }
     if (sized) {
-        CallProcedure(handle, WM_SIZE, SIZE_RESTORED, MAKELPARAM(rect.right - rect.left, rect.bottom - rect.top));
+        CallProcedure(handle, WM_SIZE, SIZE_RESTORED,
+                      MAKELPARAM(rect.right - rect.left, rect.bottom - rect.top));
     }
     if (moved) {
         CallProcedure(handle, WM_MOVE, 0, MAKELPARAM(rect.left, rect.top));

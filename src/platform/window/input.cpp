@@ -17,7 +17,8 @@ HWND StylusTarget(POINT screen, POINT* client, HWND* activate) {
     POINT origin = manager.ClientOrigin(window);
     *client = {screen.x - origin.x, screen.y - origin.y};
     WindowObject* top = manager.TopLevelOf(window);
-    if (activate != nullptr && top != manager.foreground && (top->exStyle & WS_EX_NOACTIVATE) == 0) {
+    if (activate != nullptr && top != manager.foreground &&
+        (top->exStyle & WS_EX_NOACTIVATE) == 0) {
         *activate = top;
     }
     return window;
@@ -40,7 +41,9 @@ void DeliverStylus(StylusAction action, POINT screen) {
     if (activate != nullptr) {
         ActivateWindow(activate, false);
     }
-    UINT message = action == StylusAction::Down ? WM_LBUTTONDOWN : action == StylusAction::Up ? WM_LBUTTONUP : WM_MOUSEMOVE;
+    UINT message = action == StylusAction::Down ? WM_LBUTTONDOWN
+                   : action == StylusAction::Up ? WM_LBUTTONUP
+                                                : WM_MOUSEMOVE;
     WPARAM buttons = action == StylusAction::Up ? 0 : MK_LBUTTON;
     PostMessageW(target, message, buttons, MAKELPARAM(client.x, client.y));
 }
@@ -49,7 +52,8 @@ void DeliverStylusHold(POINT screen) {
     POINT client{};
     HWND target = StylusTarget(screen, &client, nullptr);
     if (target != nullptr) {
-        PostMessageW(target, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(target), MAKELPARAM(screen.x, screen.y));
+        PostMessageW(target, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(target),
+                     MAKELPARAM(screen.x, screen.y));
     }
 }
 
@@ -72,7 +76,8 @@ void DeliverCharacter(WCHAR character, bool alt) {
     UINT vk = kInputPanelKey;
     if (character >= 'a' && character <= 'z') {
         vk = character - 'a' + 'A';
-    } else if ((character >= 'A' && character <= 'Z') || (character >= '0' && character <= '9') || character == ' ') {
+    } else if ((character >= 'A' && character <= 'Z') || (character >= '0' && character <= '9') ||
+               character == ' ') {
         vk = character;
     }
     SetInputPanelCharacter(vk, character);

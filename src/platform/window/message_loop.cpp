@@ -17,7 +17,9 @@ bool InRange(UINT message, UINT first, UINT last) {
     return (first == 0 && last == 0) || (message >= first && message <= last);
 }
 
-bool MatchesWindow(HWND filter, HWND window) { return filter == nullptr || filter == window; }
+bool MatchesWindow(HWND filter, HWND window) {
+    return filter == nullptr || filter == window;
+}
 
 // A window of this thread that needs painting, parents before their children.
 HWND FindWindowToPaint(DWORD thread, HWND filter) {
@@ -50,7 +52,8 @@ bool TakeMessage(MessageQueue& queue, MSG* out, HWND filter, UINT first, UINT la
             }
         }
         if (queue.quit) {
-            *out = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(queue.quitCode), 0, GetTickCount(), {0, 0}};
+            *out = MSG{nullptr, WM_QUIT,        static_cast<WPARAM>(queue.quitCode),
+                       0,       GetTickCount(), {0, 0}};
             if (remove) {
                 queue.quit = false;
             }
@@ -68,7 +71,8 @@ bool TakeMessage(MessageQueue& queue, MSG* out, HWND filter, UINT first, UINT la
         Clock::time_point now = Clock::now();
         for (TimerRecord& timer : queue.timers) {
             if (timer.due <= now && MatchesWindow(filter, timer.window)) {
-                *out = MSG{timer.window, WM_TIMER, timer.id, reinterpret_cast<LPARAM>(timer.procedure),
+                *out = MSG{timer.window,   WM_TIMER,
+                           timer.id,       reinterpret_cast<LPARAM>(timer.procedure),
                            GetTickCount(), {0, 0}};
                 if (remove) {
                     timer.due = now + timer.interval;
@@ -151,7 +155,8 @@ LRESULT DispatchMessageW(const MSG* message) {
 }
 
 BOOL TranslateMessage(const MSG* message) {
-    if (message == nullptr || (message->message != WM_KEYDOWN && message->message != WM_SYSKEYDOWN)) {
+    if (message == nullptr ||
+        (message->message != WM_KEYDOWN && message->message != WM_SYSKEYDOWN)) {
         return FALSE;
     }
     WCHAR character = CharacterForKey(static_cast<UINT>(message->wParam));
@@ -178,14 +183,16 @@ UINT_PTR SetTimer(HWND handle, UINT_PTR id, UINT milliseconds, TIMERPROC procedu
     std::lock_guard lock(queue->mutex);
     if (handle == nullptr && id == 0) {
         id = 0x7000;
-        while (std::any_of(queue->timers.begin(), queue->timers.end(),
-                           [&](const TimerRecord& t) { return t.window == nullptr && t.id == id; })) {
+        while (std::any_of(queue->timers.begin(), queue->timers.end(), [&](const TimerRecord& t) {
+            return t.window == nullptr && t.id == id;
+        })) {
             ++id;
         }
     }
     auto interval = std::chrono::milliseconds(std::max<UINT>(milliseconds, 1));
-    auto existing = std::find_if(queue->timers.begin(), queue->timers.end(),
-                                 [&](const TimerRecord& t) { return t.window == handle && t.id == id; });
+    auto existing =
+        std::find_if(queue->timers.begin(), queue->timers.end(),
+                     [&](const TimerRecord& t) { return t.window == handle && t.id == id; });
     TimerRecord timer{handle, id, interval, procedure, Clock::now() + interval};
     if (existing != queue->timers.end()) {
         *existing = timer;
@@ -210,8 +217,9 @@ BOOL KillTimer(HWND handle, UINT_PTR id) {
     }
     auto queue = QueueOf(thread);
     std::lock_guard lock(queue->mutex);
-    auto found = std::find_if(queue->timers.begin(), queue->timers.end(),
-                              [&](const TimerRecord& t) { return t.window == handle && t.id == id; });
+    auto found =
+        std::find_if(queue->timers.begin(), queue->timers.end(),
+                     [&](const TimerRecord& t) { return t.window == handle && t.id == id; });
     if (found == queue->timers.end()) {
         return FALSE;
     }

@@ -51,7 +51,9 @@ std::shared_ptr<MessageQueue> QueueOf(DWORD thread) {
     return queue;
 }
 
-DWORD UiThread() { return AllQueues().uiThread.load(); }
+DWORD UiThread() {
+    return AllQueues().uiThread.load();
+}
 
 void SetHostBackend(HostBackend* backend) {
     std::lock_guard lock(AllQueues().mutex);
@@ -107,7 +109,8 @@ LRESULT CallProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
     return procedure == nullptr ? 0 : procedure(handle, message, wParam, lParam);
 }
 
-LRESULT CallWindowProcW(WNDPROC procedure, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CallWindowProcW(WNDPROC procedure, HWND window, UINT message, WPARAM wParam,
+                        LPARAM lParam) {
     return procedure == nullptr ? 0 : procedure(window, message, wParam, lParam);
 }
 
@@ -197,8 +200,9 @@ LRESULT SendMessageW(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
         {
             std::unique_lock lock(own->mutex);
             if (!sent->done) {
-                own->changed.wait_for(lock, std::chrono::milliseconds(20),
-                                      [&] { return sent->done || !own->sent.empty() || !own->tasks.empty(); });
+                own->changed.wait_for(lock, std::chrono::milliseconds(20), [&] {
+                    return sent->done || !own->sent.empty() || !own->tasks.empty();
+                });
             }
             if (sent->done) {
                 return sent->result;

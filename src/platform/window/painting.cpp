@@ -8,7 +8,8 @@ namespace {
 // Adds area (client coordinates; null: all) to the window's invalid region and to the children
 // it overlaps, since the parent paints over them.
 void AddInvalid(WindowManager& manager, WindowObject* window, const RECT* area, bool erase) {
-    RECT client{0, 0, window->rect.right - window->rect.left, window->rect.bottom - window->rect.top};
+    RECT client{0, 0, window->rect.right - window->rect.left,
+                window->rect.bottom - window->rect.top};
     RECT part = client;
     if (area != nullptr && !IntersectRect(&part, area, &client)) {
         return;
@@ -54,7 +55,9 @@ BOOL InvalidateRect(HWND handle, const RECT* rect, BOOL erase) {
     return TRUE;
 }
 
-void InvalidateAll(HWND window) { InvalidateRect(window, nullptr, TRUE); }
+void InvalidateAll(HWND window) {
+    InvalidateRect(window, nullptr, TRUE);
+}
 
 BOOL ValidateRect(HWND handle, const RECT* rect) {
     WindowManager& manager = WindowManager::Instance();
@@ -64,9 +67,10 @@ BOOL ValidateRect(HWND handle, const RECT* rect) {
         return FALSE;
     }
     RECT left{};
-    if (rect == nullptr || (IntersectRect(&left, &window->invalid, rect) && left.left == window->invalid.left &&
-                            left.top == window->invalid.top && left.right == window->invalid.right &&
-                            left.bottom == window->invalid.bottom)) {
+    if (rect == nullptr ||
+        (IntersectRect(&left, &window->invalid, rect) && left.left == window->invalid.left &&
+         left.top == window->invalid.top && left.right == window->invalid.right &&
+         left.bottom == window->invalid.bottom)) {
         window->hasInvalid = false;
         window->erase = false;
     }
@@ -158,7 +162,8 @@ HDC BeginPaint(HWND handle, PAINTSTRUCT* paint) {
     paint->rcPaint = invalid;
     paint->fErase = TRUE;
     if (erase && paint->hdc != nullptr) {
-        paint->fErase = CallProcedure(handle, WM_ERASEBKGND, reinterpret_cast<WPARAM>(paint->hdc), 0) == 0;
+        paint->fErase =
+            CallProcedure(handle, WM_ERASEBKGND, reinterpret_cast<WPARAM>(paint->hdc), 0) == 0;
     }
     return paint->hdc;
 }
@@ -174,7 +179,8 @@ BOOL EndPaint(HWND, const PAINTSTRUCT* paint) {
 
 HDC GetDC(HWND handle) {
     if (handle == nullptr) {
-        return CreateCompatibleDC(nullptr);  // the screen's capabilities; drawing on it shows nothing
+        return CreateCompatibleDC(
+            nullptr);  // the screen's capabilities; drawing on it shows nothing
     }
     return WindowDc(handle, nullptr);
 }

@@ -11,15 +11,17 @@ BOOL SetRect(LPRECT rect, int left, int top, int right, int bottom) {
     return TRUE;
 }
 
-BOOL SetRectEmpty(LPRECT rect) { return SetRect(rect, 0, 0, 0, 0); }
+BOOL SetRectEmpty(LPRECT rect) {
+    return SetRect(rect, 0, 0, 0, 0);
+}
 
 BOOL IsRectEmpty(const RECT* rect) {
     return rect == nullptr || rect->right <= rect->left || rect->bottom <= rect->top;
 }
 
 BOOL PtInRect(const RECT* rect, POINT point) {
-    return rect != nullptr && point.x >= rect->left && point.x < rect->right && point.y >= rect->top &&
-           point.y < rect->bottom;
+    return rect != nullptr && point.x >= rect->left && point.x < rect->right &&
+           point.y >= rect->top && point.y < rect->bottom;
 }
 
 BOOL IntersectRect(LPRECT out, const RECT* a, const RECT* b) {

@@ -17,7 +17,9 @@ RemoteState& State() {
 }
 
 // Stand-ins are small even numbers: no window object lives at such an address.
-HWND StandIn(std::size_t index) { return reinterpret_cast<HWND>((index + 1) * 16); }
+HWND StandIn(std::size_t index) {
+    return reinterpret_cast<HWND>((index + 1) * 16);
+}
 
 }  // namespace
 

@@ -11,7 +11,8 @@ WindowManager& WindowManager::Instance() {
 }
 
 WindowObject* WindowManager::Find(HWND handle) const {
-    auto* window = reinterpret_cast<WindowObject*>(reinterpret_cast<std::uintptr_t>(handle) & ~std::uintptr_t{1});
+    auto* window = reinterpret_cast<WindowObject*>(reinterpret_cast<std::uintptr_t>(handle) &
+                                                   ~std::uintptr_t{1});
     auto found = windows.find(window);
     return found == windows.end() ? nullptr : *found;
 }
@@ -119,7 +120,9 @@ WindowObject* WindowManager::WindowAt(POINT screen) const {
     return nullptr;
 }
 
-int ShellBarHeight() { return (26 * CurrentDeviceScreen().dpi + 48) / 96; }
+int ShellBarHeight() {
+    return (26 * CurrentDeviceScreen().dpi + 48) / 96;
+}
 
 RECT DefaultWindowArea() {
     DeviceScreenConfig screen = CurrentDeviceScreen();

@@ -39,7 +39,8 @@ void SendDestroyMessages(HWND window) {
     CallProcedure(window, WM_NCDESTROY, 0, 0);
 }
 
-void Forget(WindowManager& manager, WindowObject* window, std::vector<std::pair<DWORD, HWND>>& forgotten) {
+void Forget(WindowManager& manager, WindowObject* window,
+            std::vector<std::pair<DWORD, HWND>>& forgotten) {
     for (WindowObject* child : window->children) {
         Forget(manager, child, forgotten);
     }
@@ -74,7 +75,8 @@ void DeleteTree(WindowObject* window) {
 }  // namespace
 
 ATOM RegisterClassW(const WNDCLASSW* windowClass) {
-    if (windowClass == nullptr || windowClass->lpszClassName == nullptr || windowClass->lpfnWndProc == nullptr) {
+    if (windowClass == nullptr || windowClass->lpszClassName == nullptr ||
+        windowClass->lpfnWndProc == nullptr) {
         return 0;
     }
     WindowManager& manager = WindowManager::Instance();
@@ -110,15 +112,17 @@ BOOL UnregisterClassW(LPCWSTR className, HINSTANCE) {
     return TRUE;
 }
 
-HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD style, int x, int y, int width,
-                     int height, HWND parent, HMENU menuOrId, HINSTANCE instance, LPVOID parameter) {
+HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD style, int x, int y,
+                     int width, int height, HWND parent, HMENU menuOrId, HINSTANCE instance,
+                     LPVOID parameter) {
     WindowManager& manager = WindowManager::Instance();
     auto* window = new WindowObject;
     {
         std::lock_guard lock(manager.mutex);
         auto found = manager.classes.find(ClassKey(className));
         WindowObject* parentObject = manager.Find(parent);
-        if (found == manager.classes.end() || ((style & WS_CHILD) != 0 && parentObject == nullptr)) {
+        if (found == manager.classes.end() ||
+            ((style & WS_CHILD) != 0 && parentObject == nullptr)) {
             delete window;
             return nullptr;
         }
@@ -132,7 +136,8 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD styl
             window->parent = parentObject;
             window->id = static_cast<int>(reinterpret_cast<std::intptr_t>(menuOrId));
             x = x == CW_USEDEFAULT ? 0 : x, y = y == CW_USEDEFAULT ? 0 : y;
-            width = width == CW_USEDEFAULT ? 0 : width, height = height == CW_USEDEFAULT ? 0 : height;
+            width = width == CW_USEDEFAULT ? 0 : width,
+            height = height == CW_USEDEFAULT ? 0 : height;
         } else {
             window->owner = manager.TopLevelOf(parentObject);
             RECT area = DefaultWindowArea();
@@ -146,12 +151,14 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD styl
             parentObject->children.push_back(window);
         } else {
             window->surface = std::make_shared<Surface>();
-            window->surface->Resize(std::max(width, 0), std::max(height, 0), CurrentDeviceScreen().format);
+            window->surface->Resize(std::max(width, 0), std::max(height, 0),
+                                    CurrentDeviceScreen().format);
             manager.RaiseInZOrder(window);
         }
     }
-    CREATESTRUCTW create{parameter, instance, menuOrId, parent, height, width, y, x,
-                         static_cast<LONG>(style), title, className, exStyle};
+    CREATESTRUCTW create{
+        parameter, instance,  menuOrId, parent, height, width, y, x, static_cast<LONG>(style),
+        title,     className, exStyle};
     if (CallProcedure(window, WM_CREATE, 0, reinterpret_cast<LPARAM>(&create)) == -1) {
         DestroyWindow(window);
         return nullptr;
@@ -226,7 +233,8 @@ BOOL DestroyWindow(HWND handle) {
         DeleteTree(window);
         if (wasForeground && next == nullptr) {
             for (auto it = manager.zOrder.rbegin(); it != manager.zOrder.rend(); ++it) {
-                if ((*it)->Visible() && ((*it)->exStyle & (WS_EX_TOPMOST | WS_EX_NOACTIVATE)) == 0) {
+                if ((*it)->Visible() &&
+                    ((*it)->exStyle & (WS_EX_TOPMOST | WS_EX_NOACTIVATE)) == 0) {
                     next = *it;
                     break;
                 }
@@ -328,7 +336,8 @@ LONG_PTR SetWindowLongPtrW(HWND handle, int index, LONG_PTR value) {
             manager.layoutChanged = true;
             break;
         case GWL_EXSTYLE:
-            previous = static_cast<LONG>(window->exStyle), window->exStyle = static_cast<DWORD>(value);
+            previous = static_cast<LONG>(window->exStyle),
+            window->exStyle = static_cast<DWORD>(value);
             break;
         case GWL_WNDPROC:
             if (value != 0) {
@@ -345,7 +354,9 @@ LONG_PTR SetWindowLongPtrW(HWND handle, int index, LONG_PTR value) {
     return previous;
 }
 
-LONG GetWindowLongW(HWND window, int index) { return static_cast<LONG>(GetWindowLongPtrW(window, index)); }
+LONG GetWindowLongW(HWND window, int index) {
+    return static_cast<LONG>(GetWindowLongPtrW(window, index));
+}
 LONG SetWindowLongW(HWND window, int index, LONG value) {
     return static_cast<LONG>(SetWindowLongPtrW(window, index, value));
 }
@@ -452,7 +463,9 @@ HWND GetDlgItem(HWND dialog, int id) {
     return nullptr;
 }
 
-int GetDlgCtrlID(HWND handle) { return static_cast<int>(GetWindowLongPtrW(handle, GWL_ID)); }
+int GetDlgCtrlID(HWND handle) {
+    return static_cast<int>(GetWindowLongPtrW(handle, GWL_ID));
+}
 
 HWND FindLocalWindow(LPCWSTR className, LPCWSTR title) {
     WindowManager& manager = WindowManager::Instance();
@@ -460,7 +473,8 @@ HWND FindLocalWindow(LPCWSTR className, LPCWSTR title) {
     std::u16string key = ClassKey(className);
     for (auto it = manager.zOrder.rbegin(); it != manager.zOrder.rend(); ++it) {
         WindowObject* window = *it;
-        if (window->destroying || (className != nullptr && ClassKey(window->windowClass->name.c_str()) != key)) {
+        if (window->destroying ||
+            (className != nullptr && ClassKey(window->windowClass->name.c_str()) != key)) {
             continue;
         }
         if (title == nullptr || window->title == title) {

@@ -9,7 +9,7 @@
 constexpr WCHAR kClientWindowClass[] = u"VncClientWindow";
 
 class ClientWindow {
-public:
+  public:
     // Creates the platform window of class "VncClientWindow": visible, with scroll bars when asked,
     // default position and size, owned by owner (or none); the menu bar is made in WM_CREATE.
     ClientWindow(HWND owner, LPCWSTR title, UINT menuBarId, bool withScrollBars);
@@ -32,14 +32,15 @@ public:
 
     // The pop-up menu of the button at index of window's menu bar.
     static HMENU MenuBarPopupByIndex(HWND window, int index);
-    // The (sub)menu that holds command 32792 ("Show toolbar" of the viewer's Keyboard menu), or null.
+    // The (sub)menu that holds command 32792 ("Show toolbar" of the viewer's Keyboard menu), or
+    // null.
     static HMENU FindShowToolbarMenu(HMENU menu);
 
     // Registers the window class (the module's icon 101, white background); false on failure.
     static bool RegisterWindowClass(HINSTANCE instance);
     static void UnregisterWindowClass(HINSTANCE instance);
 
-private:
+  private:
     static LRESULT StaticWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnCreate();
 

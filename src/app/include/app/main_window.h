@@ -5,7 +5,7 @@
 #include <app/client_window.h>
 
 class MainWindow : public ClientWindow {
-public:
+  public:
     explicit MainWindow(LPCWSTR title);
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 };

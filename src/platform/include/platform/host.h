@@ -3,7 +3,8 @@
 
 #include <platform/types.h>
 
-using WinMainFunction = int (*)(HINSTANCE instance, HINSTANCE previous, LPWSTR commandLine, int show);
+using WinMainFunction = int (*)(HINSTANCE instance, HINSTANCE previous, LPWSTR commandLine,
+                                int show);
 
 // Reads the host options (--screen WxH, --dpi N, --bpp 8|16|24|32, --scale N, --headless,
 // --home DIR, --screenshot FILE, --help), boots the device with the sdl host when a display is

@@ -1,4 +1,5 @@
-// Menus: loaded from menu resources or built, changed, and shown as pop-ups operated with the stylus.
+// Menus: loaded from menu resources or built, changed, and shown as pop-ups operated with the
+// stylus.
 #pragma once
 
 #include <platform/window.h>

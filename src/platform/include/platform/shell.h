@@ -66,7 +66,8 @@ struct SHACTIVATEINFO {
 };
 
 // Keeps the focus a window had when it was deactivated and gives it back on activation.
-BOOL SHHandleWMActivate(HWND window, WPARAM wParam, LPARAM lParam, SHACTIVATEINFO* info, DWORD flags);
+BOOL SHHandleWMActivate(HWND window, WPARAM wParam, LPARAM lParam, SHACTIVATEINFO* info,
+                        DWORD flags);
 // After a screen rotation (SETTINGCHANGE_RESET), a top-level window that filled the work area is
 // fitted to the new one (above its menu bar, if it has one): it gets WM_SIZE.
 BOOL SHHandleWMSettingChange(HWND window, WPARAM wParam, LPARAM lParam, SHACTIVATEINFO* info);

@@ -106,14 +106,25 @@ constexpr WPARAM SETTINGCHANGE_RESET = 0x3002;
 // Key messages carry the Alt key as this bit of lParam.
 constexpr LPARAM KF_ALTDOWN_LPARAM = 0x2000;
 
-inline WORD LOWORD(std::uintptr_t v) { return static_cast<WORD>(v & 0xFFFF); }
-inline WORD HIWORD(std::uintptr_t v) { return static_cast<WORD>((v >> 16) & 0xFFFF); }
-inline LPARAM MAKELPARAM(int low, int high) {
-    return static_cast<LPARAM>((static_cast<DWORD>(low) & 0xFFFF) | (static_cast<DWORD>(high) & 0xFFFF) << 16);
+inline WORD LOWORD(std::uintptr_t v) {
+    return static_cast<WORD>(v & 0xFFFF);
 }
-inline WPARAM MAKEWPARAM(int low, int high) { return static_cast<WPARAM>(static_cast<DWORD>(MAKELPARAM(low, high))); }
-inline int GET_X_LPARAM(LPARAM l) { return static_cast<short>(LOWORD(static_cast<std::uintptr_t>(l))); }
-inline int GET_Y_LPARAM(LPARAM l) { return static_cast<short>(HIWORD(static_cast<std::uintptr_t>(l))); }
+inline WORD HIWORD(std::uintptr_t v) {
+    return static_cast<WORD>((v >> 16) & 0xFFFF);
+}
+inline LPARAM MAKELPARAM(int low, int high) {
+    return static_cast<LPARAM>((static_cast<DWORD>(low) & 0xFFFF) |
+                               (static_cast<DWORD>(high) & 0xFFFF) << 16);
+}
+inline WPARAM MAKEWPARAM(int low, int high) {
+    return static_cast<WPARAM>(static_cast<DWORD>(MAKELPARAM(low, high)));
+}
+inline int GET_X_LPARAM(LPARAM l) {
+    return static_cast<short>(LOWORD(static_cast<std::uintptr_t>(l)));
+}
+inline int GET_Y_LPARAM(LPARAM l) {
+    return static_cast<short>(HIWORD(static_cast<std::uintptr_t>(l)));
+}
 
 // ---- virtual keys ----
 constexpr UINT VK_BACK = 0x08;
@@ -198,7 +209,8 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD styl
                      int width, int height, HWND parent, HMENU menuOrId, HINSTANCE instance,
                      LPVOID parameter);
 inline HWND CreateWindowW(LPCWSTR className, LPCWSTR title, DWORD style, int x, int y, int width,
-                          int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID parameter) {
+                          int height, HWND parent, HMENU menu, HINSTANCE instance,
+                          LPVOID parameter) {
     return CreateWindowExW(0, className, title, style, x, y, width, height, parent, menu, instance,
                            parameter);
 }

@@ -30,7 +30,7 @@ struct FontObject : GdiObject {
 // Where a device context draws: a window's backing surface or the bitmap selected into a memory
 // context. Coordinates are the target's own pixels.
 class Canvas {
-public:
+  public:
     Canvas(std::shared_ptr<Surface> surface) : surface_(std::move(surface)) {}
     explicit Canvas(BitmapObject* bitmap) : bitmap_(bitmap) {}
     int Width() const;
@@ -39,7 +39,7 @@ public:
     COLORREF Get(int x, int y) const;
     bool IsWindowSurface() const { return surface_ != nullptr; }
 
-private:
+  private:
     std::shared_ptr<Surface> surface_;
     BitmapObject* bitmap_ = nullptr;
 };
@@ -49,8 +49,8 @@ struct DcObject : GdiObject {
     std::shared_ptr<Surface> surface;
     HBITMAP bitmap = nullptr;
     HBITMAP defaultBitmap = nullptr;  // the 1 x 1 bitmap a memory DC starts with
-    POINT origin{0, 0};                // where logical (0, 0) lies on the target
-    RECT clip{0, 0, 0, 0};             // target pixels that may change
+    POINT origin{0, 0};               // where logical (0, 0) lies on the target
+    RECT clip{0, 0, 0, 0};            // target pixels that may change
     HWND window = nullptr;
     HBRUSH brush = nullptr;
     HPEN pen = nullptr;
@@ -62,10 +62,18 @@ struct DcObject : GdiObject {
     ~DcObject() override;
 };
 
-inline DcObject* FindDc(HGDIOBJ handle) { return dynamic_cast<DcObject*>(FindGdiObject(handle)); }
-inline BrushObject* FindBrush(HGDIOBJ handle) { return dynamic_cast<BrushObject*>(FindGdiObject(handle)); }
-inline PenObject* FindPen(HGDIOBJ handle) { return dynamic_cast<PenObject*>(FindGdiObject(handle)); }
-inline FontObject* FindFont(HGDIOBJ handle) { return dynamic_cast<FontObject*>(FindGdiObject(handle)); }
+inline DcObject* FindDc(HGDIOBJ handle) {
+    return dynamic_cast<DcObject*>(FindGdiObject(handle));
+}
+inline BrushObject* FindBrush(HGDIOBJ handle) {
+    return dynamic_cast<BrushObject*>(FindGdiObject(handle));
+}
+inline PenObject* FindPen(HGDIOBJ handle) {
+    return dynamic_cast<PenObject*>(FindGdiObject(handle));
+}
+inline FontObject* FindFont(HGDIOBJ handle) {
+    return dynamic_cast<FontObject*>(FindGdiObject(handle));
+}
 
 // A device context drawing into a window's surface at origin, limited to clip (surface pixels).
 HDC CreateWindowDc(HWND window, std::shared_ptr<Surface> surface, POINT origin, RECT clip);

@@ -2,7 +2,7 @@
 #pragma once
 
 class HostBackend {
-public:
+  public:
     virtual ~HostBackend() = default;
     // On the UI thread whenever it has nothing to do: turns host input into device input.
     virtual void PumpEvents() = 0;

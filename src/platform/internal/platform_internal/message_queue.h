@@ -31,7 +31,7 @@ struct TimerRecord {
 };
 
 class MessageQueue {
-public:
+  public:
     std::mutex mutex;
     std::condition_variable changed;
     std::deque<MSG> posted;

@@ -10,7 +10,8 @@
 
 struct RemoteWindowHooks {
     // The other process's window handle value, or 0.
-    std::function<std::uintptr_t(const std::u16string& className, const std::u16string& title)> find;
+    std::function<std::uintptr_t(const std::u16string& className, const std::u16string& title)>
+        find;
     std::function<bool(std::uintptr_t handle)> bringForward;
 };
 

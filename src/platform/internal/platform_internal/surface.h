@@ -28,7 +28,8 @@ void StoreDevicePixel(std::uint8_t* at, int bytes, std::uint32_t value);
 std::uint32_t LoadDevicePixel(const std::uint8_t* at, int bytes);
 
 // Guards the pixels of every window surface: GDI on the UI thread, DirectDraw blits from other
-// threads and the compositor. Held only for one drawing operation, never while application code runs.
+// threads and the compositor. Held only for one drawing operation, never while application code
+// runs.
 std::mutex& SurfaceMutex();
 
 // Set whenever a window surface changed; the compositor takes it when it assembles the screen.

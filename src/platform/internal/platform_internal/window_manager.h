@@ -46,7 +46,7 @@ struct WindowObject {
 };
 
 class WindowManager {
-public:
+  public:
     static WindowManager& Instance();
 
     std::mutex mutex;

@@ -32,5 +32,5 @@ void InstallResources(HINSTANCE module);
 // Builders, one per resource file.
 void InstallStringTable(HINSTANCE module);
 void InstallMenus(HINSTANCE module);
-std::vector<BYTE> BuildAppIcon();  // 32 x 32, 8 bits per pixel
+std::vector<BYTE> BuildAppIcon();            // 32 x 32, 8 bits per pixel
 std::vector<BYTE> BuildPlaceholderBitmap();  // 128 x 96, 8 bits per pixel

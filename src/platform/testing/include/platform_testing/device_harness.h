@@ -11,7 +11,7 @@
 #include <vector>
 
 class DeviceHarness {
-public:
+  public:
     // Configures the screen, starts the shell (task bar) and the headless host.
     explicit DeviceHarness(const DeviceScreenConfig& screen = DeviceScreenConfig{});
     // Destroys every window the test left, except the shell's.
