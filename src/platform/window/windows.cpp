@@ -201,6 +201,16 @@ BOOL DestroyWindow(HWND handle) {
     if (wasForeground) {
         CallProcedure(handle, WM_ACTIVATE, WA_INACTIVE, 0);
     }
+    bool focusInside = false;
+    {
+        std::lock_guard lock(manager.mutex);
+        for (WindowObject* w = manager.focus; w != nullptr; w = w->IsChild() ? w->parent : nullptr) {
+            focusInside = focusInside || w == handle;
+        }
+    }
+    if (focusInside) {
+        SetFocus(nullptr);
+    }
     {
         std::lock_guard lock(manager.mutex);
         if (WindowObject* window = manager.Find(handle)) {
