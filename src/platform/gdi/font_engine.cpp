@@ -12,6 +12,10 @@ namespace {
 
 constexpr const char* kRegularFont =
     "/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf";
+// Unhinted outlines at the exact size (8 points at 96 dpi is 10.67 pixels to the em); the pen
+// moves in 1/64 pixels and each character ends at the whole pixel it reached: "Only update visible
+// portion of screen" measures 172 pixels.
+constexpr FT_Int32 kLoadFlags = FT_LOAD_NO_HINTING;
 constexpr const char* kBoldFont = "/usr/share/fonts/truetype/liberation2/LiberationSans-Bold.ttf";
 
 class Faces {
@@ -37,7 +41,7 @@ class Faces {
                     u"Fonts: Liberation Sans (fonts-liberation2) is missing; no text is drawn\r\n");
             }
         }
-        if (face == nullptr || em <= 0 || em > 1000 || FT_Set_Pixel_Sizes(face, 0, em) != 0) {
+        if (face == nullptr || em <= 0 || em > 1000 * 64 || FT_Set_Char_Size(face, 0, em, 72, 72) != 0) {
             return nullptr;
         }
         return face;
@@ -65,18 +69,18 @@ char32_t CodePoint(std::u16string_view text, std::size_t& i) {
 
 int EmPixelsForHeight(long height, bool bold, int dpi) {
     if (height < 0) {
-        return static_cast<int>(-height);
+        return static_cast<int>(-height) * 64;
     }
     if (height == 0) {
-        return (8 * dpi + 36) / 72;
+        return (8 * 64 * dpi + 36) / 72;  // 8 points, in 1/64 pixels
     }
     Faces& faces = Faces::Instance();
     std::lock_guard lock(faces.mutex);
-    FT_Face face = faces.Face(bold, 100);
+    FT_Face face = faces.Face(bold, 100 * 64);
     if (face == nullptr || face->ascender - face->descender <= 0) {
-        return static_cast<int>(height);
+        return static_cast<int>(height) * 64;
     }
-    return static_cast<int>(std::lround(static_cast<double>(height) * face->units_per_EM /
+    return static_cast<int>(std::lround(64.0 * height * face->units_per_EM /
                                         (face->ascender - face->descender)));
 }
 
@@ -91,15 +95,15 @@ bool GetFontMetrics(int em, bool bold, FontMetrics* metrics) {
     metrics->ascent = static_cast<int>((face->size->metrics.ascender + 63) >> 6);
     metrics->descent = static_cast<int>((-face->size->metrics.descender + 63) >> 6);
     metrics->maxWidth = static_cast<int>((face->size->metrics.max_advance + 63) >> 6);
-    int total = 0;
+    long total = 0;  // 1/64 pixels
     for (char c = 'a'; c <= 'z'; ++c) {
         for (char letter : {c, static_cast<char>(c - 'a' + 'A')}) {
-            if (FT_Load_Char(face, static_cast<FT_ULong>(letter), FT_LOAD_DEFAULT) == 0) {
-                total += static_cast<int>(face->glyph->advance.x >> 6);
+            if (FT_Load_Char(face, static_cast<FT_ULong>(letter), kLoadFlags) == 0) {
+                total += face->glyph->advance.x;
             }
         }
     }
-    metrics->averageWidth = (total + 26) / 52;
+    metrics->averageWidth = static_cast<int>((total + 26 * 64) / (52 * 64));
     return true;
 }
 
@@ -111,12 +115,17 @@ std::vector<int> TextAdvances(int em, bool bold, std::u16string_view text) {
     if (face == nullptr) {
         return advances;
     }
+    long pen = 0;  // 1/64 pixels
+    int placed = 0;   // whole pixels given out so far
     for (std::size_t i = 0; i < text.size(); ++i) {
         std::size_t start = i;
         char32_t code = CodePoint(text, i);
-        if (FT_Load_Char(face, code, FT_LOAD_DEFAULT) == 0) {
-            advances[start] = static_cast<int>(face->glyph->advance.x >> 6);
+        if (FT_Load_Char(face, code, kLoadFlags) == 0) {
+            pen += face->glyph->advance.x;
         }
+        int end = static_cast<int>(pen >> 6);
+        advances[start] = end - placed;
+        placed = end;
     }
     return advances;
 }
@@ -130,10 +139,10 @@ void RenderText(int em, bool bold, std::u16string_view text,
         return;
     }
     int ascent = static_cast<int>((face->size->metrics.ascender + 63) >> 6);
-    int penX = 0;
+    long pen = 0;  // 1/64 pixels
     for (std::size_t i = 0; i < text.size(); ++i) {
         char32_t code = CodePoint(text, i);
-        if (FT_Load_Char(face, code, FT_LOAD_RENDER) != 0) {
+        if (FT_Load_Char(face, code, FT_LOAD_RENDER | kLoadFlags) != 0) {
             continue;
         }
         FT_GlyphSlot glyph = face->glyph;
@@ -143,12 +152,12 @@ void RenderText(int em, bool bold, std::u16string_view text,
                 const unsigned char* line = bitmap.buffer + static_cast<long>(row) * bitmap.pitch;
                 for (unsigned column = 0; column < bitmap.width; ++column) {
                     if (line[column] != 0) {
-                        plot(penX + glyph->bitmap_left + static_cast<int>(column),
+                        plot(static_cast<int>((pen + 32) >> 6) + glyph->bitmap_left + static_cast<int>(column),
                              ascent - glyph->bitmap_top + static_cast<int>(row), line[column]);
                     }
                 }
             }
         }
-        penX += static_cast<int>(glyph->advance.x >> 6);
+        pen += glyph->advance.x;
     }
 }

@@ -12,8 +12,9 @@ struct FontMetrics {
     int maxWidth = 0;
 };
 
-// Pixel size of the em square for a logical font height (negative: the em; positive: the cell,
-// ascent plus descent; 0: the default 8 points) at the given dpi.
+// Size of the em square in 1/64 pixels for a logical font height (negative: the em in pixels;
+// positive: the cell, ascent plus descent; 0: the default 8 points) at the given dpi. Every
+// function below takes the em in 1/64 pixels.
 int EmPixelsForHeight(long height, bool bold, int dpi);
 // False when the font cannot be loaded (then every text is empty).
 bool GetFontMetrics(int em, bool bold, FontMetrics* metrics);

@@ -110,7 +110,7 @@ BOOL GetTextMetricsW(HDC handle, TEXTMETRICW* out) {
     out->tmAscent = metrics.ascent;
     out->tmDescent = metrics.descent;
     out->tmHeight = metrics.ascent + metrics.descent;
-    out->tmInternalLeading = out->tmHeight - font->EmPixels();
+    out->tmInternalLeading = out->tmHeight - (font->EmPixels() + 32) / 64;
     out->tmAveCharWidth = metrics.averageWidth;
     out->tmMaxCharWidth = metrics.maxWidth;
     out->tmWeight = font->logFont.lfWeight;

@@ -24,6 +24,7 @@ DeviceHarness::DeviceHarness(const DeviceScreenConfig& screen) {
     ConfigureDeviceScreen(screen);
     StartDeviceShell();
     FitShellToScreen();
+    PumpUntilIdle();  // composing may ask windows made for another pixel format to paint again
     PumpUntilIdle();
 }
 

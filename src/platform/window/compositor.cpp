@@ -45,6 +45,7 @@ void CopyLayer(ScreenBuffer& screen, const Layer& layer) {
 
 bool ComposeScreen(bool force) {
     std::vector<Layer> layers;
+    std::vector<HWND> repaint;
     {
         WindowManager& manager = WindowManager::Instance();
         std::lock_guard lock(manager.mutex);
@@ -53,11 +54,21 @@ bool ComposeScreen(bool force) {
             return false;
         }
         manager.layoutChanged = false;
+        DevicePixelFormat format = CurrentDeviceScreen().format;
         for (WindowObject* window : manager.zOrder) {
+            if (window->surface && window->surface->format != format) {
+                // The screen changed its pixel format: the window paints again in the new one.
+                std::lock_guard pixels(SurfaceMutex());
+                window->surface->Resize(window->surface->width, window->surface->height, format);
+                repaint.push_back(window);
+            }
             if (manager.Displayed(window) && window->surface) {
                 layers.push_back({window->rect, window->surface});
             }
         }
+    }
+    for (HWND window : repaint) {
+        InvalidateAll(window);
     }
     std::lock_guard pixels(SurfaceMutex());
     ScreenBuffer& screen = ScreenBuffer::Instance();

@@ -21,7 +21,7 @@ struct PenObject : GdiObject {
 
 struct FontObject : GdiObject {
     LOGFONTW logFont{};
-    // Pixel size of the em square, from the logical height.
+    // Size of the em square in 1/64 pixels, from the logical height.
     int EmPixels() const;
     bool Bold() const { return logFont.lfWeight >= 600; }
     bool Rotated() const { return logFont.lfEscapement == 900; }
