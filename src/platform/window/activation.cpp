@@ -49,6 +49,7 @@ void ActivateWindow(HWND handle, bool withPopups) {
         manager.layoutChanged = true;
     }
     if (previous != target) {
+        NotifyShell();
         if (previous != nullptr) {
             CallProcedure(previous, WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(target));
         }

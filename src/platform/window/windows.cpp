@@ -259,6 +259,8 @@ BOOL DestroyWindow(HWND handle) {
     }
     if (wasForeground && next != nullptr) {
         ActivateWindow(next, false);
+    } else if (wasForeground) {
+        NotifyShell();
     }
     return TRUE;
 }
