@@ -1,0 +1,123 @@
+// ClientWindow, the single-instance check and the start-up's message loop, on the test device.
+#include <app/client_window.h>
+#include <app/main_window.h>
+#include <app/start_up.h>
+#include <platform/resources.h>
+#include <platform_testing/device_harness.h>
+#include <resources/resources.h>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class Probe : public ClientWindow {
+public:
+    Probe(LPCWSTR title, UINT menuBar) : ClientWindow(nullptr, title, menuBar, false) {}
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        ++seen;
+        return ClientWindow::WindowProc(message, wParam, lParam);
+    }
+    int seen = 0;
+};
+
+class StartUpTest : public ::testing::Test {
+public:
+    void SetUp() override {
+        InstallResources(GetModuleHandleW(nullptr));
+        CheckSingleInstance(GetModuleHandleW(nullptr));  // keeps the instance for ClientWindow
+        ClientWindow::RegisterWindowClass(GetModuleHandleW(nullptr));
+    }
+    void TearDown() override { ClientWindow::UnregisterWindowClass(GetModuleHandleW(nullptr)); }
+    DeviceHarness device;
+};
+
+TEST_F(StartUpTest, AClientWindowFillsTheWorkAreaDownToItsMenuBar) {
+    Probe window(u"Probe", IDR_SERVER_LIST_BAR);
+    ASSERT_NE(window.Handle(), nullptr);
+    ASSERT_NE(window.MenuBar(), nullptr);
+    EXPECT_EQ(reinterpret_cast<Probe*>(GetWindowLongPtrW(window.Handle(), GWL_USERDATA)), &window);
+    RECT area = device.ScreenRectOf(window.Handle());
+    EXPECT_EQ(area.top, 26);
+    EXPECT_EQ(area.bottom, device.ScreenRectOf(window.MenuBar()).top);
+    EXPECT_EQ(area.right - area.left, 240);
+    EXPECT_EQ(GetForegroundWindow(), window.Handle());
+    HMENU popup = window.MenuBarPopup(40400);
+    ASSERT_NE(popup, nullptr);
+    EXPECT_EQ(ClientWindow::MenuBarPopupByIndex(window.Handle(), 1), popup);
+    EXPECT_EQ(ClientWindow::MenuBarPopupByIndex(window.Handle(), 0), nullptr);  // "Select" is plain
+}
+
+TEST_F(StartUpTest, AWindowWithoutAMenuBarKeepsItsFullSize) {
+    Probe window(u"Probe", 4242);  // no such record
+    EXPECT_EQ(window.MenuBar(), nullptr);
+    EXPECT_EQ(device.ScreenRectOf(window.Handle()).bottom, 320);
+}
+
+TEST_F(StartUpTest, DestroyDetachesTheObjectBeforeTheWindowGoes) {
+    auto* window = new Probe(u"Probe", 0);
+    HWND handle = window->Handle();
+    SendMessageW(handle, WM_USER, 0, 0);
+    EXPECT_EQ(window->seen, 1);
+    window->Destroy();  // WM_DESTROY and WM_NCDESTROY no longer reach the object
+    EXPECT_EQ(window->seen, 1);
+    EXPECT_FALSE(IsWindow(handle));
+    EXPECT_EQ(window->Handle(), nullptr);
+    delete window;
+}
+
+TEST_F(StartUpTest, FindsTheShowToolbarItemInTheViewerMenu) {
+    HMENU bar = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDM_VIEWER));
+    HMENU keyboard = GetSubMenu(GetSubMenu(bar, 0), 1);
+    EXPECT_EQ(ClientWindow::FindShowToolbarMenu(bar), keyboard);
+    EXPECT_EQ(ClientWindow::FindShowToolbarMenu(GetSubMenu(bar, 0)), keyboard);
+    HMENU other = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDM_SERVER_LIST));
+    EXPECT_EQ(ClientWindow::FindShowToolbarMenu(other), nullptr);
+    DestroyMenu(bar);
+    DestroyMenu(other);
+}
+
+TEST_F(StartUpTest, ASecondInstanceBringsTheRunningWindowForward) {
+    Probe running(u"Tavrel", IDR_SERVER_LIST_BAR);
+    Probe other(u"Some server", IDR_VIEWER_BAR);
+    ASSERT_EQ(GetForegroundWindow(), other.Handle());
+    EXPECT_FALSE(CheckSingleInstance(GetModuleHandleW(nullptr)));
+    EXPECT_EQ(GetForegroundWindow(), running.Handle());
+    // Its menu bar came forward with it.
+    std::vector<HWND> order = device.TopLevels();
+    auto position = [&](HWND w) { return std::find(order.begin(), order.end(), w) - order.begin(); };
+    EXPECT_GT(position(running.MenuBar()), position(other.MenuBar()));
+}
+
+TEST_F(StartUpTest, ANoOtherInstanceMeansStartUpGoesOn) {
+    Probe viewer(u"Some server", IDR_VIEWER_BAR);
+    EXPECT_TRUE(CheckSingleInstance(GetModuleHandleW(nullptr)));
+}
+
+// Runs the program's WinMain; a timer procedure taps "Menu" and then "Exit" like a person would.
+TEST_F(StartUpTest, MenuExitEndsTheProgramWithCodeZero) {
+    ClientWindow::UnregisterWindowClass(GetModuleHandleW(nullptr));  // WinMain registers it
+    static StartUpTest* self;
+    static bool sawMenu;
+    self = this, sawMenu = false;
+    SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR id, DWORD) {
+        KillTimer(nullptr, id);
+        HWND main = self->device.FindTopLevel(kClientWindowClass, u"Tavrel");
+        EXPECT_NE(main, nullptr);
+        EXPECT_EQ(self->device.TextOf(main), u"Tavrel");
+        SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR next, DWORD) {
+            KillTimer(nullptr, next);
+            sawMenu = self->device.FindTopLevel(u"MNU") != nullptr;
+            // "Exit" is the fourth item of the menu above the bar: 1 + 21 + 21 + 7 pixels down.
+            RECT menu = self->device.ScreenRectOf(self->device.FindTopLevel(u"MNU"));
+            self->device.Tap((menu.left + menu.right) / 2, menu.top + 1 + 21 + 21 + 7 + 10);
+        });
+        self->device.Tap(180, 307);  // "Menu"
+    });
+    int code = WinMain(GetModuleHandleW(nullptr), nullptr, const_cast<LPWSTR>(u""), SW_SHOW);
+    EXPECT_EQ(code, 0);
+    EXPECT_TRUE(sawMenu);
+    EXPECT_EQ(device.FindTopLevel(kClientWindowClass), nullptr);
+    ClientWindow::RegisterWindowClass(GetModuleHandleW(nullptr));
+}
+
+}  // namespace
