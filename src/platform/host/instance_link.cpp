@@ -3,6 +3,7 @@
 #include <platform_internal/remote_windows.h>
 #include <platform_internal/window_manager.h>
 
+#include <platform/core.h>
 #include <platform/text.h>
 
 #include <sys/socket.h>
@@ -81,6 +82,7 @@ std::string Answer(const std::string& request) {
         if (!IsWindow(window)) {
             return "no";
         }
+        OutputDebugStringW(u"Instance link: another start asked for a window to come forward\r\n");
         RunOnUiThread([window] {
             SetForegroundWindow(
                 reinterpret_cast<HWND>(reinterpret_cast<std::uintptr_t>(window) | 1));

@@ -80,22 +80,14 @@ class SdlHost : public HostBackend {
         SDL_Quit();
     }
 
+    // Connects to the display; the window itself opens when there is a screen to show, so a
+    // second start that only brings the first forward never flashes a window.
     bool Open() {
         if (SDL_Init(SDL_INIT_VIDEO) != 0) {
             std::fprintf(stderr, "tavrel: cannot open a window (%s); run with --headless instead\n",
                          SDL_GetError());
             return false;
         }
-        DeviceScreenConfig screen = CurrentDeviceScreen();
-        window_ = SDL_CreateWindow("Tavrel", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                   screen.width * scale_, screen.height * scale_, 0);
-        renderer_ = window_ != nullptr ? SDL_CreateRenderer(window_, -1, 0) : nullptr;
-        if (renderer_ == nullptr) {
-            std::fprintf(stderr, "tavrel: cannot open a window (%s); run with --headless instead\n",
-                         SDL_GetError());
-            return false;
-        }
-        SDL_StartTextInput();
         return true;
     }
 
@@ -114,6 +106,9 @@ class SdlHost : public HostBackend {
     }
 
     void ShowScreen() override {
+        if (failed_ || (window_ == nullptr && !OpenWindow())) {
+            return;
+        }
         std::vector<Uint32> argb;
         int width, height;
         {
@@ -154,6 +149,22 @@ class SdlHost : public HostBackend {
     int PollMilliseconds() const override { return 10; }
 
   private:
+    bool OpenWindow() {
+        DeviceScreenConfig screen = CurrentDeviceScreen();
+        window_ = SDL_CreateWindow("Tavrel", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                   screen.width * scale_, screen.height * scale_, 0);
+        renderer_ = window_ != nullptr ? SDL_CreateRenderer(window_, -1, 0) : nullptr;
+        if (renderer_ == nullptr) {
+            std::fprintf(stderr, "tavrel: cannot open a window (%s); run with --headless instead\n",
+                         SDL_GetError());
+            failed_ = true;
+            CloseProgramWindows();
+            return false;
+        }
+        SDL_StartTextInput();
+        return true;
+    }
+
     POINT Device(int x, int y) const { return {x / scale_, y / scale_}; }
 
     void Handle(const SDL_Event& event) {
@@ -221,6 +232,7 @@ class SdlHost : public HostBackend {
     SDL_Renderer* renderer_ = nullptr;
     SDL_Texture* texture_ = nullptr;
     int textureWidth_ = 0, textureHeight_ = 0;
+    bool failed_ = false;
     bool holding_ = false;
     POINT downAt_{0, 0};
     Uint32 downTicks_ = 0;

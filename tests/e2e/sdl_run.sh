@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# tavrel under the sdl host on a virtual X display: its window shows the device screen; a second
+# start brings the first forward and exits 0; tapping "Menu" and then "Exit" ends it with code 0.
+set -euo pipefail
+tavrel="$1"
+if ! command -v Xvfb >/dev/null || ! command -v xdotool >/dev/null; then
+    echo "Xvfb or xdotool missing (packages xvfb, xdotool): ./dev installs them"
+    exit 1
+fi
+home="$(mktemp -d)"
+xvfb=""
+first=""
+cleanup() {
+    if [ -n "$first" ] && kill -0 "$first" 2>/dev/null; then kill "$first"; fi
+    if [ -n "$xvfb" ]; then kill "$xvfb" 2>/dev/null || true; fi
+    rm -rf "$home"
+}
+trap cleanup EXIT
+
+Xvfb -displayfd 3 -screen 0 800x800x24 -nolisten tcp 3>"$home/display" 2>/dev/null &
+xvfb=$!
+for _ in $(seq 100); do [ -s "$home/display" ] && break; sleep 0.05; done
+export DISPLAY=":$(cat "$home/display")"
+export SDL_AUDIODRIVER=dummy
+
+"$tavrel" --home "$home" --scale 2 &
+first=$!
+window="$(timeout 10 xdotool search --sync --name '^Tavrel$' | head -1)"
+[ -n "$window" ] || { echo "no Tavrel window appeared"; exit 1; }
+sleep 0.5
+timeout 10 "$tavrel" --home "$home"
+echo "second start exited with 0"
+# The device is 240 x 320 at scale 2: "Menu" is the right soft key, "Exit" the fourth item of
+# its menu, which opens above the bar at the right edge.
+xdotool mousemove --window "$window" 360 612 click 1
+sleep 0.5
+xdotool mousemove --window "$window" 400 508 click 1
+code=0
+for _ in $(seq 100); do kill -0 "$first" 2>/dev/null || break; sleep 0.05; done
+if kill -0 "$first" 2>/dev/null; then echo "tavrel did not exit after Menu, Exit"; exit 1; fi
+wait "$first" || code=$?
+first=""
+[ "$code" -eq 0 ] || { echo "tavrel exited with $code"; exit 1; }
+echo "1 passed, 0 failed"
