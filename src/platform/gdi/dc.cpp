@@ -104,24 +104,23 @@ bool WithCanvas(HDC handle, const std::function<void(DcObject& state, Canvas& ca
     return true;
 }
 
-COLORREF SetTextColor(HDC handle, COLORREF colour) {
+// Sets one colour of the DC; returns the previous one (CLR_INVALID for a bad handle).
+static COLORREF ExchangeColour(HDC handle, COLORREF DcObject::*member, COLORREF colour) {
     DcObject* dc = FindDc(handle);
     if (dc == nullptr) {
         return 0xFFFFFFFF;
     }
-    COLORREF previous = dc->textColour;
-    dc->textColour = colour & 0xFFFFFF;
+    COLORREF previous = dc->*member;
+    dc->*member = colour & 0xFFFFFF;
     return previous;
 }
 
-COLORREF SetBkColor(HDC handle, COLORREF colour) {
-    DcObject* dc = FindDc(handle);
-    if (dc == nullptr) {
-        return 0xFFFFFFFF;
-    }
-    COLORREF previous = dc->backColour;
-    dc->backColour = colour & 0xFFFFFF;
-    return previous;
+COLORREF SetTextColor(HDC dc, COLORREF colour) {
+    return ExchangeColour(dc, &DcObject::textColour, colour);
+}
+
+COLORREF SetBkColor(HDC dc, COLORREF colour) {
+    return ExchangeColour(dc, &DcObject::backColour, colour);
 }
 
 int SetBkMode(HDC handle, int mode) {

@@ -51,6 +51,15 @@ void DestroyLocked(HMENU handle) {
     delete menu;
 }
 
+// Calls use(item) on the item named by item and flags with the menus locked, or returns fallback.
+template <class Result, class Use>
+Result WithItem(HMENU handle, UINT item, UINT flags, Result fallback, Use use) {
+    std::lock_guard lock(MenuMutex());
+    MenuObject* holder = nullptr;
+    MenuItem* found = Locate(FindMenu(handle), item, flags, &holder);
+    return found == nullptr ? fallback : use(*found);
+}
+
 MenuItem MakeItem(UINT flags, UINT_PTR idOrPopup, LPCWSTR text) {
     MenuItem item;
     item.flags = flags & (MF_GRAYED | MF_DISABLED | MF_CHECKED | MF_POPUP | MF_SEPARATOR);
@@ -166,35 +175,25 @@ BOOL AppendMenuW(HMENU handle, UINT flags, UINT_PTR idOrPopup, LPCWSTR text) {
 }
 
 DWORD EnableMenuItem(HMENU handle, UINT item, UINT enable) {
-    std::lock_guard lock(MenuMutex());
-    MenuObject* holder = nullptr;
-    MenuItem* found = Locate(FindMenu(handle), item, enable, &holder);
-    if (found == nullptr) {
-        return 0xFFFFFFFF;
-    }
-    DWORD previous = found->flags & (MF_GRAYED | MF_DISABLED);
-    found->flags =
-        (found->flags & ~(MF_GRAYED | MF_DISABLED)) | (enable & (MF_GRAYED | MF_DISABLED));
-    return previous;
+    return WithItem(handle, item, enable, DWORD{0xFFFFFFFF}, [&](MenuItem& found) {
+        DWORD previous = found.flags & (MF_GRAYED | MF_DISABLED);
+        found.flags =
+            (found.flags & ~(MF_GRAYED | MF_DISABLED)) | (enable & (MF_GRAYED | MF_DISABLED));
+        return previous;
+    });
 }
 
 DWORD CheckMenuItem(HMENU handle, UINT item, UINT check) {
-    std::lock_guard lock(MenuMutex());
-    MenuObject* holder = nullptr;
-    MenuItem* found = Locate(FindMenu(handle), item, check, &holder);
-    if (found == nullptr) {
-        return 0xFFFFFFFF;
-    }
-    DWORD previous = found->flags & MF_CHECKED;
-    found->flags = (found->flags & ~MF_CHECKED) | (check & MF_CHECKED);
-    return previous;
+    return WithItem(handle, item, check, DWORD{0xFFFFFFFF}, [&](MenuItem& found) {
+        DWORD previous = found.flags & MF_CHECKED;
+        found.flags = (found.flags & ~MF_CHECKED) | (check & MF_CHECKED);
+        return previous;
+    });
 }
 
 UINT GetMenuState(HMENU handle, UINT item, UINT flags) {
-    std::lock_guard lock(MenuMutex());
-    MenuObject* holder = nullptr;
-    MenuItem* found = Locate(FindMenu(handle), item, flags, &holder);
-    return found == nullptr ? 0xFFFFFFFF : found->flags;
+    return WithItem(handle, item, flags, UINT{0xFFFFFFFF},
+                    [](MenuItem& found) { return found.flags; });
 }
 
 int GetMenuItemCount(HMENU handle) {
@@ -214,15 +213,11 @@ UINT GetMenuItemID(HMENU handle, int position) {
 }
 
 int GetMenuStringW(HMENU handle, UINT item, LPWSTR buffer, int capacity, UINT flags) {
-    std::lock_guard lock(MenuMutex());
-    MenuObject* holder = nullptr;
-    MenuItem* found = Locate(FindMenu(handle), item, flags, &holder);
-    if (found == nullptr) {
-        return 0;
-    }
-    if (buffer == nullptr || capacity <= 0) {
-        return static_cast<int>(found->text.size());
-    }
-    lstrcpynW(buffer, found->text.c_str(), capacity);
-    return lstrlenW(buffer);
+    return WithItem(handle, item, flags, 0, [&](MenuItem& found) {
+        if (buffer == nullptr || capacity <= 0) {
+            return static_cast<int>(found.text.size());
+        }
+        lstrcpynW(buffer, found.text.c_str(), capacity);
+        return lstrlenW(buffer);
+    });
 }

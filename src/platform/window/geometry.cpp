@@ -14,51 +14,39 @@ bool SameSize(const RECT& a, const RECT& b) {
 }  // namespace
 
 BOOL GetClientRect(HWND handle, LPRECT rect) {
-    WindowManager& manager = WindowManager::Instance();
-    std::lock_guard lock(manager.mutex);
-    WindowObject* window = manager.Find(handle);
-    if (window == nullptr || rect == nullptr) {
-        return FALSE;
-    }
-    *rect = {0, 0, window->rect.right - window->rect.left, window->rect.bottom - window->rect.top};
-    return TRUE;
+    return rect != nullptr && ReadWindow(handle, FALSE, [&](WindowManager&, WindowObject& window) {
+               *rect = {0, 0, window.rect.right - window.rect.left,
+                        window.rect.bottom - window.rect.top};
+               return TRUE;
+           });
 }
 
 BOOL GetWindowRect(HWND handle, LPRECT rect) {
-    WindowManager& manager = WindowManager::Instance();
-    std::lock_guard lock(manager.mutex);
-    WindowObject* window = manager.Find(handle);
-    if (window == nullptr || rect == nullptr) {
-        return FALSE;
-    }
-    POINT origin = manager.ClientOrigin(window);
-    *rect = {origin.x, origin.y, origin.x + window->rect.right - window->rect.left,
-             origin.y + window->rect.bottom - window->rect.top};
-    return TRUE;
+    return rect != nullptr &&
+           ReadWindow(handle, FALSE, [&](WindowManager& manager, WindowObject& window) {
+               POINT origin = manager.ClientOrigin(&window);
+               *rect = {origin.x, origin.y, origin.x + window.rect.right - window.rect.left,
+                        origin.y + window.rect.bottom - window.rect.top};
+               return TRUE;
+           });
+}
+
+// Moves point by the window's client origin, times direction (1: to the screen, -1: back).
+static BOOL ShiftByClientOrigin(HWND handle, LPPOINT point, int direction) {
+    return point != nullptr &&
+           ReadWindow(handle, FALSE, [&](WindowManager& manager, WindowObject& window) {
+               POINT origin = manager.ClientOrigin(&window);
+               point->x += direction * origin.x;
+               point->y += direction * origin.y;
+               return TRUE;
+           });
 }
 
 BOOL ClientToScreen(HWND handle, LPPOINT point) {
-    WindowManager& manager = WindowManager::Instance();
-    std::lock_guard lock(manager.mutex);
-    WindowObject* window = manager.Find(handle);
-    if (window == nullptr || point == nullptr) {
-        return FALSE;
-    }
-    POINT origin = manager.ClientOrigin(window);
-    point->x += origin.x, point->y += origin.y;
-    return TRUE;
+    return ShiftByClientOrigin(handle, point, 1);
 }
-
 BOOL ScreenToClient(HWND handle, LPPOINT point) {
-    WindowManager& manager = WindowManager::Instance();
-    std::lock_guard lock(manager.mutex);
-    WindowObject* window = manager.Find(handle);
-    if (window == nullptr || point == nullptr) {
-        return FALSE;
-    }
-    POINT origin = manager.ClientOrigin(window);
-    point->x -= origin.x, point->y -= origin.y;
-    return TRUE;
+    return ShiftByClientOrigin(handle, point, -1);
 }
 
 HWND WindowFromPoint(POINT point) {

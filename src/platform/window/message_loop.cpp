@@ -168,16 +168,9 @@ BOOL TranslateMessage(const MSG* message) {
 }
 
 UINT_PTR SetTimer(HWND handle, UINT_PTR id, UINT milliseconds, TIMERPROC procedure) {
-    DWORD thread = GetCurrentThreadId();
-    if (handle != nullptr) {
-        WindowManager& manager = WindowManager::Instance();
-        std::lock_guard lock(manager.mutex);
-        WindowObject* window = manager.Find(handle);
-        if (window == nullptr) {
-            return 0;
-        }
-        handle = window;
-        thread = window->thread;
+    DWORD thread = handle == nullptr ? GetCurrentThreadId() : WindowThread(handle, &handle);
+    if (thread == 0) {
+        return 0;
     }
     auto queue = QueueOf(thread);
     std::lock_guard lock(queue->mutex);
@@ -204,16 +197,9 @@ UINT_PTR SetTimer(HWND handle, UINT_PTR id, UINT milliseconds, TIMERPROC procedu
 }
 
 BOOL KillTimer(HWND handle, UINT_PTR id) {
-    DWORD thread = GetCurrentThreadId();
-    if (handle != nullptr) {
-        WindowManager& manager = WindowManager::Instance();
-        std::lock_guard lock(manager.mutex);
-        WindowObject* window = manager.Find(handle);
-        if (window == nullptr) {
-            return FALSE;
-        }
-        handle = window;
-        thread = window->thread;
+    DWORD thread = handle == nullptr ? GetCurrentThreadId() : WindowThread(handle, &handle);
+    if (thread == 0) {
+        return FALSE;
     }
     auto queue = QueueOf(thread);
     std::lock_guard lock(queue->mutex);

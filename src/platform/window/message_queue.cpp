@@ -23,6 +23,8 @@ Queues& AllQueues() {
     return *queues;
 }
 
+}  // namespace
+
 DWORD WindowThread(HWND handle, HWND* clean) {
     WindowManager& manager = WindowManager::Instance();
     std::lock_guard lock(manager.mutex);
@@ -30,8 +32,6 @@ DWORD WindowThread(HWND handle, HWND* clean) {
     *clean = window;
     return window == nullptr ? 0 : window->thread;
 }
-
-}  // namespace
 
 void MessageQueue::Wake() {
     std::lock_guard lock(mutex);

@@ -78,16 +78,12 @@ BOOL ValidateRect(HWND handle, const RECT* rect) {
 }
 
 BOOL GetUpdateRect(HWND handle, LPRECT rect, BOOL) {
-    WindowManager& manager = WindowManager::Instance();
-    std::lock_guard lock(manager.mutex);
-    WindowObject* window = manager.Find(handle);
-    if (window == nullptr) {
-        return FALSE;
-    }
-    if (rect != nullptr) {
-        *rect = window->hasInvalid ? window->invalid : RECT{0, 0, 0, 0};
-    }
-    return window->hasInvalid;
+    return ReadWindow(handle, FALSE, [&](WindowManager&, WindowObject& window) {
+        if (rect != nullptr) {
+            *rect = window.hasInvalid ? window.invalid : RECT{0, 0, 0, 0};
+        }
+        return window.hasInvalid ? TRUE : FALSE;
+    });
 }
 
 BOOL UpdateWindow(HWND handle) {

@@ -204,7 +204,8 @@ BOOL DestroyWindow(HWND handle) {
     bool focusInside = false;
     {
         std::lock_guard lock(manager.mutex);
-        for (WindowObject* w = manager.focus; w != nullptr; w = w->IsChild() ? w->parent : nullptr) {
+        for (WindowObject* w = manager.focus; w != nullptr;
+             w = w->IsChild() ? w->parent : nullptr) {
             focusInside = focusInside || w == handle;
         }
     }
@@ -266,23 +267,19 @@ BOOL DestroyWindow(HWND handle) {
 }
 
 BOOL IsWindow(HWND handle) {
-    WindowManager& manager = WindowManager::Instance();
-    std::lock_guard lock(manager.mutex);
-    return manager.Find(handle) != nullptr;
+    return ReadWindow(handle, FALSE, [](WindowManager&, WindowObject&) { return TRUE; });
 }
 
 BOOL IsWindowVisible(HWND handle) {
-    WindowManager& manager = WindowManager::Instance();
-    std::lock_guard lock(manager.mutex);
-    WindowObject* window = manager.Find(handle);
-    return window != nullptr && manager.IsShown(window);
+    return ReadWindow(handle, FALSE, [](WindowManager& manager, WindowObject& window) {
+        return manager.IsShown(&window) ? TRUE : FALSE;
+    });
 }
 
 BOOL IsWindowEnabled(HWND handle) {
-    WindowManager& manager = WindowManager::Instance();
-    std::lock_guard lock(manager.mutex);
-    WindowObject* window = manager.Find(handle);
-    return window != nullptr && (window->style & WS_DISABLED) == 0;
+    return ReadWindow(handle, FALSE, [](WindowManager&, WindowObject& window) {
+        return (window.style & WS_DISABLED) == 0 ? TRUE : FALSE;
+    });
 }
 
 BOOL EnableWindow(HWND handle, BOOL enable) {
@@ -392,51 +389,42 @@ BOOL SetWindowTextW(HWND handle, LPCWSTR text) {
     return SendMessageW(handle, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text)) != 0;
 }
 
+// Copies text into buffer (capacity units, terminated); returns the length copied.
+static int CopyOut(const std::u16string& text, LPWSTR buffer, int capacity) {
+    lstrcpynW(buffer, text.c_str(), capacity);
+    return lstrlenW(buffer);
+}
+
 int GetWindowTextW(HWND handle, LPWSTR buffer, int capacity) {
     if (buffer == nullptr || capacity <= 0) {
         return 0;
     }
-    WindowManager& manager = WindowManager::Instance();
-    std::lock_guard lock(manager.mutex);
-    WindowObject* window = manager.Find(handle);
-    if (window == nullptr) {
-        buffer[0] = 0;
-        return 0;
-    }
-    lstrcpynW(buffer, window->title.c_str(), capacity);
-    return lstrlenW(buffer);
+    buffer[0] = 0;
+    return ReadWindow(handle, 0, [&](WindowManager&, WindowObject& window) {
+        return CopyOut(window.title, buffer, capacity);
+    });
 }
 
 int GetWindowTextLengthW(HWND handle) {
-    WindowManager& manager = WindowManager::Instance();
-    std::lock_guard lock(manager.mutex);
-    WindowObject* window = manager.Find(handle);
-    return window == nullptr ? 0 : static_cast<int>(window->title.size());
+    return ReadWindow(handle, 0, [](WindowManager&, WindowObject& window) {
+        return static_cast<int>(window.title.size());
+    });
 }
 
 int GetClassNameW(HWND handle, LPWSTR buffer, int capacity) {
     if (buffer == nullptr || capacity <= 0) {
         return 0;
     }
-    WindowManager& manager = WindowManager::Instance();
-    std::lock_guard lock(manager.mutex);
-    WindowObject* window = manager.Find(handle);
-    if (window == nullptr) {
-        buffer[0] = 0;
-        return 0;
-    }
-    lstrcpynW(buffer, window->windowClass->name.c_str(), capacity);
-    return lstrlenW(buffer);
+    buffer[0] = 0;
+    return ReadWindow(handle, 0, [&](WindowManager&, WindowObject& window) {
+        return CopyOut(window.windowClass->name, buffer, capacity);
+    });
 }
 
 HWND GetParent(HWND handle) {
-    WindowManager& manager = WindowManager::Instance();
-    std::lock_guard lock(manager.mutex);
-    WindowObject* window = manager.Find(handle);
-    if (window == nullptr) {
-        return nullptr;
-    }
-    return window->IsChild() ? window->parent : window->owner;
+    return ReadWindow(handle, HWND{nullptr}, [](WindowManager&, WindowObject& window) -> HWND {
+        return window.IsChild() ? window.parent : window.owner;
+    });
 }
 
 HWND GetWindow(HWND handle, UINT relation) {
@@ -461,18 +449,14 @@ HWND GetWindow(HWND handle, UINT relation) {
 }
 
 HWND GetDlgItem(HWND dialog, int id) {
-    WindowManager& manager = WindowManager::Instance();
-    std::lock_guard lock(manager.mutex);
-    WindowObject* window = manager.Find(dialog);
-    if (window == nullptr) {
-        return nullptr;
-    }
-    for (WindowObject* child : window->children) {
-        if (child->id == id) {
-            return child;
+    return ReadWindow(dialog, HWND{nullptr}, [&](WindowManager&, WindowObject& window) -> HWND {
+        for (WindowObject* child : window.children) {
+            if (child->id == id) {
+                return child;
+            }
         }
-    }
-    return nullptr;
+        return nullptr;
+    });
 }
 
 int GetDlgCtrlID(HWND handle) {

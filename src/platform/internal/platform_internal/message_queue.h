@@ -47,6 +47,8 @@ class MessageQueue {
 
 // The queue of a thread (created on first use).
 std::shared_ptr<MessageQueue> QueueOf(DWORD thread);
+// The thread owning a window (0 when it is gone); clean receives the handle without its low bit.
+DWORD WindowThread(HWND handle, HWND* clean);
 // The UI thread: the thread that created the first window.
 DWORD UiThread();
 // Runs task on the UI thread at its next message check (from any thread; does not wait).

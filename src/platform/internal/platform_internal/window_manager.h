@@ -76,6 +76,16 @@ class WindowManager {
     WindowObject* WindowAt(POINT screen) const;
 };
 
+// Calls read(manager, window) with the manager's mutex held, or returns fallback when the handle
+// names no window.
+template <class Result, class Read>
+Result ReadWindow(HWND handle, Result fallback, Read read) {
+    WindowManager& manager = WindowManager::Instance();
+    std::lock_guard lock(manager.mutex);
+    WindowObject* window = manager.Find(handle);
+    return window == nullptr ? fallback : read(manager, *window);
+}
+
 // Window procedure of a window, called with no lock held.
 LRESULT CallProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Sends WM_SIZE / WM_MOVE after a size or position change.
