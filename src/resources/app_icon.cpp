@@ -24,20 +24,7 @@ std::vector<BYTE> BuildAppIcon() {
     constexpr int kSide = 32;
     const std::uint32_t palette[4] = {0x2060B0, 0xF0F0F0, 0x60C0F0, 0x103060};
     std::vector<BYTE> out;
-    Put32(out, 40);
-    Put32(out, kSide);
-    Put32(out, kSide);  // bottom-up
-    Put16(out, 1);
-    Put16(out, 8);
-    Put32(out, 0);
-    Put32(out, kSide * kSide);
-    Put32(out, 0);
-    Put32(out, 0);
-    Put32(out, 4);
-    Put32(out, 0);
-    for (std::uint32_t colour : palette) {
-        Put32(out, colour);
-    }
+    Put8BitDibHeader(out, kSide, kSide, palette);
     for (int row = kSide - 1; row >= 0; --row) {
         for (int x = 0; x < kSide; ++x) {
             out.push_back(PixelAt(x, row));

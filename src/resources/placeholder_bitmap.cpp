@@ -25,23 +25,7 @@ std::vector<BYTE> BuildPlaceholderBitmap() {
     constexpr int kWidth = 128, kHeight = 96;
     const std::uint32_t palette[4] = {0xE0E0E0, 0x707070, 0xB8B8B8, 0xC8C8C8};
     std::vector<BYTE> out;
-    Put32(out, 40);
-    Put32(out, kWidth);
-    Put32(out, kHeight);  // bottom-up
-    Put16(out, 1);
-    Put16(out, 8);
-    Put32(out, 0);
-    Put32(out, kWidth * kHeight);
-    Put32(out, 0);
-    Put32(out, 0);
-    Put32(out, 4);  // colours used
-    Put32(out, 0);
-    for (std::uint32_t colour : palette) {
-        out.push_back(static_cast<BYTE>(colour));
-        out.push_back(static_cast<BYTE>(colour >> 8));
-        out.push_back(static_cast<BYTE>(colour >> 16));
-        out.push_back(0);
-    }
+    Put8BitDibHeader(out, kWidth, kHeight, palette);
     for (int row = kHeight - 1; row >= 0; --row) {
         for (int x = 0; x < kWidth; ++x) {
             out.push_back(PixelAt(x, row));
