@@ -81,10 +81,15 @@ LRESULT ClientWindow::StaticWindowProc(HWND window, UINT message, WPARAM wParam,
         }
     }
     auto* object = reinterpret_cast<ClientWindow*>(GetWindowLongPtrW(window, GWL_USERDATA));
-    if (object != nullptr) {
-        return object->WindowProc(message, wParam, lParam);
+    if (object == nullptr) {
+        return DefWindowProcW(window, message, wParam, lParam);
     }
-    return DefWindowProcW(window, message, wParam, lParam);
+    LRESULT result = object->WindowProc(message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        object->window_ =
+            nullptr;  // the handle is gone (and may be reused): never destroy it again
+    }
+    return result;
 }
 
 LRESULT ClientWindow::OnCreate() {

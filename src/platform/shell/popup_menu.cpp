@@ -188,7 +188,7 @@ void Stylus(Tracking& tracking, UINT message, POINT screen) {
     }
 }
 
-LRESULT CALLBACK_PopupProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT PopupProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     Tracking* tracking = TrackingOf(window);
     switch (message) {
         case WM_PAINT:
@@ -224,7 +224,7 @@ LRESULT CALLBACK_PopupProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 void RegisterPopupClass() {
     static bool registered = [] {
         WNDCLASSW windowClass{};
-        windowClass.lpfnWndProc = CALLBACK_PopupProc;
+        windowClass.lpfnWndProc = PopupProc;
         windowClass.lpszClassName = kPopupClass;
         windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
         return RegisterClassW(&windowClass) != 0;

@@ -6,10 +6,12 @@
 
 #include <platform/shell.h>
 
+#include <atomic>
+
 namespace {
 
 constexpr WCHAR kTaskBarClass[] = u"HHTaskBar";
-HWND taskBar = nullptr;
+std::atomic<HWND> taskBar{nullptr};  // read by the shell listener from any thread
 
 void Paint(HWND window) {
     PAINTSTRUCT paint;

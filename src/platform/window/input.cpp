@@ -57,7 +57,9 @@ void DeliverStylusHold(POINT screen) {
     }
 }
 
-void DeliverKey(UINT vk, bool down, bool alt) {
+namespace {
+
+void PostKey(UINT vk, bool down, bool alt) {
     if (vk == VK_SHIFT) {
         SetShiftDown(down);
     }
@@ -72,6 +74,15 @@ void DeliverKey(UINT vk, bool down, bool alt) {
     PostMessageW(target, down ? WM_KEYDOWN : WM_KEYUP, vk, data);
 }
 
+}  // namespace
+
+void DeliverKey(UINT vk, bool down, bool alt) {
+    if (down) {
+        SetInputPanelCharacter(vk, 0);  // a hardware key produces its own character
+    }
+    PostKey(vk, down, alt);
+}
+
 void DeliverCharacter(WCHAR character, bool alt) {
     UINT vk = kInputPanelKey;
     if (character >= 'a' && character <= 'z') {
@@ -81,6 +92,6 @@ void DeliverCharacter(WCHAR character, bool alt) {
         vk = character;
     }
     SetInputPanelCharacter(vk, character);
-    DeliverKey(vk, true, alt);
-    DeliverKey(vk, false, alt);
+    PostKey(vk, true, alt);
+    PostKey(vk, false, alt);
 }

@@ -84,15 +84,25 @@ bool TakeMessage(MessageQueue& queue, MSG* out, HWND filter, UINT first, UINT la
     return false;
 }
 
-// Nothing to do: compose and show the screen, let the host pump, and wait for something to
-// arrive, the next timer, or the host's poll interval.
-void WaitForWork(MessageQueue& queue) {
+// On the UI thread only: composes the screen, lets the host show it and pump its input; returns
+// the host (null elsewhere, or when there is none).
+HostBackend* ShowAndPump() {
+    if (GetCurrentThreadId() != UiThread()) {
+        return nullptr;
+    }
     ComposeScreen(false);
     HostBackend* host = CurrentHostBackend();
     if (host != nullptr) {
         host->ShowScreen();
         host->PumpEvents();
     }
+    return host;
+}
+
+// Nothing to do: compose and show the screen, let the host pump, and wait for something to
+// arrive, the next timer, or the host's poll interval.
+void WaitForWork(MessageQueue& queue) {
+    HostBackend* host = ShowAndPump();
     std::unique_lock lock(queue.mutex);
     Clock::time_point until = Clock::now() + std::chrono::seconds(1);
     for (const TimerRecord& timer : queue.timers) {
@@ -131,11 +141,7 @@ BOOL PeekMessageW(MSG* message, HWND window, UINT first, UINT last, UINT remove)
     if (TakeMessage(*queue, message, window, first, last, (remove & PM_REMOVE) != 0)) {
         return TRUE;
     }
-    ComposeScreen(false);
-    if (HostBackend* host = CurrentHostBackend()) {
-        host->ShowScreen();
-        host->PumpEvents();
-    }
+    ShowAndPump();
     return FALSE;
 }
 

@@ -46,13 +46,16 @@ std::shared_ptr<MessageQueue> QueueOf(DWORD thread) {
         queue = std::make_shared<MessageQueue>();
         queue->thread = thread;
     }
-    DWORD none = 0;
-    queues.uiThread.compare_exchange_strong(none, thread);
     return queue;
 }
 
 DWORD UiThread() {
     return AllQueues().uiThread.load();
+}
+
+void NoteUiThread(DWORD thread) {
+    DWORD none = 0;
+    AllQueues().uiThread.compare_exchange_strong(none, thread);
 }
 
 void SetHostBackend(HostBackend* backend) {

@@ -132,6 +132,7 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD styl
         window->exStyle = exStyle;
         window->title = title != nullptr ? title : u"";
         window->thread = GetCurrentThreadId();
+        NoteUiThread(window->thread);
         if ((style & WS_CHILD) != 0) {
             window->parent = parentObject;
             window->id = static_cast<int>(reinterpret_cast<std::intptr_t>(menuOrId));
@@ -371,6 +372,7 @@ LONG SetWindowLongW(HWND window, int index, LONG value) {
 }
 
 BOOL SetWindowTextW(HWND handle, LPCWSTR text) {
+    bool sameThread = false, isForeground = false;
     {
         WindowManager& manager = WindowManager::Instance();
         std::lock_guard lock(manager.mutex);
@@ -378,13 +380,18 @@ BOOL SetWindowTextW(HWND handle, LPCWSTR text) {
         if (window == nullptr) {
             return FALSE;
         }
-        if (window->thread != GetCurrentThreadId()) {
+        sameThread = window->thread == GetCurrentThreadId();
+        if (!sameThread) {
             // From another thread the text changes at once, without waiting for the UI thread.
             window->title = text != nullptr ? text : u"";
-            manager.layoutChanged = true;
-            WakeUiThread();
-            return TRUE;
+            isForeground = manager.foreground == window;
         }
+    }
+    if (isForeground) {
+        NotifyShell();
+    }
+    if (!sameThread) {
+        return TRUE;
     }
     return SendMessageW(handle, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text)) != 0;
 }

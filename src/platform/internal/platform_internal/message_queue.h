@@ -51,6 +51,7 @@ std::shared_ptr<MessageQueue> QueueOf(DWORD thread);
 DWORD WindowThread(HWND handle, HWND* clean);
 // The UI thread: the thread that created the first window.
 DWORD UiThread();
+void NoteUiThread(DWORD thread);
 // Runs task on the UI thread at its next message check (from any thread; does not wait).
 void RunOnUiThread(std::function<void()> task);
 // Carries out what other threads sent to this queue's thread, and its tasks; true when any.
