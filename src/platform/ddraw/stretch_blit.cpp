@@ -1,0 +1,133 @@
+#include <platform_internal/pixel_plane.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+// Source coordinate of destination offset d (0 <= d < destSize): the source pixel holding the
+// destination pixel's centre.
+inline int MapCoordinate(std::int64_t d, std::int64_t sourceSize, std::int64_t destSize) {
+    return static_cast<int>(((2 * d + 1) * sourceSize) / (2 * destSize));
+}
+
+inline BYTE* PixelAt(const PixelPlane& plane, int x, int y) {
+    return plane.pixels + static_cast<std::ptrdiff_t>(y) * plane.pitch +
+           static_cast<std::ptrdiff_t>(x) * plane.bytesPerPixel;
+}
+
+struct Span {
+    int first;  // first destination coordinate written
+    int last;   // one past the last
+};
+
+Span ClipSpan(LONG destStart, LONG destEnd, LONG clipStart, LONG clipEnd) {
+    return Span{static_cast<int>(std::max(destStart, clipStart)),
+                static_cast<int>(std::min(destEnd, clipEnd))};
+}
+
+template <typename Pixel>
+void GatherRow(BYTE* destRow, const BYTE* sourceRow, const int* offsets, int count) {
+    auto* out = reinterpret_cast<Pixel*>(destRow);
+    for (int i = 0; i < count; ++i) {
+        std::memcpy(out + i, sourceRow + offsets[i], sizeof(Pixel));
+    }
+}
+
+void GatherRow24(BYTE* destRow, const BYTE* sourceRow, const int* offsets, int count) {
+    for (int i = 0; i < count; ++i) {
+        const BYTE* p = sourceRow + offsets[i];
+        destRow[0] = p[0];
+        destRow[1] = p[1];
+        destRow[2] = p[2];
+        destRow += 3;
+    }
+}
+
+void CopyUnscaled(const PixelPlane& dest, Span xs, Span ys, const PixelPlane& source, int dx,
+                  int dy) {
+    std::size_t bytes = static_cast<std::size_t>(xs.last - xs.first) * dest.bytesPerPixel;
+    bool bottomUp = dest.pixels == source.pixels && dy < 0;
+    int rows = ys.last - ys.first;
+    for (int i = 0; i < rows; ++i) {
+        int y = bottomUp ? ys.last - 1 - i : ys.first + i;
+        std::memmove(PixelAt(dest, xs.first, y), PixelAt(source, xs.first + dx, y + dy), bytes);
+    }
+}
+
+}  // namespace
+
+void StretchBlitReference(const PixelPlane& dest, const RECT& destRect, const RECT& clip,
+                          const PixelPlane& source, const RECT& sourceRect) {
+    std::int64_t dw = static_cast<std::int64_t>(destRect.right) - destRect.left;
+    std::int64_t dh = static_cast<std::int64_t>(destRect.bottom) - destRect.top;
+    std::int64_t sw = sourceRect.right - sourceRect.left;
+    std::int64_t sh = sourceRect.bottom - sourceRect.top;
+    Span xs = ClipSpan(destRect.left, destRect.right, clip.left, clip.right);
+    Span ys = ClipSpan(destRect.top, destRect.bottom, clip.top, clip.bottom);
+    for (int y = ys.first; y < ys.last; ++y) {
+        int sy = sourceRect.top + MapCoordinate(y - destRect.top, sh, dh);
+        for (int x = xs.first; x < xs.last; ++x) {
+            int sx = sourceRect.left + MapCoordinate(x - destRect.left, sw, dw);
+            std::memcpy(PixelAt(dest, x, y), PixelAt(source, sx, sy), dest.bytesPerPixel);
+        }
+    }
+}
+
+void StretchBlit(const PixelPlane& dest, const RECT& destRect, const RECT& clip,
+                 const PixelPlane& source, const RECT& sourceRect) {
+    std::int64_t dw = static_cast<std::int64_t>(destRect.right) - destRect.left;
+    std::int64_t dh = static_cast<std::int64_t>(destRect.bottom) - destRect.top;
+    std::int64_t sw = sourceRect.right - sourceRect.left;
+    std::int64_t sh = sourceRect.bottom - sourceRect.top;
+    Span xs = ClipSpan(destRect.left, destRect.right, clip.left, clip.right);
+    Span ys = ClipSpan(destRect.top, destRect.bottom, clip.top, clip.bottom);
+    if (xs.first >= xs.last || ys.first >= ys.last) {
+        return;
+    }
+    if (dw == sw && dh == sh) {
+        CopyUnscaled(dest, xs, ys, source, sourceRect.left - destRect.left,
+                     sourceRect.top - destRect.top);
+        return;
+    }
+    // Byte offset in a source row of each destination column, computed once for all rows.
+    int count = xs.last - xs.first;
+    int bytes = dest.bytesPerPixel;
+    thread_local std::vector<int> offsets;
+    offsets.resize(count);
+    for (int i = 0; i < count; ++i) {
+        offsets[i] =
+            (sourceRect.left + MapCoordinate(xs.first + i - destRect.left, sw, dw)) * bytes;
+    }
+    std::size_t rowBytes = static_cast<std::size_t>(count) * bytes;
+    const BYTE* previousRow = nullptr;
+    int previousSourceY = -1;
+    for (int y = ys.first; y < ys.last; ++y) {
+        int sy = sourceRect.top + MapCoordinate(y - destRect.top, sh, dh);
+        BYTE* out = PixelAt(dest, xs.first, y);
+        if (sy == previousSourceY) {
+            // Enlarging: this row repeats the one above it.
+            std::memcpy(out, previousRow, rowBytes);
+            continue;
+        }
+        const BYTE* in = source.pixels + static_cast<std::ptrdiff_t>(sy) * source.pitch;
+        switch (bytes) {
+            case 1:
+                GatherRow<std::uint8_t>(out, in, offsets.data(), count);
+                break;
+            case 2:
+                GatherRow<std::uint16_t>(out, in, offsets.data(), count);
+                break;
+            case 3:
+                GatherRow24(out, in, offsets.data(), count);
+                break;
+            default:
+                GatherRow<std::uint32_t>(out, in, offsets.data(), count);
+                break;
+        }
+        previousRow = out;
+        previousSourceY = sy;
+    }
+}
