@@ -328,7 +328,7 @@ std::unique_ptr<BYTE[]> FrameBufferStore::CaptureRgb(int outWidth, int outHeight
     Guard guard(&lock_);
     ThumbnailFormat format;
     if (!ThumbnailFormatOf(Display().formatCode, &format) || outWidth <= 0 || outHeight <= 0 ||
-        std::int64_t{outWidth} * outHeight * 3 > kLargestCapture) {
+        std::int64_t{outWidth} * outHeight > kLargestCapture / 3) {
         return nullptr;
     }
     int bytes = ThumbnailBytesPerPixel(format);

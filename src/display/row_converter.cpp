@@ -1,15 +1,76 @@
 #include <display/row_converter.h>
 
+#include <array>
+#include <bit>
+#include <cstdint>
 #include <cstring>
 #include <type_traits>
 
 namespace {
 
-template <typename Source, typename Device>
-void ConvertRow(const BYTE* source, BYTE* dest, int count, int destStep) {
+template <typename Source, typename Device, int kStep>
+void ConvertWithStep(const BYTE* source, BYTE* dest, int count, int destStep) {
+    int step = kStep != 0 ? kStep : destStep;
     for (int i = 0; i < count; ++i) {
         Device::Write(dest, Source::Read(source));
         source += Source::kBytes;
+        dest += step;
+    }
+}
+
+// Packed device pixels (the usual case) with the step known when compiling, so that the loop
+// can be unrolled and vectorised.
+template <typename Source, typename Device>
+void ConvertRow(const BYTE* source, BYTE* dest, int count, int destStep) {
+    if (destStep == Device::kBytes) {
+        ConvertWithStep<Source, Device, Device::kBytes>(source, dest, count, destStep);
+    } else {
+        ConvertWithStep<Source, Device, 0>(source, dest, count, destStep);
+    }
+}
+
+// One-byte server pixels: a table of the 256 device pixels, filled through the codecs.
+template <int kBytes>
+struct DevicePixelWord {
+    using Type = std::array<BYTE, kBytes>;
+};
+template <>
+struct DevicePixelWord<1> {
+    using Type = std::uint8_t;
+};
+template <>
+struct DevicePixelWord<2> {
+    using Type = std::uint16_t;
+};
+template <>
+struct DevicePixelWord<4> {
+    using Type = std::uint32_t;
+};
+
+template <typename Source, typename Device>
+void LookUpRow(const BYTE* source, BYTE* dest, int count, int destStep) {
+    using Word = typename DevicePixelWord<Device::kBytes>::Type;
+    static_assert(sizeof(Word) == Device::kBytes);
+    struct Table {
+        Word pixels[256];
+        Table() {
+            for (int v = 0; v < 256; ++v) {
+                BYTE b = static_cast<BYTE>(v);
+                BYTE bytes[Device::kBytes];
+                Device::Write(bytes, Source::Read(&b));
+                std::memcpy(&pixels[v], bytes, sizeof(Word));
+            }
+        }
+    };
+    static const Table table;
+    if (destStep == Device::kBytes) {
+        for (int i = 0; i < count; ++i) {
+            std::memcpy(dest + i * Device::kBytes, &table.pixels[source[i]], sizeof(Word));
+        }
+        return;
+    }
+    for (int i = 0; i < count; ++i) {
+        std::memcpy(dest, &table.pixels[source[i]], sizeof(Word));
         dest += destStep;
     }
 }
@@ -24,21 +85,109 @@ void CopyRow(const BYTE* source, BYTE* dest, int count, int destStep) {
     }
 }
 
+// The common pairs of wider pixels, on whole little-endian words so that the compiler can
+// vectorise them; the same arithmetic as the codecs (the tests compare them pixel for pixel).
+template <typename Word>
+Word Load(const BYTE* p) {
+    Word w;
+    std::memcpy(&w, p, sizeof(w));
+    return w;
+}
+
+template <typename Word>
+void Store(BYTE* p, Word w) {
+    std::memcpy(p, &w, sizeof(w));
+}
+
+std::uint16_t Pack565(std::uint32_t r, std::uint32_t g, std::uint32_t b) {
+    return static_cast<std::uint16_t>((r & 0xF8) << 8 | (g & 0xFC) << 3 | b >> 3);
+}
+
+void Row565To32(const BYTE* source, BYTE* dest, int count) {
+    for (int i = 0; i < count; ++i) {
+        std::uint32_t v = Load<std::uint16_t>(source + 2 * i);
+        std::uint32_t r = (v >> 11) << 3, g = ((v >> 5) & 0x3F) << 2, b = (v & 0x1F) << 3;
+        Store<std::uint32_t>(dest + 4 * i, b | g << 8 | r << 16 | 0xFF000000u);
+    }
+}
+
+void Row32To565(const BYTE* source, BYTE* dest, int count) {
+    for (int i = 0; i < count; ++i) {
+        std::uint32_t v = Load<std::uint32_t>(source + 4 * i);
+        Store<std::uint16_t>(dest + 2 * i, Pack565((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF));
+    }
+}
+
+void Row24To565(const BYTE* source, BYTE* dest, int count) {
+    for (int i = 0; i < count; ++i) {
+        const BYTE* p = source + 3 * i;
+        Store<std::uint16_t>(dest + 2 * i, Pack565(p[2], p[1], p[0]));
+    }
+}
+
+void Row32To32(const BYTE* source, BYTE* dest, int count) {
+    for (int i = 0; i < count; ++i) {
+        Store<std::uint32_t>(dest + 4 * i, Load<std::uint32_t>(source + 4 * i) | 0xFF000000u);
+    }
+}
+
+void Row24To32(const BYTE* source, BYTE* dest, int count) {
+    for (int i = 0; i < count; ++i) {
+        const BYTE* p = source + 3 * i;
+        Store<std::uint32_t>(dest + 4 * i, p[0] | p[1] << 8 | std::uint32_t{p[2]} << 16 |
+                                               0xFF000000u);
+    }
+}
+
+using PackedRow = void (*)(const BYTE* source, BYTE* dest, int count);
+
+template <typename Source, typename Device, PackedRow kPacked>
+void SpecialisedRow(const BYTE* source, BYTE* dest, int count, int destStep) {
+    if (destStep == Device::kBytes) {
+        kPacked(source, dest, count);
+    } else {
+        ConvertWithStep<Source, Device, 0>(source, dest, count, destStep);
+    }
+}
+
+template <typename Source, typename Device>
+RowConverter Pick() {
+    constexpr bool little = std::endian::native == std::endian::little;
+    if constexpr (Source::kBytes == 1) {
+        return LookUpRow<Source, Device>;
+    } else if constexpr (little && std::is_same_v<Source, Codec565> &&
+                         std::is_same_v<Device, Codec32>) {
+        return SpecialisedRow<Source, Device, Row565To32>;
+    } else if constexpr (little && std::is_same_v<Source, Codec32> &&
+                         std::is_same_v<Device, Codec565>) {
+        return SpecialisedRow<Source, Device, Row32To565>;
+    } else if constexpr (little && std::is_same_v<Source, Codec24> &&
+                         std::is_same_v<Device, Codec565>) {
+        return SpecialisedRow<Source, Device, Row24To565>;
+    } else if constexpr (little && std::is_same_v<Source, Codec32> &&
+                         std::is_same_v<Device, Codec32>) {
+        return SpecialisedRow<Source, Device, Row32To32>;
+    } else if constexpr (little && std::is_same_v<Source, Codec24> &&
+                         std::is_same_v<Device, Codec32>) {
+        return SpecialisedRow<Source, Device, Row24To32>;
+    } else {
+        return ConvertRow<Source, Device>;
+    }
+}
+
 template <typename Source>
 RowConverter ForDevice(CodecKind device) {
     switch (device) {
         case CodecKind::Rgb332:
-            return std::is_same_v<Source, Codec332> ? CopyRow<Codec332>
-                                                    : ConvertRow<Source, Codec332>;
+            return std::is_same_v<Source, Codec332> ? CopyRow<Codec332> : Pick<Source, Codec332>();
         case CodecKind::Rgb222:
-            return ConvertRow<Source, Codec222>;
+            return Pick<Source, Codec222>();
         case CodecKind::Rgb565:
-            return std::is_same_v<Source, Codec565> ? CopyRow<Codec565>
-                                                    : ConvertRow<Source, Codec565>;
+            return std::is_same_v<Source, Codec565> ? CopyRow<Codec565> : Pick<Source, Codec565>();
         case CodecKind::Rgb24:
-            return std::is_same_v<Source, Codec24> ? CopyRow<Codec24> : ConvertRow<Source, Codec24>;
+            return std::is_same_v<Source, Codec24> ? CopyRow<Codec24> : Pick<Source, Codec24>();
         case CodecKind::Rgb32:
-            return ConvertRow<Source, Codec32>;
+            return Pick<Source, Codec32>();
         case CodecKind::Other:
             break;
     }

@@ -31,7 +31,19 @@ Span ClipSpan(LONG destStart, LONG destEnd, LONG clipStart, LONG clipEnd) {
 template <typename Pixel>
 void GatherRow(BYTE* destRow, const BYTE* sourceRow, const int* offsets, int count) {
     auto* out = reinterpret_cast<Pixel*>(destRow);
-    for (int i = 0; i < count; ++i) {
+    int i = 0;
+    for (; i + 4 <= count; i += 4) {
+        Pixel a, b, c, d;
+        std::memcpy(&a, sourceRow + offsets[i], sizeof(Pixel));
+        std::memcpy(&b, sourceRow + offsets[i + 1], sizeof(Pixel));
+        std::memcpy(&c, sourceRow + offsets[i + 2], sizeof(Pixel));
+        std::memcpy(&d, sourceRow + offsets[i + 3], sizeof(Pixel));
+        std::memcpy(out + i, &a, sizeof(Pixel));
+        std::memcpy(out + i + 1, &b, sizeof(Pixel));
+        std::memcpy(out + i + 2, &c, sizeof(Pixel));
+        std::memcpy(out + i + 3, &d, sizeof(Pixel));
+    }
+    for (; i < count; ++i) {
         std::memcpy(out + i, sourceRow + offsets[i], sizeof(Pixel));
     }
 }
@@ -51,9 +63,16 @@ void CopyUnscaled(const PixelPlane& dest, Span xs, Span ys, const PixelPlane& so
     std::size_t bytes = static_cast<std::size_t>(xs.last - xs.first) * dest.bytesPerPixel;
     bool bottomUp = dest.pixels == source.pixels && dy < 0;
     int rows = ys.last - ys.first;
+    bool distinct = dest.pixels != source.pixels;
     for (int i = 0; i < rows; ++i) {
         int y = bottomUp ? ys.last - 1 - i : ys.first + i;
-        std::memmove(PixelAt(dest, xs.first, y), PixelAt(source, xs.first + dx, y + dy), bytes);
+        BYTE* to = PixelAt(dest, xs.first, y);
+        const BYTE* from = PixelAt(source, xs.first + dx, y + dy);
+        if (distinct) {
+            std::memcpy(to, from, bytes);
+        } else {
+            std::memmove(to, from, bytes);
+        }
     }
 }
 
