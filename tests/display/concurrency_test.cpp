@@ -14,7 +14,11 @@ TEST_F(DisplayFixture, DrawingPresentingAndCapturingFromSeveralThreads) {
     auto store = NewStore(320, 240);
     store->SetPixelFormat(32, 8, 8, 8);
     std::atomic<bool> drawing{true};
+    std::atomic<bool> presenting{false};
     std::thread session([&] {
+        while (!presenting) {
+            std::this_thread::yield();
+        }
         std::vector<BYTE> image(64 * 48 * 4);
         for (int i = 0; i < 400; ++i) {
             for (std::size_t b = 0; b < image.size(); ++b) {
@@ -32,6 +36,7 @@ TEST_F(DisplayFixture, DrawingPresentingAndCapturingFromSeveralThreads) {
     int presents = 0;
     while (drawing || presents < 10) {
         store->Present(0, 0, 26, 240, 268, Fraction::Make(3, 4), presents % 7, presents % 5);
+        presenting = true;
         std::unique_ptr<BYTE[]> thumbnail = store->CaptureRgb(128, 96);
         EXPECT_NE(thumbnail, nullptr);
         EXPECT_GE(store->GetWidth(), 320);
