@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstring>
 #include <random>
 #include <vector>
@@ -260,6 +261,9 @@ TEST_F(DirectDrawTest, BadRectanglesAreRefusedOffscreenAndClippedOnTheScreen) {
     EXPECT_EQ(ScreenAt(7, 5), 2 + 16 * 2);
     RECT far{1000, 1000, 1 << 30, 1 << 30};
     EXPECT_EQ(Copy(primary, &far, surface, nullptr), DD_OK);
+    RECT everything{INT_MIN, INT_MIN, INT_MAX, INT_MAX};
+    EXPECT_EQ(Copy(primary, &everything, surface, nullptr), DD_OK);
+    EXPECT_EQ(ScreenAt(7, 5), 2 + 16 * 2);  // the screen lies at the middle of the source
     primary->Release();
     other->Release();
     surface->Release();
@@ -304,6 +308,9 @@ TEST_F(DirectDrawTest, BlitsThroughAClipperBoundToAWindowGoToItsBackingSurface) 
             EXPECT_EQ(backing[y * 6 + x], expected) << x << "," << y;
         }
     }
+    RECT everything{INT_MIN, INT_MIN, INT_MAX, INT_MAX};
+    EXPECT_EQ(Copy(primary, &everything, surface, nullptr), DD_OK);
+    EXPECT_EQ(backing[0], 0xAAAA);  // outside the client area
     clipper->Release();  // the primary surface still holds it
     primary->Release();
     surface->Release();

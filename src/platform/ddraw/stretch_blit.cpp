@@ -128,9 +128,9 @@ void StretchBlitReference(const PixelPlane& dest, const RECT& destRect, const RE
     Span xs = ClipSpan(destRect.left, destRect.right, clip.left, clip.right);
     Span ys = ClipSpan(destRect.top, destRect.bottom, clip.top, clip.bottom);
     for (int y = ys.first; y < ys.last; ++y) {
-        int sy = sourceRect.top + MapCoordinate(y - destRect.top, sh, dh);
+        int sy = sourceRect.top + MapCoordinate(std::int64_t{y} - destRect.top, sh, dh);
         for (int x = xs.first; x < xs.last; ++x) {
-            int sx = sourceRect.left + MapCoordinate(x - destRect.left, sw, dw);
+            int sx = sourceRect.left + MapCoordinate(std::int64_t{x} - destRect.left, sw, dw);
             std::memcpy(PixelAt(dest, x, y), PixelAt(source, sx, sy), dest.bytesPerPixel);
         }
     }
@@ -148,8 +148,10 @@ void StretchBlit(const PixelPlane& dest, const RECT& destRect, const RECT& clip,
         return;
     }
     if (dw == sw && dh == sh) {
-        CopyUnscaled(dest, xs, ys, source, sourceRect.left - destRect.left,
-                     sourceRect.top - destRect.top);
+        // Equal sizes and a non-empty clipped span keep these offsets small.
+        CopyUnscaled(dest, xs, ys, source,
+                     static_cast<int>(std::int64_t{sourceRect.left} - destRect.left),
+                     static_cast<int>(std::int64_t{sourceRect.top} - destRect.top));
         return;
     }
     // Byte offset in a source row of each destination column, computed once for all rows.
@@ -159,13 +161,13 @@ void StretchBlit(const PixelPlane& dest, const RECT& destRect, const RECT& clip,
     offsets.resize(count);
     for (int i = 0; i < count; ++i) {
         offsets[i] =
-            (sourceRect.left + MapCoordinate(xs.first + i - destRect.left, sw, dw)) * bytes;
+            (sourceRect.left + MapCoordinate(std::int64_t{xs.first} + i - destRect.left, sw, dw)) * bytes;
     }
     std::size_t rowBytes = static_cast<std::size_t>(count) * bytes;
     const BYTE* previousRow = nullptr;
     int previousSourceY = -1;
     for (int y = ys.first; y < ys.last; ++y) {
-        int sy = sourceRect.top + MapCoordinate(y - destRect.top, sh, dh);
+        int sy = sourceRect.top + MapCoordinate(std::int64_t{y} - destRect.top, sh, dh);
         BYTE* out = PixelAt(dest, xs.first, y);
         if (sy == previousSourceY) {
             // Enlarging: this row repeats the one above it.

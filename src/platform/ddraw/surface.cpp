@@ -3,6 +3,7 @@
 #include <platform_internal/window_blit_target.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -31,6 +32,9 @@ Masks MasksOf(DevicePixelFormat format) {
 
 RECT WholePlane(const PixelPlane& plane) { return RECT{0, 0, plane.width, plane.height}; }
 
+std::int64_t Width(const RECT& r) { return std::int64_t{r.right} - r.left; }
+std::int64_t Height(const RECT& r) { return std::int64_t{r.bottom} - r.top; }
+
 bool IsOrdered(const RECT& r) { return r.left <= r.right && r.top <= r.bottom; }
 bool IsEmpty(const RECT& r) { return r.left == r.right || r.top == r.bottom; }
 
@@ -43,6 +47,20 @@ bool Intersect(const RECT& a, const RECT& b, RECT* out) {
     *out = RECT{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
                 std::min(a.bottom, b.bottom)};
     return out->left < out->right && out->top < out->bottom;
+}
+
+// r moved by (dx, dy); false when that leaves the coordinate range (nothing is drawn).
+bool Offset(const RECT& r, LONG dx, LONG dy, RECT* out) {
+    std::int64_t v[4] = {std::int64_t{r.left} + dx, std::int64_t{r.top} + dy,
+                         std::int64_t{r.right} + dx, std::int64_t{r.bottom} + dy};
+    for (std::int64_t x : v) {
+        if (x < INT32_MIN || x > INT32_MAX) {
+            return false;
+        }
+    }
+    *out = RECT{static_cast<LONG>(v[0]), static_cast<LONG>(v[1]), static_cast<LONG>(v[2]),
+                static_cast<LONG>(v[3])};
+    return true;
 }
 
 // The source rectangle of a blit: the whole plane when null; it must lie inside the plane.
@@ -151,7 +169,10 @@ HRESULT Surface::Unlock(RECT*) {
 }
 
 HRESULT Surface::SetClipper(IDirectDrawClipper* clipper) {
-    auto* ours = static_cast<Clipper*>(clipper);
+    auto* ours = dynamic_cast<Clipper*>(clipper);
+    if (clipper != nullptr && ours == nullptr) {
+        return DDERR_INVALIDOBJECT;
+    }
     if (ours != nullptr) {
         ours->AddRef();
     }
@@ -222,12 +243,12 @@ HRESULT Surface::BltToWindow(HWND window, const RECT& destRect, Surface* source,
             return;
         }
         // Into the backing surface's own coordinates.
-        RECT to{destRect.left - target.originX, destRect.top - target.originY,
-                destRect.right - target.originX, destRect.bottom - target.originY};
-        RECT client{target.clip.left - target.originX, target.clip.top - target.originY,
-                    target.clip.right - target.originX, target.clip.bottom - target.originY};
+        RECT to;
+        RECT client;
         RECT clip;
-        if (Intersect(client, WholePlane(target.plane), &clip)) {
+        if (Offset(destRect, -target.originX, -target.originY, &to) &&
+            Offset(target.clip, -target.originX, -target.originY, &client) &&
+            Intersect(client, WholePlane(target.plane), &clip)) {
             StretchBlit(target.plane, to, clip, from, fromRect);
         }
     };
@@ -266,8 +287,7 @@ HRESULT Surface::BltLocked(RECT* destRect, Surface* source, RECT* sourceRect) {
     if (IsEmpty(fromRect) || IsEmpty(toRect)) {
         return DD_OK;
     }
-    bool sameSize = toRect.right - toRect.left == fromRect.right - fromRect.left &&
-                    toRect.bottom - toRect.top == fromRect.bottom - fromRect.top;
+    bool sameSize = Width(toRect) == Width(fromRect) && Height(toRect) == Height(fromRect);
     RECT overlap;
     std::vector<BYTE> copy;
     if (source == this && !sameSize && Intersect(toRect, fromRect, &overlap)) {
