@@ -17,17 +17,17 @@ struct ServerFormat {
 
 inline const std::vector<ServerFormat>& ServerFormats() {
     static const std::vector<ServerFormat> formats{{"332", 8, 3, 3, 2},
-                                                  {"222", 8, 2, 2, 2},
-                                                  {"565", 16, 5, 6, 5},
-                                                  {"24", 24, 8, 8, 8},
-                                                  {"32", 32, 8, 8, 8}};
+                                                   {"222", 8, 2, 2, 2},
+                                                   {"565", 16, 5, 6, 5},
+                                                   {"24", 24, 8, 8, 8},
+                                                   {"32", 32, 8, 8, 8}};
     return formats;
 }
 
 // Starts the display on a width x height screen in format; the store and the display info
 // stay alive until the next call.
 class BenchDisplay {
-public:
+  public:
     BenchDisplay(DevicePixelFormat format, int width, int height) {
         ConfigureDeviceScreen(DeviceScreenConfig{width, height, 96, format});
         InitDisplay();
@@ -42,7 +42,7 @@ public:
     }
     FrameBufferStore& Store() { return *store_; }
 
-private:
+  private:
     std::unique_ptr<DisplayInfo> info_;
     std::unique_ptr<FrameBufferStore> store_;
 };

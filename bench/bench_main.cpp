@@ -11,7 +11,7 @@
 namespace {
 
 class RatioReporter : public benchmark::ConsoleReporter {
-public:
+  public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
@@ -50,7 +50,7 @@ public:
         }
     }
 
-private:
+  private:
     std::vector<std::string> order_;
     std::map<std::string, std::vector<std::pair<std::string, double>>> times_;
 };

@@ -62,8 +62,8 @@ struct Surfaces {
         desc.dwHeight = 768;
         dd->CreateSurface(&desc, &framebuffer, nullptr);
         dd->Release();
-        for (auto [surface, out] : {std::pair{framebuffer, &framebufferDesc},
-                                    std::pair{screen, &screenDesc}}) {
+        for (auto [surface, out] :
+             {std::pair{framebuffer, &framebufferDesc}, std::pair{screen, &screenDesc}}) {
             out->dwSize = sizeof(*out);
             surface->Lock(nullptr, out, DDLOCK_WAITNOTBUSY, nullptr);
             surface->Unlock(nullptr);
@@ -133,10 +133,9 @@ const bool registered = [] {
                           Device{"32", DevicePixelFormat::Xrgb8888, PIXMAN_x8r8g8b8, 4}}) {
         for (Screen screen : {Screen{240, 320}, Screen{480, 640}}) {
             for (int percent : {25, 37, 50, 100, 200, 300, 600}) {
-                std::string base = std::string("Present/dev") + device.name + "/" +
-                                   std::to_string(screen.width) + "x" +
-                                   std::to_string(screen.height) + "/" +
-                                   std::to_string(percent) + "%/";
+                std::string base =
+                    std::string("Present/dev") + device.name + "/" + std::to_string(screen.width) +
+                    "x" + std::to_string(screen.height) + "/" + std::to_string(percent) + "%/";
                 benchmark::RegisterBenchmark((base + "ours").c_str(), Ours, device, screen, percent)
                     ->Unit(benchmark::kMicrosecond);
                 benchmark::RegisterBenchmark((base + "blit").c_str(), Blit, device, screen, percent)

@@ -10,8 +10,7 @@ namespace {
 
 enum class Path { Bulk, PerPixel, Memcpy };
 
-void PutImage(benchmark::State& state, DevicePixelFormat device, ServerFormat server,
-              Path path) {
+void PutImage(benchmark::State& state, DevicePixelFormat device, ServerFormat server, Path path) {
     BenchDisplay display(device, 240, 320);
     FrameBufferStore& store = display.Store();
     store.SetPixelFormat(server.bpp, server.red, server.green, server.blue);
@@ -35,14 +34,14 @@ const bool registered = [] {
         const char* name;
         DevicePixelFormat format;
     };
-    for (Device device : {Device{"565", DevicePixelFormat::Rgb565},
-                          Device{"32", DevicePixelFormat::Xrgb8888}}) {
+    for (Device device :
+         {Device{"565", DevicePixelFormat::Rgb565}, Device{"32", DevicePixelFormat::Xrgb8888}}) {
         for (const ServerFormat& server : ServerFormats()) {
-            for (auto [label, path] : {std::pair{"bulk", Path::Bulk},
-                                       std::pair{"perpixel", Path::PerPixel},
-                                       std::pair{"memcpy", Path::Memcpy}}) {
-                std::string name = std::string("PutImage/dev") + device.name + "/src" +
-                                   server.name + "/" + label;
+            for (auto [label, path] :
+                 {std::pair{"bulk", Path::Bulk}, std::pair{"perpixel", Path::PerPixel},
+                  std::pair{"memcpy", Path::Memcpy}}) {
+                std::string name =
+                    std::string("PutImage/dev") + device.name + "/src" + server.name + "/" + label;
                 benchmark::RegisterBenchmark(name.c_str(), PutImage, device.format, server, path)
                     ->Unit(benchmark::kMicrosecond);
             }

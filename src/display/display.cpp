@@ -42,13 +42,12 @@ void ChooseDeviceCodec(DisplayState& state) {
 }
 
 class WindowDisplayInfo final : public DisplayInfo {
-public:
+  public:
     explicit WindowDisplayInfo(HWND window) : window_(window) {}
     std::unique_ptr<FrameBufferStore> CreateFrameBuffer() override {
         return std::make_unique<FrameBufferStore>(this);
     }
-    void GetPixelFormat(int* bitsPerPixel, int* redBits, int* greenBits,
-                        int* blueBits) override {
+    void GetPixelFormat(int* bitsPerPixel, int* redBits, int* greenBits, int* blueBits) override {
         const DisplayState& state = Display();
         *bitsPerPixel = state.bitsPerPixel;
         *redBits = state.redBits;
@@ -59,7 +58,7 @@ public:
     int GetHeight() override { return Display().height; }
     HWND GetWindow() const override { return window_; }
 
-private:
+  private:
     HWND window_;
 };
 

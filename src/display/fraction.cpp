@@ -36,4 +36,6 @@ float ToFloat(Fraction a) {
     return static_cast<float>(a.num) / static_cast<float>(a.den);
 }
 
-bool Less(Fraction a, Fraction b) { return ToFloat(a) < ToFloat(b); }
+bool Less(Fraction a, Fraction b) {
+    return ToFloat(a) < ToFloat(b);
+}

@@ -33,21 +33,21 @@ bool ClipToArea(std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h, 
     if (w <= 0 || h <= 0 || left >= right || top >= bottom) {
         return false;
     }
-    *out = ClippedArea{static_cast<int>(left), static_cast<int>(top),
+    *out = ClippedArea{static_cast<int>(left),         static_cast<int>(top),
                        static_cast<int>(right - left), static_cast<int>(bottom - top),
-                       static_cast<int>(left - x), static_cast<int>(top - y)};
+                       static_cast<int>(left - x),     static_cast<int>(top - y)};
     return true;
 }
 
 // The surface locked for writing, with the layout the device codec needs; unlocks on exit.
 class SurfaceAccess {
-public:
+  public:
     SurfaceAccess(IDirectDrawSurface* surface, int devicePixelBytes) : surface_(surface) {
         std::memset(&desc_, 0, sizeof(desc_));
         desc_.dwSize = sizeof(desc_);
         if (surface_ == nullptr || devicePixelBytes <= 0 ||
-            FAILED(surface_->Lock(nullptr, &desc_, DDLOCK_WRITEONLY | DDLOCK_WAITNOTBUSY,
-                                  nullptr))) {
+            FAILED(
+                surface_->Lock(nullptr, &desc_, DDLOCK_WRITEONLY | DDLOCK_WAITNOTBUSY, nullptr))) {
             surface_ = nullptr;
             return;
         }
@@ -77,7 +77,7 @@ public:
                static_cast<std::ptrdiff_t>(x) * desc_.lXPitch;
     }
 
-private:
+  private:
     IDirectDrawSurface* surface_;
     DDSURFACEDESC desc_;
 };
@@ -90,7 +90,9 @@ DDBLTFX SourceCopy() {
     return fx;
 }
 
-bool FitsLong(std::int64_t value) { return value >= INT32_MIN && value <= INT32_MAX; }
+bool FitsLong(std::int64_t value) {
+    return value >= INT32_MIN && value <= INT32_MAX;
+}
 
 bool ThumbnailFormatOf(int formatCode, ThumbnailFormat* format) {
     switch (formatCode) {
@@ -117,7 +119,7 @@ constexpr std::int64_t kLargestCapture = std::int64_t{1} << 26;
 }  // namespace
 
 class FrameBufferStore::Guard {
-public:
+  public:
     explicit Guard(CRITICAL_SECTION* section) : section_(section) {
         EnterCriticalSection(section_);
     }
@@ -125,7 +127,7 @@ public:
     Guard(const Guard&) = delete;
     Guard& operator=(const Guard&) = delete;
 
-private:
+  private:
     CRITICAL_SECTION* section_;
 };
 
@@ -169,8 +171,7 @@ void FrameBufferStore::SetSize(int width, int height) {
     CreateSurface();
 }
 
-void FrameBufferStore::SetPixelFormat(int bitsPerPixel, int redBits, int greenBits,
-                                      int blueBits) {
+void FrameBufferStore::SetPixelFormat(int bitsPerPixel, int redBits, int greenBits, int blueBits) {
     Guard guard(&lock_);
     serverBitsPerPixel_ = bitsPerPixel;
     serverRedBits_ = redBits;
@@ -181,7 +182,9 @@ void FrameBufferStore::SetPixelFormat(int bitsPerPixel, int redBits, int greenBi
     }
 }
 
-bool FrameBufferStore::HasSurface() const { return surface_.load() != nullptr; }
+bool FrameBufferStore::HasSurface() const {
+    return surface_.load() != nullptr;
+}
 
 int FrameBufferStore::GetWidth() {
     Guard guard(&lock_);
@@ -355,7 +358,6 @@ std::unique_ptr<BYTE[]> FrameBufferStore::CaptureRgb(int outWidth, int outHeight
         }
         image = packed.data();
     }
-    ScaleImageToBgr(image, access.Width(), access.Height(), out.get(), outWidth, outHeight,
-                    format);
+    ScaleImageToBgr(image, access.Width(), access.Height(), out.get(), outWidth, outHeight, format);
     return out;
 }

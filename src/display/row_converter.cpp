@@ -134,8 +134,8 @@ void Row32To32(const BYTE* source, BYTE* dest, int count) {
 void Row24To32(const BYTE* source, BYTE* dest, int count) {
     for (int i = 0; i < count; ++i) {
         const BYTE* p = source + 3 * i;
-        Store<std::uint32_t>(dest + 4 * i, p[0] | p[1] << 8 | std::uint32_t{p[2]} << 16 |
-                                               0xFF000000u);
+        Store<std::uint32_t>(dest + 4 * i,
+                             p[0] | p[1] << 8 | std::uint32_t{p[2]} << 16 | 0xFF000000u);
     }
 }
 

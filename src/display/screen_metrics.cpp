@@ -7,7 +7,8 @@ std::int32_t MulDivRound(std::int32_t a, std::int32_t b, std::int32_t c) {
         return 0;
     }
     // Unsigned arithmetic gives the 32-bit wrap-around without undefined behaviour.
-    std::uint32_t magnitude = a < 0 ? 0u - static_cast<std::uint32_t>(a) : static_cast<std::uint32_t>(a);
+    std::uint32_t magnitude =
+        a < 0 ? 0u - static_cast<std::uint32_t>(a) : static_cast<std::uint32_t>(a);
     auto sum = static_cast<std::int32_t>(magnitude * static_cast<std::uint32_t>(b) +
                                          static_cast<std::uint32_t>(c / 2));
     std::int32_t quotient;

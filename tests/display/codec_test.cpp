@@ -74,11 +74,11 @@ TEST(PixelCodec, SourceCodecFollowsBitsPerPixelAndThe8BitLayouts) {
 // for every 8- and 16-bit pixel value, random wider pixels, and spaced device pixels.
 TEST(RowConverter, EveryPairMatchesReadPixelThenWritePixel) {
     std::vector<std::unique_ptr<PixelCodec>> sources;
-    for (auto f : {std::make_tuple(8, 3, 3, 2), std::make_tuple(8, 2, 2, 2),
-                   std::make_tuple(16, 5, 6, 5), std::make_tuple(24, 8, 8, 8),
-                   std::make_tuple(32, 8, 8, 8)}) {
-        sources.push_back(SelectSourceCodec(std::get<0>(f), std::get<1>(f), std::get<2>(f),
-                                            std::get<3>(f)));
+    for (auto f :
+         {std::make_tuple(8, 3, 3, 2), std::make_tuple(8, 2, 2, 2), std::make_tuple(16, 5, 6, 5),
+          std::make_tuple(24, 8, 8, 8), std::make_tuple(32, 8, 8, 8)}) {
+        sources.push_back(
+            SelectSourceCodec(std::get<0>(f), std::get<1>(f), std::get<2>(f), std::get<3>(f)));
     }
     std::vector<std::unique_ptr<PixelCodec>> devices;
     devices.push_back(std::make_unique<Codec332>());
@@ -104,8 +104,9 @@ TEST(RowConverter, EveryPairMatchesReadPixelThenWritePixel) {
                 std::vector<BYTE> slow = fast;
                 convert(in.data(), fast.data(), count, step);
                 for (int i = 0; i < count; ++i) {
-                    device->WritePixel(&slow[static_cast<std::size_t>(i) * step],
-                                       source->ReadPixel(&in[static_cast<std::size_t>(i) * inBytes]));
+                    device->WritePixel(
+                        &slow[static_cast<std::size_t>(i) * step],
+                        source->ReadPixel(&in[static_cast<std::size_t>(i) * inBytes]));
                 }
                 ASSERT_EQ(fast, slow) << static_cast<int>(source->Kind()) << " -> "
                                       << static_cast<int>(device->Kind()) << " step " << step;

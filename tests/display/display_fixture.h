@@ -14,7 +14,7 @@
 #include <vector>
 
 class DisplayFixture : public ::testing::Test {
-protected:
+  protected:
     void StartDisplay(DevicePixelFormat format, int width = 240, int height = 320) {
         ConfigureDeviceScreen(DeviceScreenConfig{width, height, 96, format});
         InitDisplay();

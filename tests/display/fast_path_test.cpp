@@ -15,9 +15,9 @@ TEST_F(DisplayFixture, BulkConversionEqualsThePerPixelPathForEveryFormatPair) {
     for (DevicePixelFormat device : {DevicePixelFormat::Rgb332, DevicePixelFormat::Rgb565,
                                      DevicePixelFormat::Rgb888, DevicePixelFormat::Xrgb8888}) {
         StartDisplay(device);
-        for (ServerFormat server : {ServerFormat{8, 3, 3, 2}, ServerFormat{8, 2, 2, 2},
-                                    ServerFormat{16, 5, 6, 5}, ServerFormat{24, 8, 8, 8},
-                                    ServerFormat{32, 8, 8, 8}}) {
+        for (ServerFormat server :
+             {ServerFormat{8, 3, 3, 2}, ServerFormat{8, 2, 2, 2}, ServerFormat{16, 5, 6, 5},
+              ServerFormat{24, 8, 8, 8}, ServerFormat{32, 8, 8, 8}}) {
             const int W = 61, H = 37;
             auto bulk = NewStore(W, H);
             auto reference = NewStore(W, H);

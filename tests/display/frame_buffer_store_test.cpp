@@ -146,7 +146,8 @@ TEST_F(DisplayFixture, DrawingIsClippedToTheFramebufferWhateverTheRectangle) {
         int op = static_cast<int>(random() % 3);
         int x = coordinate(W), y = coordinate(H);
         // Sizes stay small enough to build an image of them.
-        int w = static_cast<int>(random() % (2 * W)) - 2, h = static_cast<int>(random() % (2 * H)) - 2;
+        int w = static_cast<int>(random() % (2 * W)) - 2,
+            h = static_cast<int>(random() % (2 * H)) - 2;
         if (op == 0) {
             std::vector<BYTE> image(static_cast<std::size_t>(std::max(w, 0)) * std::max(h, 0) * 3);
             for (BYTE& v : image) {
@@ -165,8 +166,10 @@ TEST_F(DisplayFixture, DrawingIsClippedToTheFramebufferWhateverTheRectangle) {
             BYTE pixel[3] = {static_cast<BYTE>(random()), static_cast<BYTE>(random()),
                              static_cast<BYTE>(random())};
             store->FillRect(x, y, w, h, pixel);
-            for (std::int64_t py = std::max(y, 0); py < std::min<std::int64_t>(std::int64_t{y} + h, H); ++py) {
-                for (std::int64_t px = std::max(x, 0); px < std::min<std::int64_t>(std::int64_t{x} + w, W); ++px) {
+            for (std::int64_t py = std::max(y, 0);
+                 py < std::min<std::int64_t>(std::int64_t{y} + h, H); ++py) {
+                for (std::int64_t px = std::max(x, 0);
+                     px < std::min<std::int64_t>(std::int64_t{x} + w, W); ++px) {
                     std::memcpy(&model[(py * W + px) * 3], pixel, 3);
                 }
             }
@@ -185,8 +188,8 @@ TEST_F(DisplayFixture, DrawingIsClippedToTheFramebufferWhateverTheRectangle) {
                 }
             }
         }
-        ASSERT_EQ(Pixels(*store), model) << "round " << round << " op " << op << " at " << x
-                                         << "," << y << " size " << w << "x" << h;
+        ASSERT_EQ(Pixels(*store), model) << "round " << round << " op " << op << " at " << x << ","
+                                         << y << " size " << w << "x" << h;
     }
 }
 

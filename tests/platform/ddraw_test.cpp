@@ -86,7 +86,7 @@ TEST(StretchBlit, SamplesTheSourcePixelUnderEachDestinationCentre) {
 // ---- DirectDraw objects ----
 
 class DirectDrawTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ConfigureDeviceScreen(DeviceScreenConfig{8, 6, 96, DevicePixelFormat::Rgb565});
         ASSERT_EQ(DirectDrawCreate(nullptr, &dd_, nullptr), DD_OK);
@@ -129,8 +129,7 @@ protected:
         for (DWORD y = 0; y < desc.dwHeight; ++y) {
             for (DWORD x = 0; x < desc.dwWidth; ++x) {
                 auto v = static_cast<std::uint16_t>(x + 16 * y);
-                std::memcpy(static_cast<BYTE*>(desc.lpSurface) + y * desc.lPitch +
-                                x * desc.lXPitch,
+                std::memcpy(static_cast<BYTE*>(desc.lpSurface) + y * desc.lPitch + x * desc.lXPitch,
                             &v, 2);
             }
         }
@@ -141,8 +140,7 @@ protected:
         desc.dwSize = sizeof(desc);
         EXPECT_EQ(surface->Lock(nullptr, &desc, DDLOCK_WAITNOTBUSY, nullptr), DD_OK);
         std::uint16_t v;
-        std::memcpy(&v, static_cast<BYTE*>(desc.lpSurface) + y * desc.lPitch + x * desc.lXPitch,
-                    2);
+        std::memcpy(&v, static_cast<BYTE*>(desc.lpSurface) + y * desc.lPitch + x * desc.lXPitch, 2);
         surface->Unlock(nullptr);
         return v;
     }
@@ -311,7 +309,7 @@ TEST_F(DirectDrawTest, BlitsThroughAClipperBoundToAWindowGoToItsBackingSurface) 
     RECT everything{INT_MIN, INT_MIN, INT_MAX, INT_MAX};
     EXPECT_EQ(Copy(primary, &everything, surface, nullptr), DD_OK);
     EXPECT_EQ(backing[0], 0xAAAA);  // outside the client area
-    clipper->Release();  // the primary surface still holds it
+    clipper->Release();             // the primary surface still holds it
     primary->Release();
     surface->Release();
 }

@@ -1,8 +1,12 @@
 #include "clipper.h"
 
-Clipper::Clipper(IDirectDraw* owner) : owner_(owner) { owner_->AddRef(); }
+Clipper::Clipper(IDirectDraw* owner) : owner_(owner) {
+    owner_->AddRef();
+}
 
-Clipper::~Clipper() { owner_->Release(); }
+Clipper::~Clipper() {
+    owner_->Release();
+}
 
 HRESULT Clipper::SetHWnd(DWORD flags, HWND window) {
     if (flags != 0) {

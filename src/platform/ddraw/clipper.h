@@ -8,14 +8,14 @@
 #include <atomic>
 
 class Clipper final : public RefCounted<IDirectDrawClipper> {
-public:
+  public:
     explicit Clipper(IDirectDraw* owner);
     ~Clipper() override;
     HRESULT SetHWnd(DWORD flags, HWND window) override;
     HRESULT GetHWnd(HWND* window) override;
     HWND Window() const { return window_.load(); }
 
-private:
+  private:
     IDirectDraw* owner_;
     std::atomic<HWND> window_{nullptr};
 };

@@ -10,7 +10,7 @@ namespace {
 constexpr DWORD kLargestSide = 32767;
 
 class DirectDraw final : public RefCounted<IDirectDraw> {
-public:
+  public:
     HRESULT SetCooperativeLevel(HWND, DWORD) override { return DD_OK; }
 
     HRESULT CreateSurface(DDSURFACEDESC* desc, IDirectDrawSurface** surface,
@@ -33,8 +33,8 @@ public:
             return DDERR_INVALIDPARAMS;
         }
         DevicePixelFormat format = CurrentDeviceScreen().format;
-        std::size_t bytes = static_cast<std::size_t>(desc->dwWidth) * desc->dwHeight *
-                            BytesPerDevicePixel(format);
+        std::size_t bytes =
+            static_cast<std::size_t>(desc->dwWidth) * desc->dwHeight * BytesPerDevicePixel(format);
         if (!OffscreenSurface::Reserve(bytes)) {
             return DDERR_OUTOFVIDEOMEMORY;
         }

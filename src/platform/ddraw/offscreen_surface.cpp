@@ -40,7 +40,9 @@ OffscreenSurface::OffscreenSurface(IDirectDraw* owner, int width, int height,
       format_(format),
       pixels_(static_cast<std::size_t>(width) * height * BytesPerDevicePixel(format)) {}
 
-OffscreenSurface::~OffscreenSurface() { Return(pixels_.size()); }
+OffscreenSurface::~OffscreenSurface() {
+    Return(pixels_.size());
+}
 
 PixelPlane OffscreenSurface::Plane() {
     int bytes = BytesPerDevicePixel(format_);

@@ -6,7 +6,7 @@
 #include <vector>
 
 class OffscreenSurface final : public Surface {
-public:
+  public:
     // Reserves the memory from the budget; false (nothing reserved) past it.
     static bool Reserve(std::size_t bytes);
     static void Return(std::size_t bytes);
@@ -14,14 +14,14 @@ public:
     OffscreenSurface(IDirectDraw* owner, int width, int height, DevicePixelFormat format);
     ~OffscreenSurface() override;
 
-protected:
+  protected:
     std::unique_lock<std::mutex> MemoryGuard() override {
         return std::unique_lock<std::mutex>(mutex_, std::defer_lock);
     }
     PixelPlane Plane() override;
     DevicePixelFormat Format() override { return format_; }
 
-private:
+  private:
     std::mutex mutex_;
     int width_;
     int height_;

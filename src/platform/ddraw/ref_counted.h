@@ -7,7 +7,7 @@
 
 template <typename Interface>
 class RefCounted : public Interface {
-public:
+  public:
     ULONG AddRef() override { return ++references_; }
     ULONG Release() override {
         ULONG left = --references_;
@@ -18,6 +18,6 @@ public:
     }
     virtual ~RefCounted() = default;
 
-private:
+  private:
     std::atomic<ULONG> references_{1};
 };

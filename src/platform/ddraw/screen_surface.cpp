@@ -15,6 +15,10 @@ PixelPlane ScreenSurface::Plane() {
                       BytesPerDevicePixel(config.format)};
 }
 
-DevicePixelFormat ScreenSurface::Format() { return ScreenBuffer::Instance().Config().format; }
+DevicePixelFormat ScreenSurface::Format() {
+    return ScreenBuffer::Instance().Config().format;
+}
 
-void ScreenSurface::Changed() { ScreenBuffer::Instance().MarkDirty(); }
+void ScreenSurface::Changed() {
+    ScreenBuffer::Instance().MarkDirty();
+}

@@ -4,10 +4,10 @@
 #include "surface.h"
 
 class ScreenSurface final : public Surface {
-public:
+  public:
     using Surface::Surface;
 
-protected:
+  protected:
     std::unique_lock<std::mutex> MemoryGuard() override;
     PixelPlane Plane() override;
     DevicePixelFormat Format() override;

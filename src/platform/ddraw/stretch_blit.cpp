@@ -161,7 +161,8 @@ void StretchBlit(const PixelPlane& dest, const RECT& destRect, const RECT& clip,
     offsets.resize(count);
     for (int i = 0; i < count; ++i) {
         offsets[i] =
-            (sourceRect.left + MapCoordinate(std::int64_t{xs.first} + i - destRect.left, sw, dw)) * bytes;
+            (sourceRect.left + MapCoordinate(std::int64_t{xs.first} + i - destRect.left, sw, dw)) *
+            bytes;
     }
     std::size_t rowBytes = static_cast<std::size_t>(count) * bytes;
     const BYTE* previousRow = nullptr;

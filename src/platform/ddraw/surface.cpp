@@ -30,13 +30,23 @@ Masks MasksOf(DevicePixelFormat format) {
     return {0, 0, 0};
 }
 
-RECT WholePlane(const PixelPlane& plane) { return RECT{0, 0, plane.width, plane.height}; }
+RECT WholePlane(const PixelPlane& plane) {
+    return RECT{0, 0, plane.width, plane.height};
+}
 
-std::int64_t Width(const RECT& r) { return std::int64_t{r.right} - r.left; }
-std::int64_t Height(const RECT& r) { return std::int64_t{r.bottom} - r.top; }
+std::int64_t Width(const RECT& r) {
+    return std::int64_t{r.right} - r.left;
+}
+std::int64_t Height(const RECT& r) {
+    return std::int64_t{r.bottom} - r.top;
+}
 
-bool IsOrdered(const RECT& r) { return r.left <= r.right && r.top <= r.bottom; }
-bool IsEmpty(const RECT& r) { return r.left == r.right || r.top == r.bottom; }
+bool IsOrdered(const RECT& r) {
+    return r.left <= r.right && r.top <= r.bottom;
+}
+bool IsEmpty(const RECT& r) {
+    return r.left == r.right || r.top == r.bottom;
+}
 
 bool Contains(const RECT& outer, const RECT& inner) {
     return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
@@ -91,7 +101,9 @@ PixelPlane CopyOut(const PixelPlane& plane, RECT* rect, std::vector<BYTE>* stora
 
 }  // namespace
 
-Surface::Surface(IDirectDraw* owner) : owner_(owner) { owner_->AddRef(); }
+Surface::Surface(IDirectDraw* owner) : owner_(owner) {
+    owner_->AddRef();
+}
 
 Surface::~Surface() {
     if (clipper_ != nullptr) {
@@ -105,8 +117,8 @@ void Surface::Describe(DDSURFACEDESC* desc) {
     Masks masks = MasksOf(Format());
     std::memset(desc, 0, sizeof(*desc));
     desc->dwSize = sizeof(*desc);
-    desc->dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH | DDSD_PITCH | DDSD_XPITCH |
-                    DDSD_PIXELFORMAT;
+    desc->dwFlags =
+        DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH | DDSD_PITCH | DDSD_XPITCH | DDSD_PIXELFORMAT;
     desc->dwWidth = static_cast<DWORD>(plane.width);
     desc->dwHeight = static_cast<DWORD>(plane.height);
     desc->lPitch = plane.pitch;
@@ -222,8 +234,8 @@ HRESULT Surface::Blt(RECT* destRect, IDirectDrawSurface* sourceInterface, RECT* 
     return BltLocked(destRect, source, sourceRect);
 }
 
-HRESULT Surface::BltToWindow(HWND window, const RECT& destRect, Surface* source,
-                             RECT* sourceRect, bool* done) {
+HRESULT Surface::BltToWindow(HWND window, const RECT& destRect, Surface* source, RECT* sourceRect,
+                             bool* done) {
     DevicePixelFormat screenFormat = CurrentDeviceScreen().format;
     auto guard = source->MemoryGuard();
     guard.lock();

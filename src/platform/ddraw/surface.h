@@ -14,7 +14,7 @@
 #include <thread>
 
 class Surface : public RefCounted<IDirectDrawSurface> {
-public:
+  public:
     explicit Surface(IDirectDraw* owner);
     ~Surface() override;
 
@@ -26,7 +26,7 @@ public:
     HRESULT SetClipper(IDirectDrawClipper* clipper) override;
     HRESULT Restore() override { return DD_OK; }
 
-protected:
+  protected:
     // A lock on the pixel memory's mutex, not yet taken.
     virtual std::unique_lock<std::mutex> MemoryGuard() = 0;
     // With the memory locked:
@@ -35,7 +35,7 @@ protected:
     virtual void Changed() {}
     virtual bool IsPrimary() const { return false; }
 
-private:
+  private:
     bool LockedByCaller() const { return lockOwner_.load() == std::this_thread::get_id(); }
     HWND ClipperWindow();
     void Describe(DDSURFACEDESC* desc);

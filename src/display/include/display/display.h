@@ -17,12 +17,11 @@ void RestoreSurfaces();
 
 // What a viewer window knows of the display; its framebuffer presents into that window.
 class DisplayInfo {
-public:
+  public:
     virtual ~DisplayInfo() = default;
     // A new 1 x 1 store bound to this object.
     virtual std::unique_ptr<FrameBufferStore> CreateFrameBuffer() = 0;
-    virtual void GetPixelFormat(int* bitsPerPixel, int* redBits, int* greenBits,
-                                int* blueBits) = 0;
+    virtual void GetPixelFormat(int* bitsPerPixel, int* redBits, int* greenBits, int* blueBits) = 0;
     virtual int GetWidth() = 0;
     virtual int GetHeight() = 0;
     // The window that the store's presents are clipped to.

@@ -16,7 +16,7 @@
 class DisplayInfo;
 
 class FrameBufferStore {
-public:
+  public:
     // A 1 x 1 store whose server pixels are 24-bit until SetPixelFormat.
     explicit FrameBufferStore(DisplayInfo* display);
     virtual ~FrameBufferStore();
@@ -38,8 +38,8 @@ public:
     virtual void FillRect(int x, int y, int w, int h, const BYTE* pixel);
     // Stretches the visible part onto the screen: destination in screen coordinates, scroll
     // offsets in zoomed pixels. The orientation is not used.
-    virtual void Present(int orientation, int destLeft, int destTop, int destWidth,
-                         int destHeight, Fraction zoom, int scrollX, int scrollY);
+    virtual void Present(int orientation, int destLeft, int destTop, int destWidth, int destHeight,
+                         Fraction zoom, int scrollX, int scrollY);
     // outWidth x outHeight pixels of 3 bytes (blue, green, red), nearest-neighbour scaled
     // from the whole framebuffer; null without a surface or a known device format.
     virtual std::unique_ptr<BYTE[]> CaptureRgb(int outWidth, int outHeight);
@@ -48,7 +48,7 @@ public:
     // bulk path is tested and measured against). False (the default): a row at a time.
     void UsePerPixelPath(bool perPixel) { perPixel_.store(perPixel); }
 
-private:
+  private:
     class Guard;
     void CreateSurface();
     bool ServerPixelsMatchCodec() const;

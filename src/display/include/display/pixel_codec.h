@@ -12,9 +12,15 @@ using ColourValue = std::uint32_t;
 constexpr ColourValue MakeColour(unsigned red, unsigned green, unsigned blue) {
     return (red & 0xFF) | (green & 0xFF) << 8 | (blue & 0xFF) << 16;
 }
-constexpr unsigned RedOf(ColourValue c) { return c & 0xFF; }
-constexpr unsigned GreenOf(ColourValue c) { return (c >> 8) & 0xFF; }
-constexpr unsigned BlueOf(ColourValue c) { return (c >> 16) & 0xFF; }
+constexpr unsigned RedOf(ColourValue c) {
+    return c & 0xFF;
+}
+constexpr unsigned GreenOf(ColourValue c) {
+    return (c >> 8) & 0xFF;
+}
+constexpr unsigned BlueOf(ColourValue c) {
+    return (c >> 16) & 0xFF;
+}
 
 // Which concrete codec an object is, so that bulk conversion can pick a matching routine.
 enum class CodecKind { Rgb332, Rgb222, Rgb565, Rgb24, Rgb32, Other };
@@ -22,7 +28,7 @@ enum class CodecKind { Rgb332, Rgb222, Rgb565, Rgb24, Rgb32, Other };
 int BytesPerPixel(CodecKind kind);  // 0 for Other
 
 class PixelCodec {
-public:
+  public:
     virtual ~PixelCodec() = default;
     virtual ColourValue ReadPixel(const BYTE* pixel) const = 0;
     virtual void WritePixel(BYTE* pixel, ColourValue colour) const = 0;
@@ -34,7 +40,7 @@ public:
 
 // 1 byte: red bits 5-7, green 2-4, blue 0-1; levels expand by x 255 / 7 (or 3), truncated.
 class Codec332 final : public PixelCodec {
-public:
+  public:
     static constexpr int kBytes = 1;
     static ColourValue Read(const BYTE* p) {
         return MakeColour(((p[0] >> 5) & 7) * 255 / 7, ((p[0] >> 2) & 7) * 255 / 7,
@@ -51,7 +57,7 @@ public:
 // 1 byte: red bits 4-5, green 2-3, blue 0-1, each level x 85. Only ever a server format; its
 // Write packs the top two bits of each component.
 class Codec222 final : public PixelCodec {
-public:
+  public:
     static constexpr int kBytes = 1;
     static ColourValue Read(const BYTE* p) {
         return MakeColour(((p[0] >> 4) & 3) * 85, ((p[0] >> 2) & 3) * 85, (p[0] & 3) * 85);
@@ -66,7 +72,7 @@ public:
 
 // 2 bytes, little-endian: red bits 11-15, green 5-10, blue 0-4; expanded by shifting alone.
 class Codec565 final : public PixelCodec {
-public:
+  public:
     static constexpr int kBytes = 2;
     static ColourValue Read(const BYTE* p) {
         unsigned v = p[0] | p[1] << 8;
@@ -84,7 +90,7 @@ public:
 
 // 3 bytes: blue, green, red.
 class Codec24 final : public PixelCodec {
-public:
+  public:
     static constexpr int kBytes = 3;
     static ColourValue Read(const BYTE* p) { return MakeColour(p[2], p[1], p[0]); }
     static void Write(BYTE* p, ColourValue c) {
@@ -99,7 +105,7 @@ public:
 
 // 4 bytes: blue, green, red, unused; the unused byte is ignored on reading, 0xFF on writing.
 class Codec32 final : public PixelCodec {
-public:
+  public:
     static constexpr int kBytes = 4;
     static ColourValue Read(const BYTE* p) { return MakeColour(p[2], p[1], p[0]); }
     static void Write(BYTE* p, ColourValue c) {

@@ -21,8 +21,12 @@ constexpr HRESULT DDERR_OUTOFVIDEOMEMORY = static_cast<HRESULT>(0x8876017C);
 constexpr HRESULT DDERR_SURFACEBUSY = static_cast<HRESULT>(0x887601AE);
 constexpr HRESULT DDERR_NOTLOCKED = static_cast<HRESULT>(0x887601CC);
 
-inline bool FAILED(HRESULT result) { return result < 0; }
-inline bool SUCCEEDED(HRESULT result) { return result >= 0; }
+inline bool FAILED(HRESULT result) {
+    return result < 0;
+}
+inline bool SUCCEEDED(HRESULT result) {
+    return result >= 0;
+}
 
 // DDSURFACEDESC::dwFlags: which fields are valid.
 constexpr DWORD DDSD_CAPS = 0x00000001;
@@ -92,7 +96,7 @@ struct IUnknown {
     virtual ULONG AddRef() = 0;
     virtual ULONG Release() = 0;
 
-protected:
+  protected:
     ~IUnknown() = default;
 };
 
@@ -101,7 +105,7 @@ struct IDirectDrawClipper : IUnknown {
     virtual HRESULT SetHWnd(DWORD flags, HWND window) = 0;
     virtual HRESULT GetHWnd(HWND* window) = 0;
 
-protected:
+  protected:
     ~IDirectDrawClipper() = default;
 };
 
@@ -123,7 +127,7 @@ struct IDirectDrawSurface : IUnknown {
     virtual HRESULT SetClipper(IDirectDrawClipper* clipper) = 0;
     virtual HRESULT Restore() = 0;
 
-protected:
+  protected:
     ~IDirectDrawSurface() = default;
 };
 
@@ -137,7 +141,7 @@ struct IDirectDraw : IUnknown {
     // Restores surfaces after a change of screen mode; the emulated memory is never lost.
     virtual HRESULT RestoreAllSurfaces() = 0;
 
-protected:
+  protected:
     ~IDirectDraw() = default;
 };
 

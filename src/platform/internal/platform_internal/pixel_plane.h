@@ -8,7 +8,7 @@ struct PixelPlane {
     int pitch = 0;           // bytes from one row to the next
     int width = 0;
     int height = 0;
-    int bytesPerPixel = 0;   // 1 to 4; also the step from one pixel to the next in a row
+    int bytesPerPixel = 0;  // 1 to 4; also the step from one pixel to the next in a row
 };
 
 // Nearest-neighbour SRCCOPY of sourceRect of source onto destRect of dest: destination pixel

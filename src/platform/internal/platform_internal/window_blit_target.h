@@ -12,7 +12,7 @@ struct WindowBlitTarget {
     PixelPlane plane;  // the window's backing surface, in the device pixel format
     int originX = 0;   // screen position of the plane's pixel (0, 0)
     int originY = 0;
-    RECT clip{};       // the window's client area, in screen coordinates
+    RECT clip{};  // the window's client area, in screen coordinates
 };
 
 using WindowBlitDraw = std::function<void(const WindowBlitTarget&)>;
