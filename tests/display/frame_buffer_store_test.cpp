@@ -107,6 +107,22 @@ TEST_F(DisplayFixture, StartsAs1x1AndSurvivesASurfaceThatCannotBeMade) {
     EXPECT_EQ(VideoMemoryInUse(), 0u);
 }
 
+TEST_F(DisplayFixture, WithoutADisplayTheStoreHasNoSurfaceAndDrawsNothing) {
+    ShutdownDisplay();  // as after a failed start-up: no DirectDraw, no screen, no codec
+    info_ = CreateDisplayInfo(nullptr);
+    auto store = NewStore(8, 8);
+    EXPECT_FALSE(store->HasSurface());
+    BYTE pixel[3] = {1, 2, 3};
+    store->PutImage(0, 0, 1, 1, pixel);
+    store->FillRect(0, 0, 8, 8, pixel);
+    store->CopyRect(1, 1, 0, 0, 4, 4);
+    store->Present(0, 0, 0, 240, 320, Fraction::Make(1, 1), 0, 0);
+    EXPECT_EQ(store->CaptureRgb(4, 4), nullptr);
+    int bpp, r, g, b;
+    info_->GetPixelFormat(&bpp, &r, &g, &b);
+    EXPECT_EQ(bpp, 0);
+}
+
 TEST_F(DisplayFixture, AnUnknownServerFormatKeepsTheCodecButNeverOverreadsThePixels) {
     StartDisplay(DevicePixelFormat::Xrgb8888);
     auto store = NewStore(2, 1);

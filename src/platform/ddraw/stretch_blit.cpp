@@ -32,6 +32,32 @@ Span ClipSpan(LONG destStart, LONG destEnd, LONG clipStart, LONG clipEnd) {
                 static_cast<int>(std::min(destEnd, clipEnd))};
 }
 
+// Where each destination pixel of a blit comes from, and which destination pixels are drawn.
+struct Mapping {
+    Mapping(const RECT& destRect, const RECT& clip, const RECT& sourceRect)
+        : dest(destRect),
+          source(sourceRect),
+          dw(std::int64_t{destRect.right} - destRect.left),
+          dh(std::int64_t{destRect.bottom} - destRect.top),
+          sw(std::int64_t{sourceRect.right} - sourceRect.left),
+          sh(std::int64_t{sourceRect.bottom} - sourceRect.top),
+          xs(ClipSpan(destRect.left, destRect.right, clip.left, clip.right)),
+          ys(ClipSpan(destRect.top, destRect.bottom, clip.top, clip.bottom)) {}
+
+    int SourceX(int x) const {
+        return source.left + MapCoordinate(std::int64_t{x} - dest.left, sw, dw);
+    }
+    int SourceY(int y) const {
+        return source.top + MapCoordinate(std::int64_t{y} - dest.top, sh, dh);
+    }
+
+    RECT dest;
+    RECT source;
+    std::int64_t dw, dh, sw, sh;
+    Span xs;  // destination columns drawn
+    Span ys;  // destination rows drawn
+};
+
 template <typename Pixel>
 void GatherRow(BYTE* destRow, const BYTE* sourceRow, const int* offsets, int count) {
     auto* out = reinterpret_cast<Pixel*>(destRow);
@@ -121,33 +147,24 @@ void CopyUnscaled(const PixelPlane& dest, Span xs, Span ys, const PixelPlane& so
 
 void StretchBlitReference(const PixelPlane& dest, const RECT& destRect, const RECT& clip,
                           const PixelPlane& source, const RECT& sourceRect) {
-    std::int64_t dw = static_cast<std::int64_t>(destRect.right) - destRect.left;
-    std::int64_t dh = static_cast<std::int64_t>(destRect.bottom) - destRect.top;
-    std::int64_t sw = sourceRect.right - sourceRect.left;
-    std::int64_t sh = sourceRect.bottom - sourceRect.top;
-    Span xs = ClipSpan(destRect.left, destRect.right, clip.left, clip.right);
-    Span ys = ClipSpan(destRect.top, destRect.bottom, clip.top, clip.bottom);
-    for (int y = ys.first; y < ys.last; ++y) {
-        int sy = sourceRect.top + MapCoordinate(std::int64_t{y} - destRect.top, sh, dh);
-        for (int x = xs.first; x < xs.last; ++x) {
-            int sx = sourceRect.left + MapCoordinate(std::int64_t{x} - destRect.left, sw, dw);
-            std::memcpy(PixelAt(dest, x, y), PixelAt(source, sx, sy), dest.bytesPerPixel);
+    Mapping m(destRect, clip, sourceRect);
+    for (int y = m.ys.first; y < m.ys.last; ++y) {
+        for (int x = m.xs.first; x < m.xs.last; ++x) {
+            std::memcpy(PixelAt(dest, x, y), PixelAt(source, m.SourceX(x), m.SourceY(y)),
+                        dest.bytesPerPixel);
         }
     }
 }
 
 void StretchBlit(const PixelPlane& dest, const RECT& destRect, const RECT& clip,
                  const PixelPlane& source, const RECT& sourceRect) {
-    std::int64_t dw = static_cast<std::int64_t>(destRect.right) - destRect.left;
-    std::int64_t dh = static_cast<std::int64_t>(destRect.bottom) - destRect.top;
-    std::int64_t sw = sourceRect.right - sourceRect.left;
-    std::int64_t sh = sourceRect.bottom - sourceRect.top;
-    Span xs = ClipSpan(destRect.left, destRect.right, clip.left, clip.right);
-    Span ys = ClipSpan(destRect.top, destRect.bottom, clip.top, clip.bottom);
+    Mapping m(destRect, clip, sourceRect);
+    Span xs = m.xs;
+    Span ys = m.ys;
     if (xs.first >= xs.last || ys.first >= ys.last) {
         return;
     }
-    if (dw == sw && dh == sh) {
+    if (m.dw == m.sw && m.dh == m.sh) {
         // Equal sizes and a non-empty clipped span keep these offsets small.
         CopyUnscaled(dest, xs, ys, source,
                      static_cast<int>(std::int64_t{sourceRect.left} - destRect.left),
@@ -160,15 +177,13 @@ void StretchBlit(const PixelPlane& dest, const RECT& destRect, const RECT& clip,
     thread_local std::vector<int> offsets;
     offsets.resize(count);
     for (int i = 0; i < count; ++i) {
-        offsets[i] =
-            (sourceRect.left + MapCoordinate(std::int64_t{xs.first} + i - destRect.left, sw, dw)) *
-            bytes;
+        offsets[i] = m.SourceX(xs.first + i) * bytes;
     }
     std::size_t rowBytes = static_cast<std::size_t>(count) * bytes;
     const BYTE* previousRow = nullptr;
     int previousSourceY = -1;
     for (int y = ys.first; y < ys.last; ++y) {
-        int sy = sourceRect.top + MapCoordinate(std::int64_t{y} - destRect.top, sh, dh);
+        int sy = m.SourceY(y);
         BYTE* out = PixelAt(dest, xs.first, y);
         if (sy == previousSourceY) {
             // Enlarging: this row repeats the one above it.
