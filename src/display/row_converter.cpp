@@ -118,10 +118,36 @@ void Row32To565(const BYTE* source, BYTE* dest, int count) {
     }
 }
 
+// Four 3-byte pixels from three little-endian words: each as 0x00RRGGBB.
+void Load24x4(const BYTE* p, std::uint32_t out[4]) {
+    std::uint32_t w0 = Load<std::uint32_t>(p);
+    std::uint32_t w1 = Load<std::uint32_t>(p + 4);
+    std::uint32_t w2 = Load<std::uint32_t>(p + 8);
+    out[0] = w0 & 0xFFFFFF;
+    out[1] = w0 >> 24 | (w1 & 0xFFFF) << 8;
+    out[2] = w1 >> 16 | (w2 & 0xFF) << 16;
+    out[3] = w2 >> 8;
+}
+
+std::uint32_t Load24(const BYTE* p) {
+    return p[0] | p[1] << 8 | std::uint32_t{p[2]} << 16;
+}
+
+std::uint16_t Pack565(std::uint32_t rgb) {
+    return Pack565((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
+
 void Row24To565(const BYTE* source, BYTE* dest, int count) {
-    for (int i = 0; i < count; ++i) {
-        const BYTE* p = source + 3 * i;
-        Store<std::uint16_t>(dest + 2 * i, Pack565(p[2], p[1], p[0]));
+    int i = 0;
+    for (; i + 4 <= count; i += 4) {
+        std::uint32_t rgb[4];
+        Load24x4(source + 3 * i, rgb);
+        for (int k = 0; k < 4; ++k) {
+            Store<std::uint16_t>(dest + 2 * (i + k), Pack565(rgb[k]));
+        }
+    }
+    for (; i < count; ++i) {
+        Store<std::uint16_t>(dest + 2 * i, Pack565(Load24(source + 3 * i)));
     }
 }
 
@@ -132,10 +158,16 @@ void Row32To32(const BYTE* source, BYTE* dest, int count) {
 }
 
 void Row24To32(const BYTE* source, BYTE* dest, int count) {
-    for (int i = 0; i < count; ++i) {
-        const BYTE* p = source + 3 * i;
-        Store<std::uint32_t>(dest + 4 * i,
-                             p[0] | p[1] << 8 | std::uint32_t{p[2]} << 16 | 0xFF000000u);
+    int i = 0;
+    for (; i + 4 <= count; i += 4) {
+        std::uint32_t rgb[4];
+        Load24x4(source + 3 * i, rgb);
+        for (int k = 0; k < 4; ++k) {
+            Store<std::uint32_t>(dest + 4 * (i + k), rgb[k] | 0xFF000000u);
+        }
+    }
+    for (; i < count; ++i) {
+        Store<std::uint32_t>(dest + 4 * i, Load24(source + 3 * i) | 0xFF000000u);
     }
 }
 
