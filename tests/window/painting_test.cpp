@@ -1,6 +1,6 @@
 // Painting and the compositor: invalid regions, children clipped into their top-level's surface,
 // the screen composed in z-order with the task bar and the menu bars. Checked with pixel probes.
-#include <platform_internal/surface.h>
+#include <platform_internal/window_surface.h>
 #include <platform_testing/device_harness.h>
 
 #include <gtest/gtest.h>

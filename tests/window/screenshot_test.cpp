@@ -2,7 +2,7 @@
 // bitmap, drawn by a window and checked with pixel probes. The PNG goes to $TAVREL_SCREENSHOTS
 // (docs/screenshots keeps a copy) or to the working folder.
 #include <platform/resources.h>
-#include <platform_internal/surface.h>
+#include <platform_internal/window_surface.h>
 #include <platform_testing/device_harness.h>
 #include <resources/resources.h>
 

@@ -14,7 +14,7 @@ HDC AddDc(std::unique_ptr<DcObject> dc) {
 
 }  // namespace
 
-HDC CreateWindowDc(HWND window, std::shared_ptr<Surface> surface, POINT origin, RECT clip) {
+HDC CreateWindowDc(HWND window, std::shared_ptr<WindowSurface> surface, POINT origin, RECT clip) {
     auto dc = std::make_unique<DcObject>();
     dc->window = window;
     dc->surface = std::move(surface);

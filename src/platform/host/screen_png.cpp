@@ -1,6 +1,6 @@
 #include <platform_internal/screen_buffer.h>
 #include <platform_internal/screen_png.h>
-#include <platform_internal/surface.h>
+#include <platform_internal/window_surface.h>
 
 #include <png.h>
 

@@ -6,7 +6,7 @@
 #include <platform_internal/device_input.h>
 #include <platform_internal/device_shell.h>
 #include <platform_internal/screen_buffer.h>
-#include <platform_internal/surface.h>
+#include <platform_internal/window_surface.h>
 
 #include <platform/core.h>
 #include <platform/text.h>

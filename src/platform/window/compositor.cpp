@@ -11,12 +11,12 @@ constexpr COLORREF kDesktopColour = RGB(0x1F, 0x3F, 0x6F);
 
 struct Layer {
     RECT rect;
-    std::shared_ptr<Surface> surface;
+    std::shared_ptr<WindowSurface> surface;
 };
 
 void CopyLayer(ScreenBuffer& screen, const Layer& layer) {
     const DeviceScreenConfig& config = screen.Config();
-    const Surface& surface = *layer.surface;
+    const WindowSurface& surface = *layer.surface;
     int bytes = BytesPerDevicePixel(config.format);
     int left = std::max<int>(layer.rect.left, 0), top = std::max<int>(layer.rect.top, 0);
     int right = std::min<int>(

@@ -115,6 +115,7 @@ BOOL UnregisterClassW(LPCWSTR className, HINSTANCE) {
 HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD style, int x, int y,
                      int width, int height, HWND parent, HMENU menuOrId, HINSTANCE instance,
                      LPVOID parameter) {
+    InstallWindowBlitHook();
     WindowManager& manager = WindowManager::Instance();
     auto* window = new WindowObject;
     {
@@ -151,7 +152,7 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD styl
         if (window->IsChild()) {
             parentObject->children.push_back(window);
         } else {
-            window->surface = std::make_shared<Surface>();
+            window->surface = std::make_shared<WindowSurface>();
             window->surface->Resize(std::max(width, 0), std::max(height, 0),
                                     CurrentDeviceScreen().format);
             manager.RaiseInZOrder(window);

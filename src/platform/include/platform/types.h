@@ -36,6 +36,7 @@ using ULONGLONG = std::uint64_t;
 using LONG_PTR = std::intptr_t;
 using COLORREF = DWORD;
 
+// Rectangles and points, shared by the window system, GDI and DirectDraw.
 struct RECT {
     LONG left;
     LONG top;
@@ -80,3 +81,4 @@ inline LPCWSTR MAKEINTRESOURCEW(unsigned id) {
 inline bool IS_INTRESOURCE(LPCWSTR name) {
     return (reinterpret_cast<std::uintptr_t>(name) >> 16) == 0;
 }
+

@@ -3,7 +3,7 @@
 
 #include <platform/gdi.h>
 #include <platform_internal/gdi_objects.h>
-#include <platform_internal/surface.h>
+#include <platform_internal/window_surface.h>
 
 #include <functional>
 #include <memory>
@@ -31,7 +31,7 @@ struct FontObject : GdiObject {
 // context. Coordinates are the target's own pixels.
 class Canvas {
   public:
-    Canvas(std::shared_ptr<Surface> surface) : surface_(std::move(surface)) {}
+    Canvas(std::shared_ptr<WindowSurface> surface) : surface_(std::move(surface)) {}
     explicit Canvas(BitmapObject* bitmap) : bitmap_(bitmap) {}
     int Width() const;
     int Height() const;
@@ -40,13 +40,13 @@ class Canvas {
     bool IsWindowSurface() const { return surface_ != nullptr; }
 
   private:
-    std::shared_ptr<Surface> surface_;
+    std::shared_ptr<WindowSurface> surface_;
     BitmapObject* bitmap_ = nullptr;
 };
 
 struct DcObject : GdiObject {
     // A window DC draws into the window's surface; a memory DC into its selected bitmap.
-    std::shared_ptr<Surface> surface;
+    std::shared_ptr<WindowSurface> surface;
     HBITMAP bitmap = nullptr;
     HBITMAP defaultBitmap = nullptr;  // the 1 x 1 bitmap a memory DC starts with
     POINT origin{0, 0};               // where logical (0, 0) lies on the target
@@ -76,7 +76,7 @@ inline FontObject* FindFont(HGDIOBJ handle) {
 }
 
 // A device context drawing into a window's surface at origin, limited to clip (surface pixels).
-HDC CreateWindowDc(HWND window, std::shared_ptr<Surface> surface, POINT origin, RECT clip);
+HDC CreateWindowDc(HWND window, std::shared_ptr<WindowSurface> surface, POINT origin, RECT clip);
 
 // Runs draw with the DC's canvas while the surfaces are locked; false for a bad handle.
 bool WithCanvas(HDC dc, const std::function<void(DcObject& state, Canvas& canvas)>& draw);

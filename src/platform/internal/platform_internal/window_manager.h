@@ -3,7 +3,7 @@
 #pragma once
 
 #include <platform/window.h>
-#include <platform_internal/surface.h>
+#include <platform_internal/window_surface.h>
 
 #include <map>
 #include <memory>
@@ -38,7 +38,7 @@ struct WindowObject {
     bool hasInvalid = false;
     bool erase = false;
     RECT invalid{};                    // client coordinates
-    std::shared_ptr<Surface> surface;  // top-levels and pop-ups only
+    std::shared_ptr<WindowSurface> surface;  // top-levels and pop-ups only
     HWND lastActivePopup = nullptr;
 
     bool IsChild() const { return (style & WS_CHILD) != 0 && parent != nullptr; }
@@ -101,6 +101,9 @@ void InvalidateAll(HWND window);
 void ActivateWindow(HWND window, bool withPopups);
 
 HWND FindLocalWindow(LPCWSTR className, LPCWSTR title);
+
+// Routes DirectDraw's blits through clippers bound to windows into the windows (once a window exists).
+void InstallWindowBlitHook();
 
 // Re-composes the screen from the window surfaces when something changed; true when it did.
 bool ComposeScreen(bool force);

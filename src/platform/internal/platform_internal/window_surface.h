@@ -8,7 +8,7 @@
 #include <mutex>
 #include <vector>
 
-struct Surface {
+struct WindowSurface {
     DevicePixelFormat format = DevicePixelFormat::Rgb565;
     int width = 0;
     int height = 0;

@@ -1,6 +1,6 @@
 // Window surfaces in the device pixel format, and the conversions between colours and device
 // pixels.
-#include <platform_internal/surface.h>
+#include <platform_internal/window_surface.h>
 
 #include <atomic>
 
@@ -61,7 +61,7 @@ std::uint32_t LoadDevicePixel(const std::uint8_t* at, int bytes) {
     return value;
 }
 
-void Surface::Resize(int newWidth, int newHeight, DevicePixelFormat newFormat) {
+void WindowSurface::Resize(int newWidth, int newHeight, DevicePixelFormat newFormat) {
     format = newFormat;
     width = newWidth < 0 ? 0 : newWidth;
     height = newHeight < 0 ? 0 : newHeight;
@@ -69,7 +69,7 @@ void Surface::Resize(int newWidth, int newHeight, DevicePixelFormat newFormat) {
     pixels.assign(static_cast<std::size_t>(pitch) * height, 0);
 }
 
-void Surface::Put(int x, int y, COLORREF colour) {
+void WindowSurface::Put(int x, int y, COLORREF colour) {
     if (x < 0 || y < 0 || x >= width || y >= height) {
         return;
     }
@@ -78,7 +78,7 @@ void Surface::Put(int x, int y, COLORREF colour) {
                      EncodeDevicePixel(format, colour));
 }
 
-COLORREF Surface::Get(int x, int y) const {
+COLORREF WindowSurface::Get(int x, int y) const {
     if (x < 0 || y < 0 || x >= width || y >= height) {
         return 0;
     }
