@@ -3,6 +3,7 @@
 
 #include <app/client_window.h>
 #include <app/main_window.h>
+#include <display/display.h>
 
 #include <platform/resources.h>
 #include <resources/resources.h>
@@ -40,6 +41,7 @@ int WinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     if (!CheckSingleInstance(instance)) {
         return 0;
     }
+    InitDisplay();
     ClientWindow::RegisterWindowClass(instance);
     WCHAR title[kTextCapacity];
     LoadStringW(instance, IDS_PRODUCT_NAME, title, kTextCapacity);
@@ -49,6 +51,7 @@ int WinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
         DispatchMessageW(&message);
     }
     mainWindow.reset();
+    ShutdownDisplay();
     ClientWindow::UnregisterWindowClass(instance);
     return static_cast<int>(message.wParam);
 }
