@@ -29,9 +29,10 @@ export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 
 "$tavrel" --home "$home" --scale 2 &
 first=$!
-window="$(timeout 10 xdotool search --sync --name '^Tavrel$' | head -1)"
-[ -n "$window" ] || { echo "no Tavrel window appeared"; exit 1; }
-sleep 0.5
+timeout 10 xdotool search --sync --name '^Tavrel$' >/dev/null || { echo "no Tavrel window appeared"; exit 1; }
+# SDL may replace its first window when the renderer starts: look again once it has settled.
+sleep 1
+window="$(xdotool search --name '^Tavrel$' | tail -1)"
 timeout 10 "$tavrel" --home "$home"
 echo "second start exited with 0"
 # The device is 240 x 320 at scale 2: "Menu" is the right soft key, "Exit" the fourth item of

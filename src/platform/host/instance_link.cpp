@@ -20,7 +20,7 @@
 namespace {
 
 int listener = -1;
-std::thread server;
+std::thread* server = nullptr;  // never destroyed: exit() must not meet a joinable thread
 std::atomic<bool> stopping{false};
 std::string linkName;
 
@@ -142,7 +142,7 @@ bool StartInstanceLink(const std::string& home) {
         return false;  // another process serves this home folder
     }
     stopping = false;
-    server = std::thread(Serve);
+    server = new std::thread(Serve);
     return true;
 }
 
@@ -153,8 +153,10 @@ void StopInstanceLink() {
     }
     stopping = true;
     shutdown(listener, SHUT_RDWR);
-    if (server.joinable()) {
-        server.join();
+    if (server != nullptr) {
+        server->join();
+        delete server;
+        server = nullptr;
     }
     close(listener);
     listener = -1;
