@@ -162,7 +162,7 @@ TEST(GdiShapes, LinesLeaveOutTheirLastPixelAndStockObjectsSurviveDeletion) {
     EXPECT_EQ(GetPixel(canvas.dc(), 11, 2), RGB(0, 0, 0));
     EXPECT_EQ(GetPixel(canvas.dc(), 12, 2), RGB(255, 255, 255));
     EXPECT_TRUE(DeleteObject(GetStockObject(BLACK_PEN)));
-    EXPECT_NE(GetObjectW(GetStockObject(BLACK_PEN), 0, nullptr), -1);
+    EXPECT_NE(SelectObject(canvas.dc(), GetStockObject(BLACK_PEN)), nullptr);  // still alive
     LineTo(canvas.dc(), 12, 12);
     EXPECT_EQ(GetPixel(canvas.dc(), 12, 5), RGB(0, 0, 0));
 }
