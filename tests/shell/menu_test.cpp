@@ -134,8 +134,11 @@ TEST_F(MenuTest, TappingAnItemPostsItsCommandAndATapOutsideCancels) {
     static HWND* found;
     self = this, shown = menu, found = &popup;
     SetTimer(nullptr, 0, 5, [](HWND, UINT, UINT_PTR id, DWORD) {
-        KillTimer(nullptr, id);
         *found = self->device.FindTopLevel(u"MNU");
+        if (*found == nullptr) {
+            return;  // not open yet: the next tick
+        }
+        KillTimer(nullptr, id);
         POINT exit = self->ItemCentre(*found, shown, 32771);
         self->device.Tap(exit.x, exit.y);
     });
@@ -144,6 +147,9 @@ TEST_F(MenuTest, TappingAnItemPostsItsCommandAndATapOutsideCancels) {
     EXPECT_NE(popup, nullptr);
     EXPECT_FALSE(IsWindow(popup));  // gone once chosen
     SetTimer(nullptr, 0, 5, [](HWND, UINT, UINT_PTR id, DWORD) {
+        if (self->device.FindTopLevel(u"MNU") == nullptr) {
+            return;
+        }
         KillTimer(nullptr, id);
         self->device.Tap(5, 300);  // outside the menu
     });
@@ -175,8 +181,11 @@ TEST_F(MenuTest, SoftKeysSendCommandsAndTheMenuKeyOpensItsMenuAboveTheBar) {
     static HMENU menu;
     self = this, menu = popup;
     SetTimer(nullptr, 0, 5, [](HWND, UINT, UINT_PTR id, DWORD) {
-        KillTimer(nullptr, id);
         HWND shown = self->device.FindTopLevel(u"MNU");
+        if (shown == nullptr) {
+            return;  // the tap on "Menu" has not opened it yet
+        }
+        KillTimer(nullptr, id);
         RECT box = self->device.ScreenRectOf(shown);
         EXPECT_EQ(box.bottom, 294);
         EXPECT_EQ(box.right, 240);
