@@ -21,10 +21,7 @@ SocketTransport::~SocketTransport() {
     if (s != INVALID_SOCKET) {
         closesocket(s);
     }
-    if (connectThread_ != nullptr) {
-        WaitForSingleObject(connectThread_, INFINITE);
-        CloseHandle(connectThread_);
-    }
+    WaitForConnectThread();
     if (connection_ != nullptr) {
         ConnMgrReleaseConnection(connection_, 0);
     }
@@ -39,11 +36,7 @@ void SocketTransport::Connect(const WCHAR* host, WORD port) {
         listener_->OnConnectionLost(kConnectionClosed);
     }
     // A previous connect thread has finished or is finishing (its socket is shut down above).
-    if (connectThread_ != nullptr) {
-        WaitForSingleObject(connectThread_, INFINITE);
-        CloseHandle(connectThread_);
-        connectThread_ = nullptr;
-    }
+    WaitForConnectThread();
     if (wasOpen && connection_ != nullptr) {
         ConnMgrReleaseConnection(connection_, 0);
         connection_ = nullptr;
@@ -54,6 +47,14 @@ void SocketTransport::Connect(const WCHAR* host, WORD port) {
     if (connectThread_ == nullptr) {
         delete request;
         listener_->OnConnectResult(kNetworkFailure);
+    }
+}
+
+void SocketTransport::WaitForConnectThread() {
+    if (connectThread_ != nullptr) {
+        WaitForSingleObject(connectThread_, INFINITE);
+        CloseHandle(connectThread_);
+        connectThread_ = nullptr;
     }
 }
 

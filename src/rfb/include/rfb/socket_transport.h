@@ -24,6 +24,10 @@ public:
     // closed first and reported as kConnectionClosed.
     void Connect(const WCHAR* host, WORD port);
 
+    // Waits until a running connect thread (and the handshake it runs) has ended. Not on the
+    // connect thread itself.
+    void WaitForConnectThread();
+
     bool Send(const void* buffer, int length) override;
     bool Receive(void* buffer, int length) override;
     void Close() override;

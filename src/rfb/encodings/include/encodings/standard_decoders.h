@@ -45,6 +45,10 @@ public:
     bool Decode(RfbSession&, SessionListener&, Transport&, int x, int y, int width, int height) override;
 };
 
-// Registers the seven in the system's order: Raw, CopyRect, RRE, CoRRE, Hextile, cursor shape,
-// desktop size.
+// The encoding numbers of the seven in the system's order of registration: Raw, CopyRect, RRE,
+// CoRRE, Hextile, cursor shape, desktop size.
+extern const int kStandardEncodings[7];
+// A new decoder for one of them; null for any other number.
+RectDecoder* CreateStandardDecoder(int encoding);
+// Registers the seven in the system's order.
 void RegisterStandardDecoders();
