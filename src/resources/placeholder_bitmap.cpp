@@ -4,7 +4,8 @@
 namespace {
 
 void Put32(std::vector<BYTE>& out, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<BYTE>(v >> (8 * i)));
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<BYTE>(v >> (8 * i)));
 }
 void Put16(std::vector<BYTE>& out, std::uint16_t v) {
     out.push_back(static_cast<BYTE>(v));
@@ -17,7 +18,8 @@ enum : BYTE { kBackground, kFrame, kScreen, kShade };
 BYTE PixelAt(int x, int y) {  // y counts from the top
     bool inMonitor = x >= 24 && x < 104 && y >= 14 && y < 70;
     bool inScreen = x >= 30 && x < 98 && y >= 20 && y < 64;
-    bool inStand = (x >= 56 && x < 72 && y >= 70 && y < 78) || (x >= 44 && x < 84 && y >= 78 && y < 82);
+    bool inStand =
+        (x >= 56 && x < 72 && y >= 70 && y < 78) || (x >= 44 && x < 84 && y >= 78 && y < 82);
     if (inScreen) {
         return (x + y) % 16 < 8 && y < 30 ? kShade : kScreen;
     }

@@ -20,8 +20,8 @@ bool WriteBitmapFile(LPCWSTR path, int w, int h, const BYTE* pixels) {
     if (w <= 0 || h <= 0 || pixels == nullptr) {
         return false;
     }
-    HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return false;
     }

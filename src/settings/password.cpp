@@ -38,7 +38,8 @@ void UnscramblePassword(const BYTE* in, DWORD count, WCHAR* text) {
     BYTE key[4];
     ScrambleKey(key);
     for (DWORD i = 0; i + 1 < count; i += 2) {
-        text[i / 2] = static_cast<WCHAR>((in[i] ^ key[i % 4]) | (in[i + 1] ^ key[(i + 1) % 4]) << 8);
+        text[i / 2] =
+            static_cast<WCHAR>((in[i] ^ key[i % 4]) | (in[i + 1] ^ key[(i + 1) % 4]) << 8);
     }
     text[count / 2] = 0;  // a stray odd last byte is dropped with it
 }

@@ -5,4 +5,6 @@ std::uint16_t ServerTcpPort(const ServerSettings& settings) {
     return static_cast<std::uint16_t>(port & 0xFFFF);
 }
 
-ServerSettings DefaultServerSettings() { return ServerSettings{}; }
+ServerSettings DefaultServerSettings() {
+    return ServerSettings{};
+}

@@ -10,8 +10,8 @@ DWORD CurrentTimeSeconds() {
     if (!SystemTimeToFileTime(&now, &fileTime)) {
         return 0;
     }
-    std::uint64_t ticks = (static_cast<std::uint64_t>(fileTime.dwHighDateTime) << 32) |
-                          fileTime.dwLowDateTime;
+    std::uint64_t ticks =
+        (static_cast<std::uint64_t>(fileTime.dwHighDateTime) << 32) | fileTime.dwLowDateTime;
     return static_cast<DWORD>((ticks - 116444736000000000ULL) / 10000000ULL);
 }
 
@@ -24,4 +24,6 @@ void MakeRandomId(WCHAR* out, int length) {
     out[length] = 0;
 }
 
-void MakeServerId(WCHAR* out) { MakeRandomId(out, kServerIdLength); }
+void MakeServerId(WCHAR* out) {
+    MakeRandomId(out, kServerIdLength);
+}

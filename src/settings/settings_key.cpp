@@ -14,9 +14,11 @@ SettingsKey::SettingsKey(HKEY parent, LPCWSTR subPath) {
     }
 }
 
-SettingsKey::~SettingsKey() { close(); }
+SettingsKey::~SettingsKey() {
+    close();
+}
 
-SettingsKey* SettingsKey::openSubkey(LPCWSTR name) { 
+SettingsKey* SettingsKey::openSubkey(LPCWSTR name) {
     return new (std::nothrow) SettingsKey(key_, name);
 }
 

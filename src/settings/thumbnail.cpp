@@ -43,8 +43,8 @@ void ScaleRowToBgr(const BYTE* sourceRow, int srcW, BYTE* destinationRow, int ds
     }
 }
 
-void ScaleImageToBgr(const BYTE* source, int srcW, int srcH, BYTE* destination, int dstW,
-                     int dstH, ThumbnailFormat format) {
+void ScaleImageToBgr(const BYTE* source, int srcW, int srcH, BYTE* destination, int dstW, int dstH,
+                     ThumbnailFormat format) {
     if (source == nullptr || destination == nullptr || srcW <= 0 || srcH <= 0 || dstW <= 0 ||
         dstH <= 0) {
         return;

@@ -10,9 +10,10 @@
 #include <string>
 
 class TempHome {
-public:
+  public:
     TempHome() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tavrel-test-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "tavrel-test-XXXXXX").string();
         path_ = ::mkdtemp(pattern.data()) ? pattern : std::string();
         SetPlatformHome(path_);
         ReloadRegistry();
@@ -27,8 +28,10 @@ public:
     const std::string& Path() const { return path_; }
     std::string RegistryFile() const { return path_ + "/registry.reg"; }
     // Host path of a device file, such as "Program Files/Tavrel/X.bmp".
-    std::string DeviceFile(const std::string& relative) const { return path_ + "/device/" + relative; }
+    std::string DeviceFile(const std::string& relative) const {
+        return path_ + "/device/" + relative;
+    }
 
-private:
+  private:
     std::string path_;
 };

@@ -9,7 +9,9 @@
 
 namespace {
 
-DWORD ReturnParameter(LPVOID parameter) { return static_cast<DWORD>(reinterpret_cast<std::uintptr_t>(parameter)); }
+DWORD ReturnParameter(LPVOID parameter) {
+    return static_cast<DWORD>(reinterpret_cast<std::uintptr_t>(parameter));
+}
 
 std::atomic<bool> releaseThread{false};
 DWORD WaitForRelease(LPVOID) {

@@ -28,7 +28,8 @@ struct DibBuilder {
         U16(1);
         U16(static_cast<unsigned>(bpp));
         U32(static_cast<std::uint32_t>(compression));
-        for (int i = 0; i < 3; ++i) U32(0);
+        for (int i = 0; i < 3; ++i)
+            U32(0);
         U32(static_cast<std::uint32_t>(colours));
         U32(0);
     }
@@ -40,8 +41,10 @@ TEST(Dib, EightBitBottomUpWithAShortPalette) {
     dib.U32(0x00112233);  // index 0
     dib.U32(0x00AABBCC);  // index 1
     // Bottom row first, each padded to 4 bytes.
-    for (BYTE b : {0, 1, 0, 0}) dib.bytes.push_back(b);
-    for (BYTE b : {1, 1, 0, 0}) dib.bytes.push_back(b);
+    for (BYTE b : {0, 1, 0, 0})
+        dib.bytes.push_back(b);
+    for (BYTE b : {1, 1, 0, 0})
+        dib.bytes.push_back(b);
     auto bitmap = ParseDib(dib.bytes.data(), dib.bytes.size(), 0);
     ASSERT_TRUE(bitmap);
     EXPECT_EQ(bitmap->bitsPerPixel, 8);
@@ -67,7 +70,9 @@ TEST(Dib, SixteenBitFieldsWidenToTwentyFourBits) {
 }
 
 TEST(Dib, MalformedHeadersAndShortDataAreRefused) {
-    auto parse = [](DibBuilder& dib) { return ParseDib(dib.bytes.data(), dib.bytes.size(), 0) != nullptr; };
+    auto parse = [](DibBuilder& dib) {
+        return ParseDib(dib.bytes.data(), dib.bytes.size(), 0) != nullptr;
+    };
     DibBuilder tooShort;
     tooShort.Header(4, 4, 24);  // no rows
     EXPECT_FALSE(parse(tooShort));
@@ -87,11 +92,13 @@ TEST(Dib, MalformedHeadersAndShortDataAreRefused) {
     EXPECT_FALSE(parse(badDepth));
     DibBuilder tooManyColours;
     tooManyColours.Header(1, 1, 1, 0, 3);
-    for (int i = 0; i < 4; ++i) tooManyColours.U32(0);
+    for (int i = 0; i < 4; ++i)
+        tooManyColours.U32(0);
     EXPECT_FALSE(parse(tooManyColours));
     DibBuilder compressed;
     compressed.Header(1, 1, 8, 1);
-    for (int i = 0; i < 257; ++i) compressed.U32(0);
+    for (int i = 0; i < 257; ++i)
+        compressed.U32(0);
     EXPECT_FALSE(parse(compressed));
     EXPECT_EQ(ParseDib(nullptr, 100, 0), nullptr);
 }
@@ -102,15 +109,20 @@ TEST(Dib, BitmapFilesLoadThroughTheShellAndBadOnesGiveNull) {
     GetModuleFileNameW(nullptr, module, MAX_PATH);
     DibBuilder dib;
     dib.Header(1, 1, 24);
-    for (BYTE b : {0x10, 0x20, 0x30, 0x00}) dib.bytes.push_back(b);
+    for (BYTE b : {0x10, 0x20, 0x30, 0x00})
+        dib.bytes.push_back(b);
     std::vector<BYTE> file = {'B', 'M'};
-    auto put32 = [&](std::uint32_t v) { for (int i = 0; i < 4; ++i) file.push_back(static_cast<BYTE>(v >> (8 * i))); };
+    auto put32 = [&](std::uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            file.push_back(static_cast<BYTE>(v >> (8 * i)));
+    };
     put32(static_cast<std::uint32_t>(14 + dib.bytes.size()));
     put32(0);
     put32(54);
     file.insert(file.end(), dib.bytes.begin(), dib.bytes.end());
     std::string host = home.DeviceFile("Program Files/Tavrel/ok.bmp");
-    std::ofstream(host, std::ios::binary).write(reinterpret_cast<const char*>(file.data()), file.size());
+    std::ofstream(host, std::ios::binary)
+        .write(reinterpret_cast<const char*>(file.data()), file.size());
     HBITMAP bitmap = SHLoadDIBitmap(u"\\Program Files\\Tavrel\\ok.bmp");
     ASSERT_NE(bitmap, nullptr);
     BITMAP info{};
@@ -122,7 +134,8 @@ TEST(Dib, BitmapFilesLoadThroughTheShellAndBadOnesGiveNull) {
     EXPECT_FALSE(DeleteObject(bitmap));
 
     file[10] = 200;  // pixel offset past the end
-    std::ofstream(host, std::ios::binary).write(reinterpret_cast<const char*>(file.data()), file.size());
+    std::ofstream(host, std::ios::binary)
+        .write(reinterpret_cast<const char*>(file.data()), file.size());
     EXPECT_EQ(SHLoadDIBitmap(u"\\Program Files\\Tavrel\\ok.bmp"), nullptr);
     EXPECT_EQ(SHLoadDIBitmap(u"\\Program Files\\Tavrel\\missing.bmp"), nullptr);
 }

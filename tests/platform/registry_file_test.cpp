@@ -13,7 +13,8 @@ RegistryValue Value(std::u16string name, DWORD type, std::vector<BYTE> data) {
 // Every kind of content the file must carry exactly: odd names, non-text strings, other types.
 RegistryRoots SampleTree() {
     RegistryRoots roots;
-    auto app = roots.currentUser->AddChild(u"Software")->AddChild(u"Orlin Software")->AddChild(u"Tavrel");
+    auto app =
+        roots.currentUser->AddChild(u"Software")->AddChild(u"Orlin Software")->AddChild(u"Tavrel");
     app->SetValue(Value(u"Hash", REG_DWORD, {0x10, 0x2b, 0x3a, 0x5f}));
     auto server = app->AddChild(u"Servers")->AddChild(u"odd ]name% \u00e9\n\xD800");
     server->SetValue(Value(u"Title", REG_SZ, {'H', 0, 'i', 0, 0, 0}));
@@ -78,7 +79,8 @@ TEST(RegistryFile, MalformedLinesAreRefusedWithTheirLineNumber) {
         "Tavrel registry 1\n[HKEY_CURRENT_USER]\n\"x\"=hex(zz):01\n; end: 1 keys\n",
         "Tavrel registry 1\n[HKEY_CURRENT_USER]\n\"x\"=\"open\n; end: 1 keys\n",
         "Tavrel registry 1\n[HKEY_CURRENT_USER]\n\"x\"=\"\\u{12}\"\n; end: 1 keys\n",
-        "Tavrel registry 1\n[HKEY_CURRENT_USER]\n\"x\"=dword:00000001\n\"X\"=dword:00000002\n; end: 1 keys\n",
+        "Tavrel registry 1\n[HKEY_CURRENT_USER]\n\"x\"=dword:00000001\n\"X\"=dword:00000002\n; "
+        "end: 1 keys\n",
         "Tavrel registry 1\n[HKEY_CURRENT_USER\\%zz]\n; end: 1 keys\n",
         "Tavrel registry 1\n[HKEY_CURRENT_USER]\n; end: 1 keys\nextra\n",
     };

@@ -35,7 +35,8 @@ std::vector<std::u16string> Children(HKEY key) {
     WCHAR name[260];
     for (DWORD i = 0;; ++i) {
         DWORD length = 260;
-        if (RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+        if (RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS) {
             return names;
         }
         names.emplace_back(name, length);
@@ -101,7 +102,8 @@ TEST(Registry, ChildrenEnumerateInCreationOrder) {
     EXPECT_EQ(Children(key), expected);
     WCHAR tiny[3];
     DWORD length = 3;
-    EXPECT_EQ(RegEnumKeyExW(key, 0, tiny, &length, nullptr, nullptr, nullptr, nullptr), ERROR_MORE_DATA);
+    EXPECT_EQ(RegEnumKeyExW(key, 0, tiny, &length, nullptr, nullptr, nullptr, nullptr),
+              ERROR_MORE_DATA);
     RegCloseKey(key);
     ReloadRegistry();
     key = Create(HKEY_CURRENT_USER, u"Software\\Order");
@@ -128,16 +130,18 @@ TEST(Registry, EveryChangeIsOnDiskWithOwnerOnlyMode) {
     HKEY key = Create(HKEY_CURRENT_USER, u"Software\\Persist");
     SetDword(key, u"Hash", 0x5f3a2b10);
     const char16_t text[] = u"caf\u00e9 \"quoted\" back\\slash\nline";
-    ASSERT_EQ(RegSetValueExW(key, u"Title", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), sizeof text),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        RegSetValueExW(key, u"Title", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), sizeof text),
+        ERROR_SUCCESS);
     // Still open: a new store (as after a restart) must see everything already.
     ReloadRegistry();
     HKEY again = Create(HKEY_CURRENT_USER, u"Software\\Persist");
     EXPECT_EQ(GetDword(again, u"Hash"), 0x5f3a2b10u);
     char16_t read[64] = {};
     DWORD size = sizeof read;
-    ASSERT_EQ(RegQueryValueExW(again, u"Title", nullptr, nullptr, reinterpret_cast<BYTE*>(read), &size),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        RegQueryValueExW(again, u"Title", nullptr, nullptr, reinterpret_cast<BYTE*>(read), &size),
+        ERROR_SUCCESS);
     EXPECT_EQ(size, sizeof text);
     EXPECT_EQ(std::u16string(read), std::u16string(text));
     RegCloseKey(again);
@@ -152,7 +156,8 @@ TEST(Registry, EveryChangeIsOnDiskWithOwnerOnlyMode) {
 TEST(Registry, ADamagedFileIsMovedAsideAndAnEmptyStoreStarts) {
     TempHome home;
     std::filesystem::create_directories(home.Path());
-    std::ofstream(home.RegistryFile()) << "Tavrel registry 1\n[HKEY_CURRENT_USER\\Software]\n\"X\"=dword:zz\n";
+    std::ofstream(home.RegistryFile())
+        << "Tavrel registry 1\n[HKEY_CURRENT_USER\\Software]\n\"X\"=dword:zz\n";
     testing::internal::CaptureStderr();
     HKEY key = Create(HKEY_CURRENT_USER, u"Software");
     std::string message = testing::internal::GetCapturedStderr();
@@ -163,7 +168,8 @@ TEST(Registry, ADamagedFileIsMovedAsideAndAnEmptyStoreStarts) {
     for (const auto& entry : std::filesystem::directory_iterator(home.Path())) {
         if (entry.path().filename().string().rfind("registry.reg.damaged-", 0) == 0) {
             ++asides;
-            EXPECT_NE(ReadFile(entry.path()).find("dword:zz"), std::string::npos) << "kept as it was";
+            EXPECT_NE(ReadFile(entry.path()).find("dword:zz"), std::string::npos)
+                << "kept as it was";
         }
     }
     EXPECT_EQ(asides, 1);
@@ -203,11 +209,13 @@ TEST(Registry, BadHandlesAndArgumentsAreRefused) {
     TempHome home;
     HKEY bogus = reinterpret_cast<HKEY>(0x4242);
     HKEY result = nullptr;
-    EXPECT_EQ(RegCreateKeyExW(bogus, u"x", 0, nullptr, 0, 0, nullptr, &result, nullptr), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(RegCreateKeyExW(bogus, u"x", 0, nullptr, 0, 0, nullptr, &result, nullptr),
+              ERROR_INVALID_HANDLE);
     EXPECT_EQ(RegCloseKey(bogus), ERROR_INVALID_HANDLE);
     EXPECT_EQ(RegSetValueExW(nullptr, u"x", 0, REG_DWORD, nullptr, 4), ERROR_INVALID_PARAMETER);
     std::u16string longName(256, u'k');
-    EXPECT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, longName.c_str(), 0, nullptr, 0, 0, nullptr, &result, nullptr),
+    EXPECT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, longName.c_str(), 0, nullptr, 0, 0, nullptr,
+                              &result, nullptr),
               ERROR_INVALID_PARAMETER);
     HKEY key = Create(HKEY_CURRENT_USER, u"Software");
     EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);

@@ -14,7 +14,7 @@
 namespace {
 
 class FakeViewer : public ServerViewer {
-public:
+  public:
     explicit FakeViewer(int* destroyed) : destroyed_(destroyed) {}
     ~FakeViewer() override { ++*destroyed_; }
     void ApplySettings(const ServerSettings* settings) override {
@@ -24,7 +24,7 @@ public:
     int applied = 0;
     LONG lastPort = 0;
 
-private:
+  private:
     int* destroyed_;
 };
 
@@ -99,7 +99,8 @@ TEST(ServerList, StoredValuesFollowTheLayoutAndMissingOnesTakeDefaults) {
     {
         auto key = ServerKey(record->Id);
         DWORD type = 0, size = 99;
-        ASSERT_EQ(RegQueryValueExW(key->handle(), u"Password", nullptr, &type, nullptr, &size), ERROR_SUCCESS);
+        ASSERT_EQ(RegQueryValueExW(key->handle(), u"Password", nullptr, &type, nullptr, &size),
+                  ERROR_SUCCESS);
         EXPECT_EQ(type, REG_BINARY);
         EXPECT_EQ(size, 0u) << "an empty password is an empty value";
     }

@@ -30,7 +30,8 @@ TEST(BitmapFile, HeadersRowsAndPaddingByteForByte) {
     GetModuleFileNameW(nullptr, module, MAX_PATH);
     const int w = 97, h = 2;
     std::vector<BYTE> pixels(w * h * 3);
-    for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<BYTE>(i * 7);
+    for (std::size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = static_cast<BYTE>(i * 7);
     ASSERT_TRUE(WriteBitmapFile(u"\\Program Files\\Tavrel\\t.bmp", w, h, pixels.data()));
     std::vector<BYTE> file = HostFile(home.DeviceFile("Program Files/Tavrel/t.bmp"));
     ASSERT_EQ(file.size(), 54u + 292u * h) << "rows of 291 bytes padded to 292";
@@ -45,7 +46,8 @@ TEST(BitmapFile, HeadersRowsAndPaddingByteForByte) {
     EXPECT_EQ(U32(file, 22), 2u) << "positive height: bottom-up";
     EXPECT_EQ(file[26] | file[27] << 8, 1);
     EXPECT_EQ(file[28] | file[29] << 8, 24);
-    for (std::size_t at = 30; at < 54; at += 4) EXPECT_EQ(U32(file, at), 0u) << at;
+    for (std::size_t at = 30; at < 54; at += 4)
+        EXPECT_EQ(U32(file, at), 0u) << at;
     // The last input row comes first, then a zero byte of padding.
     EXPECT_TRUE(std::equal(pixels.begin() + w * 3, pixels.end(), file.begin() + 54));
     EXPECT_EQ(file[54 + 291], 0);
@@ -61,7 +63,8 @@ TEST(BitmapFile, HeadersRowsAndPaddingByteForByte) {
     const BYTE* bits = static_cast<const BYTE*>(info.bmBits);
     for (int y = 0; y < h; ++y) {
         EXPECT_TRUE(std::equal(bits + y * info.bmWidthBytes, bits + y * info.bmWidthBytes + w * 3,
-                               pixels.begin() + y * w * 3)) << "row " << y;
+                               pixels.begin() + y * w * 3))
+            << "row " << y;
     }
     DeleteObject(bitmap);
 }
@@ -99,11 +102,13 @@ TEST(Thumbnail, NearestNeighbourPicksRowsAndColumnsByIntegerDivision) {
     // 4 x 2 source of 24-bit pixels whose blue byte is 10 * row + column.
     BYTE source[2 * 4 * 3] = {};
     for (int r = 0; r < 2; ++r)
-        for (int c = 0; c < 4; ++c) source[(r * 4 + c) * 3] = static_cast<BYTE>(10 * r + c);
+        for (int c = 0; c < 4; ++c)
+            source[(r * 4 + c) * 3] = static_cast<BYTE>(10 * r + c);
     BYTE out[3 * 2 * 3];
     ScaleImageToBgr(source, 4, 2, out, 3, 2, ThumbnailFormat::Rgb24);
     const BYTE expected[] = {0, 1, 2, 10, 11, 12};  // columns 0, 4/3=1, 8/3=2
-    for (int i = 0; i < 6; ++i) EXPECT_EQ(out[i * 3], expected[i]) << i;
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(out[i * 3], expected[i]) << i;
     int tw = 0, th = 0;
     ThumbnailSize(640, 480, &tw, &th);
     EXPECT_EQ(tw, 128);

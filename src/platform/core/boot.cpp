@@ -38,4 +38,6 @@ std::string PlatformHome() {
     return ChosenHome();
 }
 
-std::string DeviceRoot() { return PlatformHome() + "/device"; }
+std::string DeviceRoot() {
+    return PlatformHome() + "/device";
+}

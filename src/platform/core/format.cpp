@@ -6,7 +6,7 @@
 namespace {
 
 class Output {
-public:
+  public:
     Output(LPWSTR buffer, std::size_t capacity) : buffer_(buffer), capacity_(capacity) {}
     void Put(WCHAR c) {
         if (buffer_ != nullptr && length_ + 1 < capacity_) {
@@ -20,7 +20,7 @@ public:
         return static_cast<int>(length_);
     }
 
-private:
+  private:
     LPWSTR buffer_;
     std::size_t capacity_;
     std::size_t length_ = 0;
@@ -38,15 +38,20 @@ void PutPadded(Output& out, const Spec& spec, std::u16string_view prefix, std::u
     int pad = spec.width > length ? spec.width - length : 0;
     bool zeroPad = numeric && spec.zero && !spec.left && spec.precision < 0;
     if (!spec.left && !zeroPad) {
-        for (int i = 0; i < pad; ++i) out.Put(u' ');
+        for (int i = 0; i < pad; ++i)
+            out.Put(u' ');
     }
-    for (WCHAR c : prefix) out.Put(c);
+    for (WCHAR c : prefix)
+        out.Put(c);
     if (zeroPad) {
-        for (int i = 0; i < pad; ++i) out.Put(u'0');
+        for (int i = 0; i < pad; ++i)
+            out.Put(u'0');
     }
-    for (WCHAR c : body) out.Put(c);
+    for (WCHAR c : body)
+        out.Put(c);
     if (spec.left) {
-        for (int i = 0; i < pad; ++i) out.Put(u' ');
+        for (int i = 0; i < pad; ++i)
+            out.Put(u' ');
     }
 }
 
@@ -91,18 +96,25 @@ int wvsprintfW(LPWSTR buffer, std::size_t capacity, LPCWSTR format, std::va_list
         ++p;
         Spec spec;
         for (;; ++p) {
-            if (*p == u'-') spec.left = true;
-            else if (*p == u'+') spec.plus = true;
-            else if (*p == u' ') spec.space = true;
-            else if (*p == u'0') spec.zero = true;
-            else if (*p == u'#') spec.alternate = true;
-            else break;
+            if (*p == u'-')
+                spec.left = true;
+            else if (*p == u'+')
+                spec.plus = true;
+            else if (*p == u' ')
+                spec.space = true;
+            else if (*p == u'0')
+                spec.zero = true;
+            else if (*p == u'#')
+                spec.alternate = true;
+            else
+                break;
         }
         if (*p == u'*') {
             spec.width = va_arg(args, int);
             ++p;
         } else {
-            while (*p >= u'0' && *p <= u'9') spec.width = spec.width * 10 + (*p++ - u'0');
+            while (*p >= u'0' && *p <= u'9')
+                spec.width = spec.width * 10 + (*p++ - u'0');
         }
         if (*p == u'.') {
             ++p;
@@ -111,7 +123,8 @@ int wvsprintfW(LPWSTR buffer, std::size_t capacity, LPCWSTR format, std::va_list
                 spec.precision = va_arg(args, int);
                 ++p;
             } else {
-                while (*p >= u'0' && *p <= u'9') spec.precision = spec.precision * 10 + (*p++ - u'0');
+                while (*p >= u'0' && *p <= u'9')
+                    spec.precision = spec.precision * 10 + (*p++ - u'0');
             }
         }
         bool longArg = false;
@@ -131,7 +144,8 @@ int wvsprintfW(LPWSTR buffer, std::size_t capacity, LPCWSTR format, std::va_list
             case u'u':
             case u'x':
             case u'X': {
-                unsigned long long value = longArg ? va_arg(args, unsigned long) : va_arg(args, unsigned);
+                unsigned long long value =
+                    longArg ? va_arg(args, unsigned long) : va_arg(args, unsigned);
                 PutNumber(out, spec, value, false, *p == u'u' ? 10 : 16, *p == u'X');
                 break;
             }

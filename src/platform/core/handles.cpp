@@ -63,5 +63,9 @@ DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
     return object->Wait(milliseconds) ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
 }
 
-DWORD GetLastError() { return lastError; }
-void SetLastError(DWORD error) { lastError = error; }
+DWORD GetLastError() {
+    return lastError;
+}
+void SetLastError(DWORD error) {
+    lastError = error;
+}

@@ -7,7 +7,9 @@ namespace {
 std::atomic<unsigned int> state{1};
 }
 
-extern "C" void srand(unsigned int seed) noexcept { state.store(seed); }
+extern "C" void srand(unsigned int seed) noexcept {
+    state.store(seed);
+}
 
 extern "C" int rand(void) noexcept {
     unsigned int current = state.load();

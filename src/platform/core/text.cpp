@@ -51,8 +51,8 @@ WCHAR towupper(WCHAR c) {
         return 0x178;
     }
     // Latin Extended-A: pairs of upper and lower case letters.
-    bool evenUpper = (c >= 0x100 && c <= 0x137 && c != 0x130 && c != 0x131) ||
-                     (c >= 0x14A && c <= 0x177);
+    bool evenUpper =
+        (c >= 0x100 && c <= 0x137 && c != 0x130 && c != 0x131) || (c >= 0x14A && c <= 0x177);
     bool oddUpper = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
     if ((evenUpper && (c & 1)) || (oddUpper && !(c & 1))) {
         return static_cast<WCHAR>(c - 1);
@@ -121,8 +121,15 @@ std::u16string Utf8ToUtf16(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size()) {
         unsigned char lead = static_cast<unsigned char>(text[i]);
-        int extra = lead < 0x80 ? 0 : (lead >> 5) == 6 ? 1 : (lead >> 4) == 14 ? 2 : (lead >> 3) == 30 ? 3 : -1;
-        char32_t c = extra == 0 ? lead : extra == 1 ? (lead & 0x1F) : extra == 2 ? (lead & 0x0F) : (lead & 0x07);
+        int extra = lead < 0x80         ? 0
+                    : (lead >> 5) == 6  ? 1
+                    : (lead >> 4) == 14 ? 2
+                    : (lead >> 3) == 30 ? 3
+                                        : -1;
+        char32_t c = extra == 0   ? lead
+                     : extra == 1 ? (lead & 0x1F)
+                     : extra == 2 ? (lead & 0x0F)
+                                  : (lead & 0x07);
         bool valid = extra >= 0 && i + static_cast<std::size_t>(extra) < text.size();
         for (int k = 1; valid && k <= extra; ++k) {
             unsigned char next = static_cast<unsigned char>(text[i + k]);
@@ -133,7 +140,8 @@ std::u16string Utf8ToUtf16(std::string_view text) {
             }
         }
         static const char32_t minimum[4] = {0, 0x80, 0x800, 0x10000};
-        if (valid && (c < minimum[extra < 0 ? 0 : extra] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))) {
+        if (valid &&
+            (c < minimum[extra < 0 ? 0 : extra] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))) {
             valid = false;
         }
         if (!valid) {

@@ -10,7 +10,7 @@ namespace {
 
 // A thread runs detached; its object keeps the exit state that waits and exit-code reads see.
 class ThreadObject : public KernelObject {
-public:
+  public:
     bool Wait(DWORD milliseconds) override {
         std::unique_lock lock(mutex_);
         if (milliseconds == INFINITE) {
@@ -31,7 +31,7 @@ public:
         return finished_ ? exitCode_ : STILL_ACTIVE;
     }
 
-private:
+  private:
     std::mutex mutex_;
     std::condition_variable finishedChanged_;
     bool finished_ = false;
@@ -83,7 +83,9 @@ DWORD GetCurrentThreadId() {
     return currentThreadId;
 }
 
-void Sleep(DWORD milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
+void Sleep(DWORD milliseconds) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
 
 DWORD GetTickCount() {
     using namespace std::chrono;

@@ -64,7 +64,7 @@ std::multimap<std::string, OpenFile>& OpenFiles() {
 }
 
 class FileObject : public KernelObject {
-public:
+  public:
     FileObject(int fd, std::string path, std::multimap<std::string, OpenFile>::iterator entry)
         : fd_(fd), path_(std::move(path)), entry_(entry) {}
     ~FileObject() override {
@@ -74,7 +74,7 @@ public:
     }
     int Fd() const { return fd_; }
 
-private:
+  private:
     int fd_;
     std::string path_;
     std::multimap<std::string, OpenFile>::iterator entry_;

@@ -1,6 +1,6 @@
 // Reading device-independent bitmaps, as found in bitmap files and bitmap resources.
-#include <platform_internal/gdi_objects.h>
 #include <platform/resources.h>
+#include <platform_internal/gdi_objects.h>
 
 #include <bit>
 
@@ -9,7 +9,9 @@ namespace {
 std::uint32_t U32(const BYTE* p) {
     return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
-std::uint16_t U16(const BYTE* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+std::uint16_t U16(const BYTE* p) {
+    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
 
 constexpr std::int32_t kMaxSide = 32767;
 constexpr std::uint64_t kMaxPixels = 64ull << 20;
@@ -34,7 +36,8 @@ BYTE Component(std::uint32_t pixel, std::uint32_t mask) {
 
 }  // namespace
 
-std::unique_ptr<BitmapObject> ParseDib(const BYTE* data, std::size_t size, std::size_t pixelOffset) {
+std::unique_ptr<BitmapObject> ParseDib(const BYTE* data, std::size_t size,
+                                       std::size_t pixelOffset) {
     if (data == nullptr || size < 40) {
         return nullptr;
     }
@@ -91,13 +94,15 @@ std::unique_ptr<BitmapObject> ParseDib(const BYTE* data, std::size_t size, std::
         pixelOffset = tableOffset;
     }
     std::size_t sourceStride = ((static_cast<std::size_t>(width) * bpp + 31) / 32) * 4;
-    if (pixelOffset > size || (size - pixelOffset) / sourceStride < static_cast<std::size_t>(height)) {
+    if (pixelOffset > size ||
+        (size - pixelOffset) / sourceStride < static_cast<std::size_t>(height)) {
         return nullptr;
     }
     bitmap->width = width;
     bitmap->height = height;
     bitmap->bitsPerPixel = palettised ? bpp : 24;
-    bitmap->stride = static_cast<int>(((static_cast<std::size_t>(width) * bitmap->bitsPerPixel + 31) / 32) * 4);
+    bitmap->stride =
+        static_cast<int>(((static_cast<std::size_t>(width) * bitmap->bitsPerPixel + 31) / 32) * 4);
     bitmap->bits.assign(static_cast<std::size_t>(bitmap->stride) * height, 0);
     for (int y = 0; y < height; ++y) {
         const BYTE* source = data + pixelOffset + sourceStride * (topDown ? y : height - 1 - y);

@@ -28,8 +28,8 @@ DWORD BitmapObject::PixelRgb(int x, int y) const {
         return static_cast<DWORD>(p[2]) << 16 | static_cast<DWORD>(p[1]) << 8 | p[0];
     }
     int bitOffset = x * bitsPerPixel;
-    unsigned index = (row[bitOffset / 8] >> (8 - bitsPerPixel - bitOffset % 8)) &
-                     ((1u << bitsPerPixel) - 1);
+    unsigned index =
+        (row[bitOffset / 8] >> (8 - bitsPerPixel - bitOffset % 8)) & ((1u << bitsPerPixel) - 1);
     return index < palette.size() ? palette[index] : 0;
 }
 

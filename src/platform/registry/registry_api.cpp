@@ -42,7 +42,9 @@ LONG KeyError(const std::shared_ptr<RegistryKey>& key) {
     return !key ? ERROR_INVALID_HANDLE : key->Deleted() ? ERROR_KEY_DELETED : ERROR_SUCCESS;
 }
 
-std::u16string_view NameOf(LPCWSTR name) { return name == nullptr ? u"" : name; }
+std::u16string_view NameOf(LPCWSTR name) {
+    return name == nullptr ? u"" : name;
+}
 
 // Splits a sub-path on backslashes; empty components are skipped. False for an over-long name.
 bool SplitPath(LPCWSTR path, std::vector<std::u16string>& parts) {
@@ -68,6 +70,21 @@ bool SplitPath(LPCWSTR path, std::vector<std::u16string>& parts) {
     return true;
 }
 
+// The store's lock and the key a handle names (with the error to return when there is none).
+struct LockedKey {
+    std::unique_lock<std::mutex> lock;
+    std::shared_ptr<RegistryKey> key;
+    LONG error;
+};
+
+LockedKey LockKey(HKEY handle) {
+    RegistryStore& store = RegistryStore::Instance();
+    LockedKey locked{store.Acquire(), nullptr, ERROR_SUCCESS};
+    locked.key = Resolve(handle, store.Roots());
+    locked.error = KeyError(locked.key);
+    return locked;
+}
+
 HKEY NewHandle(std::shared_ptr<RegistryKey> key) {
     auto* object = new (std::nothrow) RegistryKeyObject{std::move(key)};
     if (object != nullptr) {
@@ -84,12 +101,11 @@ LONG RegCreateKeyExW(HKEY parent, LPCWSTR subKey, DWORD, LPWSTR, DWORD, REGSAM,
         return ERROR_INVALID_PARAMETER;
     }
     *result = nullptr;
-    RegistryStore& store = RegistryStore::Instance();
-    auto lock = store.Acquire();
-    auto key = Resolve(parent, store.Roots());
-    if (LONG error = KeyError(key); error != ERROR_SUCCESS) {
-        return error;
+    LockedKey locked = LockKey(parent);
+    if (locked.error != ERROR_SUCCESS) {
+        return locked.error;
     }
+    auto& key = locked.key;
     std::vector<std::u16string> parts;
     if (!SplitPath(subKey, parts)) {
         return ERROR_INVALID_PARAMETER;
@@ -107,7 +123,7 @@ LONG RegCreateKeyExW(HKEY parent, LPCWSTR subKey, DWORD, LPWSTR, DWORD, REGSAM,
         }
         key = child;
     }
-    if (firstCreatedParent && !store.Persist()) {
+    if (firstCreatedParent && !RegistryStore::Instance().Persist()) {
         std::size_t position = 0;
         firstCreatedParent->RemoveChild(firstCreated, &position);
         return ERROR_WRITE_FAULT;
@@ -128,12 +144,11 @@ LONG RegOpenKeyExW(HKEY parent, LPCWSTR subKey, DWORD, REGSAM, PHKEY result) {
         return ERROR_INVALID_PARAMETER;
     }
     *result = nullptr;
-    RegistryStore& store = RegistryStore::Instance();
-    auto lock = store.Acquire();
-    auto key = Resolve(parent, store.Roots());
-    if (LONG error = KeyError(key); error != ERROR_SUCCESS) {
-        return error;
+    LockedKey locked = LockKey(parent);
+    if (locked.error != ERROR_SUCCESS) {
+        return locked.error;
     }
+    auto& key = locked.key;
     std::vector<std::u16string> parts;
     if (!SplitPath(subKey, parts)) {
         return ERROR_INVALID_PARAMETER;
@@ -165,14 +180,12 @@ LONG RegCloseKey(HKEY handle) {
     return ERROR_SUCCESS;
 }
 
-LONG RegQueryValueExW(HKEY handle, LPCWSTR name, LPDWORD, LPDWORD type, LPBYTE data,
-                      LPDWORD size) {
-    RegistryStore& store = RegistryStore::Instance();
-    auto lock = store.Acquire();
-    auto key = Resolve(handle, store.Roots());
-    if (LONG error = KeyError(key); error != ERROR_SUCCESS) {
-        return error;
+LONG RegQueryValueExW(HKEY handle, LPCWSTR name, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD size) {
+    LockedKey locked = LockKey(handle);
+    if (locked.error != ERROR_SUCCESS) {
+        return locked.error;
     }
+    auto& key = locked.key;
     const RegistryValue* value = key->FindValue(NameOf(name));
     if (value == nullptr) {
         return ERROR_FILE_NOT_FOUND;
@@ -202,16 +215,15 @@ LONG RegSetValueExW(HKEY handle, LPCWSTR name, DWORD, DWORD type, const BYTE* da
         NameOf(name).size() > kMaxValueName) {
         return ERROR_INVALID_PARAMETER;
     }
-    RegistryStore& store = RegistryStore::Instance();
-    auto lock = store.Acquire();
-    auto key = Resolve(handle, store.Roots());
-    if (LONG error = KeyError(key); error != ERROR_SUCCESS) {
-        return error;
+    LockedKey locked = LockKey(handle);
+    if (locked.error != ERROR_SUCCESS) {
+        return locked.error;
     }
+    auto& key = locked.key;
     RegistryValue value{std::u16string(NameOf(name)), type,
                         std::vector<BYTE>(data, data == nullptr ? data : data + size)};
     auto previous = key->SetValue(std::move(value));
-    if (!store.Persist()) {
+    if (!RegistryStore::Instance().Persist()) {
         if (previous) {
             key->SetValue(std::move(*previous));
         } else {
@@ -223,17 +235,16 @@ LONG RegSetValueExW(HKEY handle, LPCWSTR name, DWORD, DWORD type, const BYTE* da
 }
 
 LONG RegDeleteValueW(HKEY handle, LPCWSTR name) {
-    RegistryStore& store = RegistryStore::Instance();
-    auto lock = store.Acquire();
-    auto key = Resolve(handle, store.Roots());
-    if (LONG error = KeyError(key); error != ERROR_SUCCESS) {
-        return error;
+    LockedKey locked = LockKey(handle);
+    if (locked.error != ERROR_SUCCESS) {
+        return locked.error;
     }
+    auto& key = locked.key;
     auto previous = key->RemoveValue(NameOf(name));
     if (!previous) {
         return ERROR_FILE_NOT_FOUND;
     }
-    if (!store.Persist()) {
+    if (!RegistryStore::Instance().Persist()) {
         key->SetValue(std::move(*previous));
         return ERROR_WRITE_FAULT;
     }
@@ -241,12 +252,11 @@ LONG RegDeleteValueW(HKEY handle, LPCWSTR name) {
 }
 
 LONG RegDeleteKeyW(HKEY handle, LPCWSTR subKey) {
-    RegistryStore& store = RegistryStore::Instance();
-    auto lock = store.Acquire();
-    auto key = Resolve(handle, store.Roots());
-    if (LONG error = KeyError(key); error != ERROR_SUCCESS) {
-        return error;
+    LockedKey locked = LockKey(handle);
+    if (locked.error != ERROR_SUCCESS) {
+        return locked.error;
     }
+    auto& key = locked.key;
     std::vector<std::u16string> parts;
     if (!SplitPath(subKey, parts) || parts.empty()) {
         return ERROR_INVALID_PARAMETER;
@@ -262,7 +272,7 @@ LONG RegDeleteKeyW(HKEY handle, LPCWSTR subKey) {
     if (!removed) {
         return ERROR_FILE_NOT_FOUND;
     }
-    if (!store.Persist()) {
+    if (!RegistryStore::Instance().Persist()) {
         key->InsertChild(std::move(removed), position);
         return ERROR_WRITE_FAULT;
     }
@@ -275,12 +285,11 @@ LONG RegEnumKeyExW(HKEY handle, DWORD index, LPWSTR name, LPDWORD nameLength, LP
     if (name == nullptr || nameLength == nullptr) {
         return ERROR_INVALID_PARAMETER;
     }
-    RegistryStore& store = RegistryStore::Instance();
-    auto lock = store.Acquire();
-    auto key = Resolve(handle, store.Roots());
-    if (LONG error = KeyError(key); error != ERROR_SUCCESS) {
-        return error;
+    LockedKey locked = LockKey(handle);
+    if (locked.error != ERROR_SUCCESS) {
+        return locked.error;
     }
+    auto& key = locked.key;
     const auto& children = key->Children();
     if (index >= children.size()) {
         return ERROR_NO_MORE_ITEMS;
@@ -295,4 +304,6 @@ LONG RegEnumKeyExW(HKEY handle, DWORD index, LPWSTR name, LPDWORD nameLength, LP
     return ERROR_SUCCESS;
 }
 
-void ReloadRegistry() { RegistryStore::Instance().Reload(); }
+void ReloadRegistry() {
+    RegistryStore::Instance().Reload();
+}

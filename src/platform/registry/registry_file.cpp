@@ -29,8 +29,12 @@ std::string Quote(std::u16string_view text) {
     };
     for (std::size_t i = 0; i < text.size(); ++i) {
         WCHAR c = text[i];
-        const char* simple = c == u'\\' ? "\\\\" : c == u'"' ? "\\\"" : c == u'\n' ? "\\n"
-                             : c == u'\r' ? "\\r" : c == u'\t' ? "\\t" : nullptr;
+        const char* simple = c == u'\\'   ? "\\\\"
+                             : c == u'"'  ? "\\\""
+                             : c == u'\n' ? "\\n"
+                             : c == u'\r' ? "\\r"
+                             : c == u'\t' ? "\\t"
+                                          : nullptr;
         bool escaped = simple != nullptr || c < 0x20 || c == 0x7F || IsLoneSurrogateAt(text, i);
         if (!escaped) {
             continue;
@@ -118,7 +122,8 @@ std::string ValueLine(const RegistryValue& value) {
     return line + "\n";
 }
 
-void WriteKey(const RegistryKey& key, const std::string& path, std::string& out, std::size_t& count) {
+void WriteKey(const RegistryKey& key, const std::string& path, std::string& out,
+              std::size_t& count) {
     out += "[" + path + "]\n";
     ++count;
     for (const auto& value : key.Values()) {
@@ -132,7 +137,7 @@ void WriteKey(const RegistryKey& key, const std::string& path, std::string& out,
 // ---- parsing ----
 
 class LineParser {
-public:
+  public:
     LineParser(std::string_view line) : line_(line) {}
     bool AtEnd() const { return pos_ >= line_.size(); }
     bool Take(std::string_view literal) {
@@ -164,8 +169,12 @@ public:
                 return false;
             }
             char e = line_[pos_++];
-            char simple = e == '\\' ? '\\' : e == '"' ? '"' : e == 'n' ? '\n' : e == 'r' ? '\r'
-                          : e == 't' ? '\t' : 0;
+            char simple = e == '\\'  ? '\\'
+                          : e == '"' ? '"'
+                          : e == 'n' ? '\n'
+                          : e == 'r' ? '\r'
+                          : e == 't' ? '\t'
+                                     : 0;
             if (simple != 0) {
                 run += simple;
                 continue;
@@ -209,13 +218,16 @@ public:
     }
 
     static int HexDigit(char c) {
-        if (c >= '0' && c <= '9') return c - '0';
-        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F')
+            return c - 'A' + 10;
         return -1;
     }
 
-private:
+  private:
     std::string_view line_;
     std::size_t pos_ = 0;
 };
@@ -339,7 +351,8 @@ bool ParseRegistry(std::string_view text, RegistryRoots& roots, std::string& err
     while (!text.empty()) {
         std::size_t newline = text.find('\n');
         if (newline == std::string_view::npos) {
-            error = "line " + std::to_string(number + 1) + ": the file ends in the middle of a line";
+            error =
+                "line " + std::to_string(number + 1) + ": the file ends in the middle of a line";
             return false;
         }
         std::string_view line = text.substr(0, newline);

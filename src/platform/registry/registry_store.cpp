@@ -16,7 +16,9 @@
 
 namespace {
 
-std::string RegistryPath() { return PlatformHome() + "/registry.reg"; }
+std::string RegistryPath() {
+    return PlatformHome() + "/registry.reg";
+}
 
 bool WriteAll(int fd, const std::string& text) {
     std::size_t done = 0;

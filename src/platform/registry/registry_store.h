@@ -8,7 +8,7 @@
 #include <string>
 
 class RegistryStore {
-public:
+  public:
     static RegistryStore& Instance();
 
     // Takes the lock and makes sure the tree is the one of the current home folder.
@@ -19,7 +19,7 @@ public:
     // Forgets the tree so the next use reads the file again, as after a restart.
     void Reload();
 
-private:
+  private:
     void LoadLocked();
 
     std::mutex mutex_;

@@ -5,9 +5,9 @@
 #include <algorithm>
 
 bool SameRegistryName(std::u16string_view a, std::u16string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(),
-                      [](WCHAR x, WCHAR y) { return towupper(x) == towupper(y); });
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](WCHAR x, WCHAR y) {
+               return towupper(x) == towupper(y);
+           });
 }
 
 void RegistryKey::MarkDeleted() {

@@ -14,7 +14,7 @@ struct RegistryValue {
 };
 
 class RegistryKey {
-public:
+  public:
     explicit RegistryKey(std::u16string name) : name_(std::move(name)) {}
 
     const std::u16string& Name() const { return name_; }
@@ -37,7 +37,7 @@ public:
     std::unique_ptr<RegistryValue> RemoveValue(std::u16string_view name);
     const std::vector<RegistryValue>& Values() const { return values_; }
 
-private:
+  private:
     std::u16string name_;
     bool deleted_ = false;
     std::vector<RegistryValue> values_;

@@ -33,7 +33,9 @@ ModuleObject* Valid(HINSTANCE module) {
 
 }  // namespace
 
-HINSTANCE GetModuleHandleW(LPCWSTR name) { return name == nullptr ? &MainModule() : nullptr; }
+HINSTANCE GetModuleHandleW(LPCWSTR name) {
+    return name == nullptr ? &MainModule() : nullptr;
+}
 
 void AddResource(HINSTANCE module, LPCWSTR type, unsigned id, std::vector<BYTE> bytes) {
     ModuleObject* target = Valid(module);
@@ -63,7 +65,9 @@ HRSRC FindResourceW(HINSTANCE module, LPCWSTR name, LPCWSTR type) {
     return found == target->resources.end() ? nullptr : &found->second;  // map nodes are stable
 }
 
-HGLOBAL LoadResource(HINSTANCE, HRSRC resource) { return resource; }
+HGLOBAL LoadResource(HINSTANCE, HRSRC resource) {
+    return resource;
+}
 
 DWORD SizeofResource(HINSTANCE, HRSRC resource) {
     return resource == nullptr ? 0 : static_cast<DWORD>(resource->bytes.size());

@@ -27,8 +27,8 @@ HBITMAP SHLoadDIBitmap(LPCWSTR path) {
     if (!ok || bytes[0] != 'B' || bytes[1] != 'M') {
         return nullptr;
     }
-    std::uint32_t pixelOffset = bytes[10] | bytes[11] << 8 | bytes[12] << 16 |
-                                static_cast<std::uint32_t>(bytes[13]) << 24;
+    std::uint32_t pixelOffset =
+        bytes[10] | bytes[11] << 8 | bytes[12] << 16 | static_cast<std::uint32_t>(bytes[13]) << 24;
     if (pixelOffset < 14 + 40 || pixelOffset > size) {
         return nullptr;
     }

@@ -3,11 +3,11 @@
 #pragma once
 
 enum class DevicePixelFormat {
-    Rgb332,  // 8 bits: red 3, green 3, blue 2
-    Rgb555,  // 16 bits, little-endian: red 5, green 5, blue 5
-    Rgb565,  // 16 bits, little-endian: red 5, green 6, blue 5
-    Rgb888,  // 24 bits: blue, green, red bytes
-    Xrgb8888 // 32 bits: blue, green, red, unused bytes
+    Rgb332,   // 8 bits: red 3, green 3, blue 2
+    Rgb555,   // 16 bits, little-endian: red 5, green 5, blue 5
+    Rgb565,   // 16 bits, little-endian: red 5, green 6, blue 5
+    Rgb888,   // 24 bits: blue, green, red bytes
+    Xrgb8888  // 32 bits: blue, green, red, unused bytes
 };
 
 struct DeviceScreenConfig {

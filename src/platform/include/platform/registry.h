@@ -4,8 +4,10 @@
 
 #include <platform/core.h>
 
-inline HKEY const HKEY_CURRENT_USER = reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(0x80000001));
-inline HKEY const HKEY_LOCAL_MACHINE = reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(0x80000002));
+inline HKEY const HKEY_CURRENT_USER =
+    reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(0x80000001));
+inline HKEY const HKEY_LOCAL_MACHINE =
+    reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(0x80000002));
 
 constexpr DWORD REG_NONE = 0;
 constexpr DWORD REG_SZ = 1;

@@ -6,7 +6,7 @@
 #include <memory>
 
 class KernelObject {
-public:
+  public:
     virtual ~KernelObject() = default;
     // Waits until the object is signalled; false on time-out. Objects that cannot be waited on
     // return true at once.

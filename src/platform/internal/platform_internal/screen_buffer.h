@@ -9,7 +9,7 @@
 #include <vector>
 
 class ScreenBuffer {
-public:
+  public:
     static ScreenBuffer& Instance();
 
     // Re-sizes to the configuration (also used when the screen rotates: width and height swap).
@@ -28,7 +28,7 @@ public:
         return was;
     }
 
-private:
+  private:
     std::mutex mutex_;
     DeviceScreenConfig config_;
     int pitch_ = 0;

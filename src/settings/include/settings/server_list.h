@@ -6,7 +6,7 @@
 #include <vector>
 
 class ServerList {
-public:
+  public:
     ServerList() = default;
     ~ServerList() { DestroyAll(); }
     ServerList(const ServerList&) = delete;
@@ -27,7 +27,7 @@ public:
     std::size_t Count() const { return records_.size(); }
     ServerRecord* At(std::size_t index) const { return records_[index]; }
 
-private:
+  private:
     std::vector<ServerRecord*> records_;
 };
 

@@ -27,7 +27,7 @@ ServerSettings DefaultServerSettings();
 
 // What a record needs of the viewer open on it. The viewer implements it.
 class ServerViewer {
-public:
+  public:
     virtual ~ServerViewer() = default;
     // Takes over new settings after the record was saved.
     virtual void ApplySettings(const ServerSettings* settings) = 0;

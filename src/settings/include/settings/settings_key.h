@@ -8,7 +8,7 @@ inline constexpr const WCHAR* kApplicationKeyPath = u"Software\\Orlin Software\\
 inline constexpr int kTextCapacity = 260;  // 259 units and the terminator
 
 class SettingsKey {
-public:
+  public:
     // Opens parent\subPath, creating every missing key. Never fails: a key that can be neither
     // opened nor created behaves as an empty key that ignores writes.
     SettingsKey(HKEY parent, LPCWSTR subPath);
@@ -37,7 +37,7 @@ public:
 
     HKEY handle() const { return key_; }
 
-private:
+  private:
     HKEY key_ = nullptr;
 };
 

@@ -9,8 +9,8 @@ enum class ThumbnailFormat { Rgb332, Rgb565, Rgb24, Rgb32 };
 int ThumbnailBytesPerPixel(ThumbnailFormat format);
 
 // Nearest-neighbour shrink of a packed srcW x srcH image into dstW x dstH x 3 bytes.
-void ScaleImageToBgr(const BYTE* source, int srcW, int srcH, BYTE* destination, int dstW,
-                     int dstH, ThumbnailFormat format);
+void ScaleImageToBgr(const BYTE* source, int srcW, int srcH, BYTE* destination, int dstW, int dstH,
+                     ThumbnailFormat format);
 void ScaleRowToBgr(const BYTE* sourceRow, int srcW, BYTE* destinationRow, int dstW,
                    ThumbnailFormat format);
 
