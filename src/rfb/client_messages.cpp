@@ -17,7 +17,8 @@ bool RfbSession::SendSetEncodings() {
     return transport_->Send(message.data(), static_cast<int>(message.size()));
 }
 
-bool RfbSession::SendFramebufferUpdateRequest(bool incremental, int x, int y, int width, int height) {
+bool RfbSession::SendFramebufferUpdateRequest(bool incremental, int x, int y, int width,
+                                              int height) {
     BYTE message[10];
     message[0] = 3;
     message[1] = incremental ? 255 : 0;

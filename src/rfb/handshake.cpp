@@ -107,7 +107,8 @@ bool RfbSession::ReadServerInit() {
     return true;
 }
 
-bool RfbSession::SetPixelFormatFromBits(int bitsPerPixel, int redBits, int greenBits, int blueBits) {
+bool RfbSession::SetPixelFormatFromBits(int bitsPerPixel, int redBits, int greenBits,
+                                        int blueBits) {
     return SendSetPixelFormat(PixelFormat::FromBits(bitsPerPixel, redBits, greenBits, blueBits));
 }
 

@@ -93,8 +93,9 @@ bool RfbSession::ReadFramebufferUpdate() {
         }
         RectDecoder* decoder = FindDecoder(static_cast<int>(wire::Read32(rect + 8)));
         if (decoder == nullptr ||
-            !decoder->Decode(*this, *listener_, *transport_, wire::Read16(rect), wire::Read16(rect + 2),
-                             wire::Read16(rect + 4), wire::Read16(rect + 6))) {
+            !decoder->Decode(*this, *listener_, *transport_, wire::Read16(rect),
+                             wire::Read16(rect + 2), wire::Read16(rect + 4),
+                             wire::Read16(rect + 6))) {
             return false;
         }
     }

@@ -99,7 +99,8 @@ int SocketTransport::RunConnect(const ConnectRequest& request) {
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_port = htons(static_cast<WORD>(request.port));
-        bool numeric = std::all_of(host, host + i, [](char c) { return (c >= '0' && c <= '9') || c == '.'; });
+        bool numeric =
+            std::all_of(host, host + i, [](char c) { return (c >= '0' && c <= '9') || c == '.'; });
         if (numeric) {
             address.sin_addr.s_addr = inet_addr(host);
         } else if (hostent* entry = gethostbyname(host)) {
@@ -147,7 +148,8 @@ bool SocketTransport::Receive(void* buffer, int length) {
             fillCount_ = 0;
             int received;
             if (length >= static_cast<int>(sizeof receiveBuffer_)) {
-                // Large reads go straight into the caller's buffer; the bytes delivered are the same.
+                // Large reads go straight into the caller's buffer; the bytes delivered are the
+                // same.
                 received = recv(s, reinterpret_cast<char*>(out), length, 0);
                 if (received > 0) {
                     out += received;
@@ -155,7 +157,8 @@ bool SocketTransport::Receive(void* buffer, int length) {
                     continue;
                 }
             } else {
-                received = recv(s, reinterpret_cast<char*>(receiveBuffer_), sizeof receiveBuffer_, 0);
+                received =
+                    recv(s, reinterpret_cast<char*>(receiveBuffer_), sizeof receiveBuffer_, 0);
             }
             if (received == SOCKET_ERROR || received <= 0) {
                 Fail(kConnectionReset);
@@ -172,7 +175,9 @@ bool SocketTransport::Receive(void* buffer, int length) {
     return true;
 }
 
-void SocketTransport::Close() { RetireSocket(); }
+void SocketTransport::Close() {
+    RetireSocket();
+}
 
 bool SocketTransport::RetireSocket() {
     SOCKET s = socket_.exchange(INVALID_SOCKET);

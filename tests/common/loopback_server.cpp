@@ -48,7 +48,9 @@ bool LoopbackServer::Write(const std::vector<std::uint8_t>& bytes) {
     return true;
 }
 
-bool LoopbackServer::Write(const std::string& bytes) { return Write(std::vector<std::uint8_t>(bytes.begin(), bytes.end())); }
+bool LoopbackServer::Write(const std::string& bytes) {
+    return Write(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
+}
 
 std::vector<std::uint8_t> LoopbackServer::Read(std::size_t count, int timeoutMs) {
     std::vector<std::uint8_t> bytes(count);

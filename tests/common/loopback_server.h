@@ -6,7 +6,7 @@
 #include <vector>
 
 class LoopbackServer {
-public:
+  public:
     LoopbackServer();  // listens on an ephemeral port
     ~LoopbackServer();
     LoopbackServer(const LoopbackServer&) = delete;
@@ -23,7 +23,7 @@ public:
     bool WaitForClientClose(int timeoutMs = 5000);
     void CloseClient();
 
-private:
+  private:
     int listener_ = -1;
     int client_ = -1;
     int port_ = 0;

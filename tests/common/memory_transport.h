@@ -9,11 +9,13 @@
 #include <vector>
 
 class MemoryTransport : public Transport {
-public:
+  public:
     MemoryTransport() = default;
     explicit MemoryTransport(std::vector<std::uint8_t> input) : input_(std::move(input)) {}
 
-    void Append(const std::vector<std::uint8_t>& bytes) { input_.insert(input_.end(), bytes.begin(), bytes.end()); }
+    void Append(const std::vector<std::uint8_t>& bytes) {
+        input_.insert(input_.end(), bytes.begin(), bytes.end());
+    }
     void SetInput(const std::uint8_t* data, std::size_t size) {
         input_.assign(data, data + size);
         position_ = 0;
@@ -50,7 +52,7 @@ public:
     int FailedReceives() const { return failedReceives_; }
     bool Closed() const { return closed_; }
 
-private:
+  private:
     std::vector<std::uint8_t> input_;
     std::size_t position_ = 0;
     std::vector<std::vector<std::uint8_t>> sends_;

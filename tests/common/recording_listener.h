@@ -14,10 +14,11 @@
 #include <vector>
 
 class RecordingListener : public SessionListener, public TransportListener {
-public:
-    void OnServerInit(const WCHAR* name, int width, int height, const PixelFormat& format) override {
-        Record("ServerInit " + Utf16ToUtf8(name) + " " + std::to_string(width) + "x" + std::to_string(height) +
-               " bpp " + std::to_string(format.bitsPerPixel));
+  public:
+    void OnServerInit(const WCHAR* name, int width, int height,
+                      const PixelFormat& format) override {
+        Record("ServerInit " + Utf16ToUtf8(name) + " " + std::to_string(width) + "x" +
+               std::to_string(height) + " bpp " + std::to_string(format.bitsPerPixel));
         name_ = name;
         framebuffer.Resize(width, height);
     }
@@ -31,7 +32,8 @@ public:
         Record("DesktopResize " + std::to_string(width) + "x" + std::to_string(height));
         framebuffer.Resize(width, height);
     }
-    void OnCursorShape(int x, int y, int width, int height, const BYTE* pixels, const BYTE* mask) override {
+    void OnCursorShape(int x, int y, int width, int height, const BYTE* pixels,
+                       const BYTE* mask) override {
         Record("Cursor " + Rect(x, y, width, height));
         int bytes = (width + 7) / 8 * height;
         cursorMask.assign(mask, mask + bytes);
@@ -42,7 +44,8 @@ public:
         framebuffer.PutImage(x, y, width, height, pixels);
     }
     void OnCopyRect(int x, int y, int srcX, int srcY, int width, int height) override {
-        Record("Copy " + Rect(x, y, width, height) + " from " + std::to_string(srcX) + "," + std::to_string(srcY));
+        Record("Copy " + Rect(x, y, width, height) + " from " + std::to_string(srcX) + "," +
+               std::to_string(srcY));
         framebuffer.Copy(x, y, srcX, srcY, width, height);
     }
     void OnFillRect(int x, int y, int width, int height, const BYTE* pixel) override {
@@ -54,7 +57,9 @@ public:
         ++updates;
     }
     void OnConnectResult(int status) override { Record("ConnectResult " + std::to_string(status)); }
-    void OnConnectionLost(int status) override { Record("ConnectionLost " + std::to_string(status)); }
+    void OnConnectionLost(int status) override {
+        Record("ConnectionLost " + std::to_string(status));
+    }
 
     std::vector<std::string> Calls() {
         std::lock_guard lock(mutex_);
@@ -68,9 +73,10 @@ public:
     std::vector<BYTE> cursorMask;
     std::atomic<int> updates{0};
 
-private:
+  private:
     static std::string Rect(int x, int y, int w, int h) {
-        return std::to_string(x) + "," + std::to_string(y) + " " + std::to_string(w) + "x" + std::to_string(h);
+        return std::to_string(x) + "," + std::to_string(y) + " " + std::to_string(w) + "x" +
+               std::to_string(h);
     }
     void Record(std::string call) {
         std::lock_guard lock(mutex_);

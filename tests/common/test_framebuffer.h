@@ -8,7 +8,7 @@
 #include <vector>
 
 class TestFrameBuffer {
-public:
+  public:
     TestFrameBuffer(int width = 0, int height = 0) { Resize(width, height); }
 
     void Resize(int width, int height) {
@@ -27,7 +27,8 @@ public:
     void PutImage(int x, int y, int w, int h, const std::uint8_t* pixels) {
         for (int r = 0; r < h && y + r < height_; ++r) {
             for (int c = 0; c < w && x + c < width_; ++c) {
-                Set(x + c, y + r, Read(pixels + (static_cast<std::size_t>(r) * w + c) * bytesPerPixel_));
+                Set(x + c, y + r,
+                    Read(pixels + (static_cast<std::size_t>(r) * w + c) * bytesPerPixel_));
             }
         }
     }
@@ -69,7 +70,7 @@ public:
     int Width() const { return width_; }
     int Height() const { return height_; }
 
-private:
+  private:
     void Set(int x, int y, std::uint32_t value) {
         if (x >= 0 && y >= 0 && x < width_ && y < height_) {
             pixels_[static_cast<std::size_t>(y) * width_ + x] = value;

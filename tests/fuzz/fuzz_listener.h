@@ -9,7 +9,7 @@
 #include <algorithm>
 
 class FuzzListener : public SessionListener {
-public:
+  public:
     FuzzListener(int width, int height, int bytesPerPixel) : framebuffer(width, height) {
         framebuffer.SetBytesPerPixel(bytesPerPixel);
         bytesPerPixel_ = bytesPerPixel;
@@ -30,7 +30,8 @@ public:
     void OnDesktopResize(int width, int height) override {
         framebuffer.Resize(std::min(width, 512), std::min(height, 512));
     }
-    void OnCursorShape(int, int, int width, int height, const BYTE* pixels, const BYTE* mask) override {
+    void OnCursorShape(int, int, int width, int height, const BYTE* pixels,
+                       const BYTE* mask) override {
         std::size_t pixelBytes = static_cast<std::size_t>(width) * height * bytesPerPixel_;
         std::size_t maskBytes = static_cast<std::size_t>((width + 7) / 8) * height;
         for (std::size_t i = 0; i < pixelBytes; ++i) {
@@ -43,7 +44,8 @@ public:
     void OnImageRect(int x, int y, int width, int height, const BYTE* pixels) override {
         if (width > 0 && height > 0) {
             // The last pixel of the block must be readable.
-            checksum_ += framebuffer.Read(pixels + (static_cast<std::size_t>(width) * height - 1) * bytesPerPixel_);
+            checksum_ += framebuffer.Read(pixels + (static_cast<std::size_t>(width) * height - 1) *
+                                                       bytesPerPixel_);
         }
         framebuffer.PutImage(x, y, width, height, pixels);
     }
@@ -57,7 +59,7 @@ public:
 
     TestFrameBuffer framebuffer;
 
-private:
+  private:
     int bytesPerPixel_;
     unsigned checksum_ = 0;
     int updates_ = 0;

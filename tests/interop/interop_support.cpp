@@ -6,29 +6,30 @@
 #include <rfb/des.h>
 
 #include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <netinet/in.h>
-#include <poll.h>
-#include <spawn.h>
 #include <sstream>
-#include <sys/socket.h>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
 extern char** environ;
 
 namespace {
 
-int Spawn(const std::vector<std::string>& argv, const std::string& logFile, const std::vector<std::string>& environment) {
+int Spawn(const std::vector<std::string>& argv, const std::string& logFile,
+          const std::vector<std::string>& environment) {
     std::vector<char*> args;
     for (const std::string& a : argv) {
         args.push_back(const_cast<char*>(a.c_str()));
@@ -47,7 +48,8 @@ int Spawn(const std::vector<std::string>& argv, const std::string& logFile, cons
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, logFile.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    posix_spawn_file_actions_addopen(&actions, 1, logFile.c_str(), O_WRONLY | O_CREAT | O_APPEND,
+                                     0644);
     posix_spawn_file_actions_adddup2(&actions, 1, 2);
     pid_t pid = -1;
     int result = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), env.data());
@@ -146,11 +148,13 @@ std::string ReadFile(const std::string& path) {
 }
 
 std::string MakeTempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tavrel-interop-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "tavrel-interop-XXXXXX").string();
     return ::mkdtemp(pattern.data()) != nullptr ? pattern : std::string("/tmp");
 }
 
-std::string WritePasswordFile(const std::string& folder, const std::string& name, const std::string& password) {
+std::string WritePasswordFile(const std::string& folder, const std::string& name,
+                              const std::string& password) {
     static const BYTE kFixedKey[8] = {0xe8, 0x4a, 0xd6, 0x60, 0xc4, 0x72, 0x1a, 0xe0};
     BYTE plain[8] = {};
     std::memcpy(plain, password.data(), std::min<std::size_t>(8, password.size()));
@@ -178,11 +182,16 @@ std::string WritePatternPpm(const std::string& folder, int width, int height, in
 
 std::uint8_t QuantiseComponent(std::uint8_t value, int bits) {
     switch (bits) {
-        case 2: return static_cast<std::uint8_t>((value >> 6) * 255 / 3);
-        case 3: return static_cast<std::uint8_t>((value >> 5) * 255 / 7);
-        case 5: return static_cast<std::uint8_t>(value & 0xF8);
-        case 6: return static_cast<std::uint8_t>(value & 0xFC);
-        default: return value;
+        case 2:
+            return static_cast<std::uint8_t>((value >> 6) * 255 / 3);
+        case 3:
+            return static_cast<std::uint8_t>((value >> 5) * 255 / 7);
+        case 5:
+            return static_cast<std::uint8_t>(value & 0xF8);
+        case 6:
+            return static_cast<std::uint8_t>(value & 0xFC);
+        default:
+            return value;
     }
 }
 
@@ -229,8 +238,8 @@ int CountMismatches(const Image& actual, const Image& expected, const std::vecto
     int mismatches = 0;
     for (int y = 0; y < actual.height; ++y) {
         for (int x = 0; x < actual.width; ++x) {
-            if (exclude.size() == 4 && x >= exclude[0] && x < exclude[0] + exclude[2] && y >= exclude[1] &&
-                y < exclude[1] + exclude[3]) {
+            if (exclude.size() == 4 && x >= exclude[0] && x < exclude[0] + exclude[2] &&
+                y >= exclude[1] && y < exclude[1] + exclude[3]) {
                 continue;
             }
             std::size_t i = (static_cast<std::size_t>(y) * actual.width + x) * 3;

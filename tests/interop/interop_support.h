@@ -8,7 +8,7 @@
 
 // A child process, stopped by its id (SIGTERM, then waited for) when the object goes.
 class ServerProcess {
-public:
+  public:
     // environment entries are "NAME=value" added to ours; output goes to logFile.
     ServerProcess(const std::vector<std::string>& argv, const std::string& logFile,
                   const std::vector<std::string>& environment = {});
@@ -17,7 +17,7 @@ public:
     ServerProcess& operator=(const ServerProcess&) = delete;
     bool Started() const { return pid_ > 0; }
 
-private:
+  private:
     int pid_ = -1;
 };
 
@@ -33,7 +33,8 @@ std::string ReadFile(const std::string& path);
 // A fresh folder for the files of one test suite.
 std::string MakeTempFolder();
 // The 8-byte VNC password file that every server here reads.
-std::string WritePasswordFile(const std::string& folder, const std::string& name, const std::string& password);
+std::string WritePasswordFile(const std::string& folder, const std::string& name,
+                              const std::string& password);
 // The pattern as a binary PPM, for ImageMagick's display -window root.
 std::string WritePatternPpm(const std::string& folder, int width, int height, int variant);
 
@@ -54,4 +55,5 @@ struct SnapshotRun {
 };
 SnapshotRun RunSnapshot(const std::string& folder, const std::vector<std::string>& arguments);
 // Pixels that differ, outside the box (x, y, w, h) given as exclude (empty: none).
-int CountMismatches(const Image& actual, const Image& expected, const std::vector<int>& exclude = {});
+int CountMismatches(const Image& actual, const Image& expected,
+                    const std::vector<int>& exclude = {});

@@ -59,7 +59,8 @@ void Key(rfbBool down, rfbKeySym key, rfbClientPtr client) {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: pattern_server PORT [--password P] [--encoding N] [--size WxH]\n");
+        std::fprintf(stderr,
+                     "usage: pattern_server PORT [--password P] [--encoding N] [--size WxH]\n");
         return 2;
     }
     int port = std::atoi(argv[1]);

@@ -15,8 +15,10 @@ const int kHeight = 480;
 const std::string kPassword = "secret";
 
 // Checks every encoding at every pixel size; exclude is a box left out (a pointer drawn in).
-void ExpectPatternEverywhere(const std::string& folder, int port, const std::vector<std::string>& encodings,
-                             const std::vector<std::string>& extra = {}, const std::vector<int>& exclude = {}) {
+void ExpectPatternEverywhere(const std::string& folder, int port,
+                             const std::vector<std::string>& encodings,
+                             const std::vector<std::string>& extra = {},
+                             const std::vector<int>& exclude = {}) {
     for (int bpp : {8, 16, 32}) {
         Image expected = ExpectedPattern(kWidth, kHeight, 0, bpp);
         for (const std::string& encoding : encodings) {
@@ -36,16 +38,17 @@ void ExpectPatternEverywhere(const std::string& folder, int port, const std::vec
 
 void ExpectWrongPasswordRefused(const std::string& folder, int port) {
     std::string wrong = WritePasswordFile(folder, "wrong", "public");
-    SnapshotRun run = RunSnapshot(folder, {"--password-file", wrong + ".txt", "127.0.0.1::" + std::to_string(port)});
+    SnapshotRun run = RunSnapshot(
+        folder, {"--password-file", wrong + ".txt", "127.0.0.1::" + std::to_string(port)});
     EXPECT_EQ(run.exitCode, 4);
     EXPECT_EQ(run.error, "VNC authentication failed");
 }
 
-#define REQUIRE_PROGRAMS(...)                                                                   \
-    for (const char* program : {__VA_ARGS__}) {                                                 \
-        if (!HaveProgram(program)) {                                                            \
+#define REQUIRE_PROGRAMS(...)                                                                    \
+    for (const char* program : {__VA_ARGS__}) {                                                  \
+        if (!HaveProgram(program)) {                                                             \
             GTEST_SKIP() << program << " is not installed (./dev installs the interop servers)"; \
-        }                                                                                       \
+        }                                                                                        \
     }
 
 // Puts the pattern on an X display as the root window's background.
@@ -62,12 +65,13 @@ TEST(RealServers, X11vncOnXvfb) {
     REQUIRE_PROGRAMS("Xvfb", "x11vnc", "display");
     std::string folder = MakeTempFolder();
     std::string password = WritePasswordFile(folder, "passwd", kPassword);
-    ServerProcess xvfb({"Xvfb", ":141", "-screen", "0", "640x480x24", "-nolisten", "tcp", "-noreset"},
-                       folder + "/xvfb.log");
+    ServerProcess xvfb(
+        {"Xvfb", ":141", "-screen", "0", "640x480x24", "-nolisten", "tcp", "-noreset"},
+        folder + "/xvfb.log");
     ASSERT_TRUE(WaitForPath("/tmp/.X11-unix/X141"));
     ASSERT_TRUE(ShowPattern(folder, 141));
-    std::vector<std::string> common{"x11vnc", "-display", ":141", "-localhost", "-forever", "-shared", "-norc",
-                                    "-nocursor", "-quiet"};
+    std::vector<std::string> common{"x11vnc",  "-display", ":141",      "-localhost", "-forever",
+                                    "-shared", "-norc",    "-nocursor", "-quiet"};
     auto open = common;
     open.insert(open.end(), {"-rfbport", "6141", "-nopw"});
     auto locked = common;
@@ -85,13 +89,15 @@ TEST(RealServers, TigerVnc) {
     REQUIRE_PROGRAMS("Xtigervnc", "display");
     std::string folder = MakeTempFolder();
     std::string password = WritePasswordFile(folder, "passwd", kPassword);
-    std::vector<std::string> common{"-geometry", "640x480", "-depth", "24", "-localhost", "-interface",
-                                    "127.0.0.1", "-nolisten", "tcp", "-AlwaysShared", "-BlacklistThreshold",
-                                    "1000000"};
-    std::vector<std::string> open{"Xtigervnc", ":142", "-rfbport", "6142", "-SecurityTypes", "None"};
+    std::vector<std::string> common{
+        "-geometry",           "640x480",   "-depth",    "24",  "-localhost",
+        "-interface",          "127.0.0.1", "-nolisten", "tcp", "-AlwaysShared",
+        "-BlacklistThreshold", "1000000"};
+    std::vector<std::string> open{"Xtigervnc", ":142",           "-rfbport",
+                                  "6142",      "-SecurityTypes", "None"};
     open.insert(open.end(), common.begin(), common.end());
-    std::vector<std::string> locked{"Xtigervnc", ":242", "-rfbport", "6242", "-SecurityTypes", "VncAuth",
-                                    "-PasswordFile", password};
+    std::vector<std::string> locked{"Xtigervnc",      ":242",    "-rfbport",      "6242",
+                                    "-SecurityTypes", "VncAuth", "-PasswordFile", password};
     locked.insert(locked.end(), common.begin(), common.end());
     ServerProcess openServer(open, folder + "/tiger-open.log");
     ServerProcess lockedServer(locked, folder + "/tiger-locked.log");
@@ -108,8 +114,8 @@ TEST(RealServers, TightVnc) {
     REQUIRE_PROGRAMS("Xtightvnc", "display");
     std::string folder = MakeTempFolder();
     std::string password = WritePasswordFile(folder, "passwd", kPassword);
-    std::vector<std::string> common{"-geometry", "640x480", "-depth", "24", "-localhost", "-interface",
-                                    "127.0.0.1", "-nolisten", "tcp", "-alwaysshared"};
+    std::vector<std::string> common{"-geometry",  "640x480",   "-depth",    "24",  "-localhost",
+                                    "-interface", "127.0.0.1", "-nolisten", "tcp", "-alwaysshared"};
     std::vector<std::string> open{"Xtightvnc", ":143", "-rfbport", "6143"};
     open.insert(open.end(), common.begin(), common.end());
     std::vector<std::string> locked{"Xtightvnc", ":243", "-rfbport", "6243", "-rfbauth", password};
@@ -123,7 +129,8 @@ TEST(RealServers, TightVnc) {
     // Its pointer (16 x 16, in the middle of the screen) is drawn into the picture unless the
     // cursor shape is asked for.
     std::vector<int> pointer{kWidth / 2 - 20, kHeight / 2 - 20, 40, 40};
-    ExpectPatternEverywhere(folder, 6143, {"all", "raw", "copyrect", "rre", "corre", "hextile"}, {}, pointer);
+    ExpectPatternEverywhere(folder, 6143, {"all", "raw", "copyrect", "rre", "corre", "hextile"}, {},
+                            pointer);
     ExpectPatternEverywhere(folder, 6243, {"all"}, {"--password-file", password + ".txt"}, pointer);
     // Last: after wrong passwords it refuses everyone for a while.
     ExpectWrongPasswordRefused(folder, 6243);
@@ -134,7 +141,8 @@ TEST(RealServers, OwnLibvncserverWithEachEncodingForced) {
     std::string password = WritePasswordFile(folder, "passwd", kPassword);
     {
         ServerProcess open({PATTERN_SERVER_PATH, "6144"}, folder + "/own-open.log");
-        ServerProcess locked({PATTERN_SERVER_PATH, "6244", "--password", kPassword}, folder + "/own-locked.log");
+        ServerProcess locked({PATTERN_SERVER_PATH, "6244", "--password", kPassword},
+                             folder + "/own-locked.log");
         ASSERT_TRUE(WaitForRfb(6144));
         ASSERT_TRUE(WaitForRfb(6244));
         ExpectPatternEverywhere(folder, 6144, {"all", "raw", "rre", "corre", "hextile"});
@@ -145,8 +153,9 @@ TEST(RealServers, OwnLibvncserverWithEachEncodingForced) {
     int port = 6150;
     for (int encoding : {0, 2, 4, 5}) {
         SCOPED_TRACE("forced encoding " + std::to_string(encoding));
-        ServerProcess forced({PATTERN_SERVER_PATH, std::to_string(port), "--encoding", std::to_string(encoding)},
-                             folder + "/own-forced.log");
+        ServerProcess forced(
+            {PATTERN_SERVER_PATH, std::to_string(port), "--encoding", std::to_string(encoding)},
+            folder + "/own-forced.log");
         ASSERT_TRUE(WaitForRfb(port));
         ExpectPatternEverywhere(folder, port, {"all"});
         ++port;

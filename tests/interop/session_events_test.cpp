@@ -19,7 +19,7 @@
 namespace {
 
 class DecoderEnvironment : public ::testing::Environment {
-public:
+  public:
     void SetUp() override { RegisterStandardDecoders(); }
     void TearDown() override { ClearDecoders(); }
 };
@@ -27,7 +27,7 @@ const auto* const environment = ::testing::AddGlobalTestEnvironment(new DecoderE
 
 // Acts as the viewer does: handshake on connect, 16-bit 5:6:5, full request after a resize.
 class ViewerLikeListener : public RecordingListener {
-public:
+  public:
     void OnConnectResult(int status) override {
         RecordingListener::OnConnectResult(status);
         if (status == 0 && session->Handshake(u"", true)) {
@@ -63,7 +63,8 @@ std::vector<std::uint32_t> Expected565(int width, int height, int variant) {
     return values;
 }
 
-int Mismatches(const TestFrameBuffer& framebuffer, const std::vector<std::uint32_t>& expected, int width) {
+int Mismatches(const TestFrameBuffer& framebuffer, const std::vector<std::uint32_t>& expected,
+               int width) {
     int mismatches = 0;
     for (std::size_t i = 0; i < expected.size(); ++i) {
         int x = static_cast<int>(i % width);
@@ -125,7 +126,8 @@ SnapshotRun SnapshotAgainst(const std::function<void(LoopbackServer&)>& script) 
             script(server);
         }
     });
-    SnapshotRun run = RunSnapshot(MakeTempFolder(), {"--timeout", "10", "127.0.0.1::" + std::to_string(server.Port())});
+    SnapshotRun run = RunSnapshot(
+        MakeTempFolder(), {"--timeout", "10", "127.0.0.1::" + std::to_string(server.Port())});
     serverThread.join();
     return run;
 }
@@ -139,11 +141,12 @@ TEST(SessionEvents, ServerClosingMidUpdateIsAResetConnection) {
         server.Write(std::string("RFB 003.003\n"));
         server.Write(Bytes32(1));
         server.Read(13);
-        server.Write(std::vector<std::uint8_t>{0, 4, 0, 4, 16, 16, 1, 1, 0, 31, 0, 63, 0, 31, 11, 5, 0, 0, 0, 0,
-                                               0, 0, 0, 0});
+        server.Write(std::vector<std::uint8_t>{0, 4,  0,  4, 16, 16, 1, 1, 0, 31, 0, 63,
+                                               0, 31, 11, 5, 0,  0,  0, 0, 0, 0,  0, 0});
         server.Read(20 + 32 + 10);
         // Two raw rectangles announced, half of the first sent.
-        server.Write(std::vector<std::uint8_t>{0, 0, 0, 2, 0, 0, 0, 0, 0, 4, 0, 4, 0, 0, 0, 0, 1, 2, 3});
+        server.Write(
+            std::vector<std::uint8_t>{0, 0, 0, 2, 0, 0, 0, 0, 0, 4, 0, 4, 0, 0, 0, 0, 1, 2, 3});
         server.CloseClient();
     });
     EXPECT_EQ(run.exitCode, 5);
@@ -161,7 +164,8 @@ TEST(SessionEvents, AuthenticationRefusalsGiveTheirTexts) {
             server.WaitForClientClose();
         });
         EXPECT_EQ(run.exitCode, 4);
-        EXPECT_EQ(run.error, result == 2 ? "Too many authentication attempts" : "VNC authentication failed");
+        EXPECT_EQ(run.error,
+                  result == 2 ? "Too many authentication attempts" : "VNC authentication failed");
     }
     SnapshotRun refused = SnapshotAgainst([](LoopbackServer& server) {
         server.Write(std::string("RFB 003.003\n"));

@@ -13,7 +13,7 @@ using Strings = std::vector<std::string>;
 
 // One update holding one rectangle, decoded by a session at bitsPerPixel (big-endian pixels).
 class Decoders : public ::testing::Test {
-protected:
+  protected:
     Strings Decode(const Bytes& rect, int bitsPerPixel = 16, int width = 40, int height = 40) {
         Bytes server;
         PutUpdate(server, 1);
@@ -102,8 +102,8 @@ TEST_F(Decoders, RreFillsBackgroundThenSubrectangles) {
     Put(two, {0x00, 0x01});
     Put(two, {0xF8, 0x00, 0, 1, 0, 2, 0, 3, 0, 4});
     Put(two, {0x07, 0xE0, 0, 0, 0, 0, 0, 1, 0, 1});
-    EXPECT_EQ(Decode(two), (Strings{"Fill 10,20 8x8 1", "Fill 11,22 3x4 63488", "Fill 10,20 1x1 2016",
-                                    "UpdateComplete"}));
+    EXPECT_EQ(Decode(two), (Strings{"Fill 10,20 8x8 1", "Fill 11,22 3x4 63488",
+                                    "Fill 10,20 1x1 2016", "UpdateComplete"}));
 
     Bytes negative;  // a count below 1 means no subrectangles
     PutRect(negative, 0, 0, 2, 2, 2);
@@ -118,7 +118,8 @@ TEST_F(Decoders, CoRreUsesByteGeometry) {
     Put32(rect, 1);
     Put(rect, {0x12});
     Put(rect, {0x34, 250, 1, 5, 254});
-    EXPECT_EQ(Decode(rect, 8), (Strings{"Fill 100,200 255x255 18", "Fill 350,201 5x254 52", "UpdateComplete"}));
+    EXPECT_EQ(Decode(rect, 8),
+              (Strings{"Fill 100,200 255x255 18", "Fill 350,201 5x254 52", "UpdateComplete"}));
 }
 
 TEST_F(Decoders, HextileCutsEdgeTilesInOrder) {
@@ -141,7 +142,7 @@ TEST_F(Decoders, HextileCutsEdgeTilesInOrder) {
 TEST_F(Decoders, HextileSubrectanglesColouredAndForeground) {
     Bytes rect;
     PutRect(rect, 16, 16, 16, 16, 5);
-    Put(rect, {2 | 4 | 8, 0, 1, 0, 2, 1, 0x21, 0x12});  // fg 2 at (2,1) 2x3
+    Put(rect, {2 | 4 | 8, 0, 1, 0, 2, 1, 0x21, 0x12});              // fg 2 at (2,1) 2x3
     Put(rect, {8 | 16, 2, 0, 9, 0xFF, 0xFF, 0, 0xAA, 0xBB, 0x00});  // background carried
     // The second tile is outside 16 wide, so the rectangle is 32 wide.
     rect[5] = 32;

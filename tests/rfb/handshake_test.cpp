@@ -48,8 +48,9 @@ TEST(Handshake, NoAuthenticationAnswersAnyVersionWith33AndReadsServerInit) {
     RecordingListener listener;
     RfbSession session(&listener, &transport);
     ASSERT_TRUE(session.Handshake(u"", false));
-    EXPECT_EQ(transport.Sends(), (std::vector<Bytes>{Bytes{'R', 'F', 'B', ' ', '0', '0', '3', '.', '0', '0', '3', '\n'},
-                                                     Bytes{0}}));
+    EXPECT_EQ(transport.Sends(),
+              (std::vector<Bytes>{
+                  Bytes{'R', 'F', 'B', ' ', '0', '0', '3', '.', '0', '0', '3', '\n'}, Bytes{0}}));
     EXPECT_EQ(listener.Calls(), Strings{"ServerInit desk\u00e9 640x480 bpp 32"});
     // Bytes 128 to 255 of the name become the characters of the same code.
     EXPECT_EQ(listener.Name(), u"desk\u00e9");

@@ -14,7 +14,7 @@ namespace {
 using Strings = std::vector<std::string>;
 
 class DecoderEnvironment : public ::testing::Environment {
-public:
+  public:
     void SetUp() override { RegisterStandardDecoders(); }
     void TearDown() override { ClearDecoders(); }
 };

@@ -14,7 +14,9 @@ inline Bytes& Put(Bytes& b, std::initializer_list<int> values) {
     }
     return b;
 }
-inline Bytes& Put16(Bytes& b, unsigned v) { return Put(b, {int(v >> 8), int(v & 0xFF)}); }
+inline Bytes& Put16(Bytes& b, unsigned v) {
+    return Put(b, {int(v >> 8), int(v & 0xFF)});
+}
 inline Bytes& Put32(Bytes& b, std::uint32_t v) {
     return Put(b, {int(v >> 24), int((v >> 16) & 0xFF), int((v >> 8) & 0xFF), int(v & 0xFF)});
 }

@@ -102,7 +102,8 @@ TEST(SocketTransport, ConnectWhileConnectedReportsClosedFirst) {
     ASSERT_TRUE(c.accepted);
     c.transport.Connect(u"127.0.0.1", static_cast<WORD>(c.server.Port()));
     EXPECT_TRUE(c.server.Accept());
-    EXPECT_EQ(WaitForCalls(c.listener, 3), (Strings{"ConnectResult 0", "ConnectionLost -3", "ConnectResult 0"}));
+    EXPECT_EQ(WaitForCalls(c.listener, 3),
+              (Strings{"ConnectResult 0", "ConnectionLost -3", "ConnectResult 0"}));
 }
 
 TEST(SocketTransport, FailuresGiveTheirStatus) {
@@ -137,7 +138,7 @@ TEST(SocketTransport, FailuresGiveTheirStatus) {
 
 // A whole session over a real socket: the destructor ends a message thread blocked in Receive.
 class HandshakingListener : public RecordingListener {
-public:
+  public:
     void OnConnectResult(int status) override {
         RecordingListener::OnConnectResult(status);
         if (status == 0 && session->Handshake(u"", true)) {
@@ -172,8 +173,8 @@ TEST(SocketTransport, SessionRunsOverTheSocketAndShutsDownWhileBlocked) {
     server.Write(update);
     WaitForCalls(listener, 3);
     session.reset();
-    EXPECT_EQ(listener.Calls(), (Strings{"ConnectResult 0", "ServerInit s 2x1 bpp 16", "UpdateComplete",
-                                         "ConnectionLost -4"}));
+    EXPECT_EQ(listener.Calls(), (Strings{"ConnectResult 0", "ServerInit s 2x1 bpp 16",
+                                         "UpdateComplete", "ConnectionLost -4"}));
 }
 
 }  // namespace

@@ -8,8 +8,8 @@
 #include <platform/resources.h>
 #include <platform/text.h>
 #include <platform/winsock.h>
-#include <rfb/decoder_registry.h>
 #include <resources/resources.h>
+#include <rfb/decoder_registry.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -25,12 +25,14 @@ const char kUsage[] =
     "  --bpp       16 (default) asks for 5:6:5, 32 for 8:8:8, 8 for 3:3:2\n"
     "  --exclusive ask the server not to share the desktop\n"
     "  --timeout   seconds to wait for the whole screen (default 30)\n"
-    "exit status: 0 written, 2 bad usage, 3 connection failed, 4 authentication failed, 5 other failure\n";
+    "exit status: 0 written, 2 bad usage, 3 connection failed, 4 authentication failed, 5 other "
+    "failure\n";
 
 // The chosen decoders in the system's order; Raw always, as every RFB client must take it.
 void RegisterChosenDecoders(const std::vector<int>& chosen) {
     for (int encoding : kStandardEncodings) {
-        if (chosen.empty() || encoding == 0 || std::find(chosen.begin(), chosen.end(), encoding) != chosen.end()) {
+        if (chosen.empty() || encoding == 0 ||
+            std::find(chosen.begin(), chosen.end(), encoding) != chosen.end()) {
             RegisterDecoder(CreateStandardDecoder(encoding));
         }
     }
@@ -66,7 +68,8 @@ int main(int argc, char** argv) {
     }
     std::u16string password;
     if (!options.passwordFile.empty() && !ReadPassword(options.passwordFile, password)) {
-        std::fprintf(stderr, "tavrel-snapshot: cannot read the password file %s\n", options.passwordFile.c_str());
+        std::fprintf(stderr, "tavrel-snapshot: cannot read the password file %s\n",
+                     options.passwordFile.c_str());
         return 2;
     }
     InstallResources(GetModuleHandleW(nullptr));

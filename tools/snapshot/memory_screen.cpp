@@ -89,7 +89,8 @@ void MemoryScreen::CopyRect(int x, int y, int srcX, int srcY, int w, int h) {
     for (int i = 0; i < h; ++i) {
         int r = y > srcY ? h - 1 - i : i;
         std::memmove(&colours_[static_cast<std::size_t>(y + r) * width_ + x],
-                     &colours_[static_cast<std::size_t>(srcY + r) * width_ + srcX], sizeof(std::uint32_t) * w);
+                     &colours_[static_cast<std::size_t>(srcY + r) * width_ + srcX],
+                     sizeof(std::uint32_t) * w);
     }
 }
 

@@ -8,7 +8,7 @@
 #include <mutex>
 
 class MemoryScreen : public SnapshotScreen {
-public:
+  public:
     bool SetSize(int width, int height) override;
     void SetPixelFormat(int bitsPerPixel, int redBits, int greenBits, int blueBits) override;
     void PutImage(int x, int y, int w, int h, const BYTE* pixels) override;
@@ -18,7 +18,7 @@ public:
     int Height() const override;
     std::vector<std::uint8_t> CaptureRgb() const override;
 
-private:
+  private:
     std::uint32_t ReadColour(const BYTE* pixel) const;  // 0x00BBGGRR
     // The part of (x, y, w, h) inside the screen; false when nothing is left.
     bool Clip(int& x, int& y, int& w, int& h) const;

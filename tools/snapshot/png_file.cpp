@@ -5,7 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
-bool WritePngFile(const std::string& path, int width, int height, const std::vector<std::uint8_t>& rgb) {
+bool WritePngFile(const std::string& path, int width, int height,
+                  const std::vector<std::uint8_t>& rgb) {
     if (width <= 0 || height <= 0 || rgb.size() != static_cast<std::size_t>(width) * height * 3) {
         return false;
     }

@@ -20,9 +20,14 @@ constexpr unsigned kNoFrameBufferText = 6000;
 
 }  // namespace
 
-SnapshotClient::SnapshotClient(SnapshotScreen& screen, std::u16string password, bool shared, int bitsPerPixel)
-    : screen_(screen), password_(std::move(password)), shared_(shared), bitsPerPixel_(bitsPerPixel),
-      transport_(this), session_(this, &transport_) {}
+SnapshotClient::SnapshotClient(SnapshotScreen& screen, std::u16string password, bool shared,
+                               int bitsPerPixel)
+    : screen_(screen),
+      password_(std::move(password)),
+      shared_(shared),
+      bitsPerPixel_(bitsPerPixel),
+      transport_(this),
+      session_(this, &transport_) {}
 
 SnapshotClient::~SnapshotClient() {
     // A handshake still running on the connect thread fails once the socket is closed; it must have
@@ -37,7 +42,8 @@ SnapshotResult SnapshotClient::Run(const std::string& host, int port, int timeou
     std::unique_lock lock(mutex_);
     if (!finished_.wait_for(lock, std::chrono::seconds(timeoutSeconds), [this] { return done_; })) {
         done_ = true;
-        result_ = {5, "Timed out after " + std::to_string(timeoutSeconds) + " s waiting for the screen"};
+        result_ = {
+            5, "Timed out after " + std::to_string(timeoutSeconds) + " s waiting for the screen"};
     }
     return result_;
 }
@@ -68,7 +74,8 @@ void SnapshotClient::OnConnectionLost(int status) {
 }
 
 void SnapshotClient::OnProtocolError(int code) {
-    Finish(code == kProtocolConnectionFailed ? 5 : 4, kProtocolTextBase + static_cast<unsigned>(code));
+    Finish(code == kProtocolConnectionFailed ? 5 : 4,
+           kProtocolTextBase + static_cast<unsigned>(code));
 }
 
 void SnapshotClient::OnServerInit(const WCHAR*, int width, int height, const PixelFormat&) {
@@ -136,7 +143,8 @@ void SnapshotClient::ResetCoverage(int width, int height) {
 }
 
 void SnapshotClient::MarkCovered(int x, int y, int width, int height) {
-    int coverageHeight = coverageWidth_ == 0 ? 0 : static_cast<int>(covered_.size() / coverageWidth_);
+    int coverageHeight =
+        coverageWidth_ == 0 ? 0 : static_cast<int>(covered_.size() / coverageWidth_);
     int right = std::min(x + width, coverageWidth_);
     int bottom = std::min(y + height, coverageHeight);
     for (int row = y; row < bottom && uncovered_ > 0; ++row) {

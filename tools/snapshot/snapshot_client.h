@@ -20,7 +20,7 @@ struct SnapshotResult {
 };
 
 class SnapshotClient : public TransportListener, public SessionListener {
-public:
+  public:
     SnapshotClient(SnapshotScreen& screen, std::u16string password, bool shared, int bitsPerPixel);
     ~SnapshotClient() override;
 
@@ -39,7 +39,7 @@ public:
     void OnFillRect(int x, int y, int width, int height, const BYTE* pixel) override;
     void OnUpdateComplete() override;
 
-private:
+  private:
     // The first failure wins; later ones (the loss that follows an error) are ignored.
     void Finish(int exitCode, unsigned textId);
     void MarkCovered(int x, int y, int width, int height);

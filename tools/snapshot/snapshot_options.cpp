@@ -8,7 +8,8 @@ namespace {
 bool ParseNumber(const std::string& text, int low, int high, int& value) {
     int parsed = 0;
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), parsed);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || parsed < low || parsed > high) {
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || parsed < low ||
+        parsed > high) {
         return false;
     }
     value = parsed;
@@ -19,8 +20,9 @@ struct NamedEncoding {
     const char* name;
     int number;
 };
-const NamedEncoding kEncodings[] = {{"raw", 0},     {"copyrect", 1}, {"rre", 2},          {"corre", 4},
-                                    {"hextile", 5}, {"cursor", -239}, {"desktopsize", -223}};
+const NamedEncoding kEncodings[] = {{"raw", 0},           {"copyrect", 1}, {"rre", 2},
+                                    {"corre", 4},         {"hextile", 5},  {"cursor", -239},
+                                    {"desktopsize", -223}};
 
 }  // namespace
 
@@ -65,15 +67,16 @@ bool ParseEncodingList(const std::string& list, std::vector<int>& encodings) {
     return !encodings.empty();
 }
 
-bool ParseSnapshotOptions(const std::vector<std::string>& arguments, SnapshotOptions& options, std::string& error) {
+bool ParseSnapshotOptions(const std::vector<std::string>& arguments, SnapshotOptions& options,
+                          std::string& error) {
     std::vector<std::string> positional;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         bool hasValue = i + 1 < arguments.size();
         if (argument == "--exclusive") {
             options.exclusive = true;
-        } else if (argument == "--password-file" || argument == "--encodings" || argument == "--bpp" ||
-                   argument == "--timeout") {
+        } else if (argument == "--password-file" || argument == "--encodings" ||
+                   argument == "--bpp" || argument == "--timeout") {
             if (!hasValue) {
                 error = argument + " needs a value";
                 return false;
@@ -86,10 +89,12 @@ bool ParseSnapshotOptions(const std::vector<std::string>& arguments, SnapshotOpt
                 return false;
             } else if (argument == "--bpp" &&
                        (!ParseNumber(value, 8, 32, options.bitsPerPixel) ||
-                        (options.bitsPerPixel != 8 && options.bitsPerPixel != 16 && options.bitsPerPixel != 32))) {
+                        (options.bitsPerPixel != 8 && options.bitsPerPixel != 16 &&
+                         options.bitsPerPixel != 32))) {
                 error = "--bpp must be 8, 16 or 32";
                 return false;
-            } else if (argument == "--timeout" && !ParseNumber(value, 1, 86400, options.timeoutSeconds)) {
+            } else if (argument == "--timeout" &&
+                       !ParseNumber(value, 1, 86400, options.timeoutSeconds)) {
                 error = "--timeout must be a number of seconds";
                 return false;
             }

@@ -16,7 +16,8 @@ struct SnapshotOptions {
 };
 
 // False with a message in error for anything that is not a valid command line.
-bool ParseSnapshotOptions(const std::vector<std::string>& arguments, SnapshotOptions& options, std::string& error);
+bool ParseSnapshotOptions(const std::vector<std::string>& arguments, SnapshotOptions& options,
+                          std::string& error);
 // "host" (port 5900), "host:display" (5900 + display) or "host::port".
 bool ParseServerAddress(const std::string& server, std::string& host, int& port);
 // A comma list of raw,copyrect,rre,corre,hextile,cursor,desktopsize as encoding numbers.

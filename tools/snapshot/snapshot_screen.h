@@ -8,7 +8,7 @@
 #include <vector>
 
 class SnapshotScreen {
-public:
+  public:
     virtual ~SnapshotScreen() = default;
     // False when the framebuffer cannot be had at that size.
     virtual bool SetSize(int width, int height) = 0;

@@ -14,14 +14,17 @@ class ConnectionObject : public KernelObject {};
 
 }  // namespace
 
-void SetConnectionManagerFailure(bool fail) { failing = fail; }
+void SetConnectionManagerFailure(bool fail) {
+    failing = fail;
+}
 
 HRESULT ConnMgrMapURL(LPCWSTR url, GUID* network, DWORD* index) {
     if (failing || url == nullptr) {
         return kFailure;
     }
     if (network != nullptr) {
-        *network = GUID{0x436EF144, 0xB4FB, 0x4863, {0xA0, 0x41, 0x8F, 0x90, 0x5A, 0x62, 0xC5, 0x72}};
+        *network =
+            GUID{0x436EF144, 0xB4FB, 0x4863, {0xA0, 0x41, 0x8F, 0x90, 0x5A, 0x62, 0xC5, 0x72}};
     }
     if (index != nullptr) {
         *index = 0;

@@ -1,12 +1,12 @@
 #include "host_socket.h"
 
 #include <arpa/inet.h>
-#include <cerrno>
-#include <cstring>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstring>
 
 namespace host_net {
 
@@ -54,7 +54,9 @@ int Shutdown(int fd, int how) {
     return ::shutdown(fd, hostHow) == 0 ? 0 : -1;
 }
 
-int Close(int fd) { return ::close(fd) == 0 ? 0 : -1; }
+int Close(int fd) {
+    return ::close(fd) == 0 ? 0 : -1;
+}
 
 bool ResolveIpv4(const char* name, std::uint32_t* addressNetwork) {
     addrinfo hints{};
@@ -64,13 +66,18 @@ bool ResolveIpv4(const char* name, std::uint32_t* addressNetwork) {
     if (::getaddrinfo(name, nullptr, &hints, &found) != 0 || found == nullptr) {
         return false;
     }
-    std::memcpy(addressNetwork, &reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr.s_addr, 4);
+    std::memcpy(addressNetwork, &reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr.s_addr,
+                4);
     ::freeaddrinfo(found);
     return true;
 }
 
-std::uint32_t ParseIpv4(const char* text) { return ::inet_addr(text); }
+std::uint32_t ParseIpv4(const char* text) {
+    return ::inet_addr(text);
+}
 
-int LastError() { return errno; }
+int LastError() {
+    return errno;
+}
 
 }  // namespace host_net

@@ -8,7 +8,9 @@
 
 namespace {
 
-int ToFd(SOCKET s) { return s == INVALID_SOCKET || s > 0x7FFFFFFF ? -1 : static_cast<int>(s); }
+int ToFd(SOCKET s) {
+    return s == INVALID_SOCKET || s > 0x7FFFFFFF ? -1 : static_cast<int>(s);
+}
 
 // gethostbyname's record, one per thread, so concurrent lookups never share it.
 struct HostRecord {
@@ -33,9 +35,13 @@ int WSAStartup(WORD version, WSADATA* data) {
     return 0;
 }
 
-int WSACleanup() { return 0; }
+int WSACleanup() {
+    return 0;
+}
 
-int WSAGetLastError() { return host_net::LastError(); }
+int WSAGetLastError() {
+    return host_net::LastError();
+}
 
 SOCKET socket(int family, int type, int protocol) {
     int fd = host_net::Socket(family, type, protocol);
@@ -103,7 +109,15 @@ DWORD inet_addr(const char* text) {
     return text == nullptr ? INADDR_NONE : host_net::ParseIpv4(text);
 }
 
-WORD htons(WORD value) { return static_cast<WORD>((value >> 8) | (value << 8)); }
-WORD ntohs(WORD value) { return htons(value); }
-DWORD htonl(DWORD value) { return __builtin_bswap32(value); }
-DWORD ntohl(DWORD value) { return __builtin_bswap32(value); }
+WORD htons(WORD value) {
+    return static_cast<WORD>((value >> 8) | (value << 8));
+}
+WORD ntohs(WORD value) {
+    return htons(value);
+}
+DWORD htonl(DWORD value) {
+    return __builtin_bswap32(value);
+}
+DWORD ntohl(DWORD value) {
+    return __builtin_bswap32(value);
+}

@@ -4,8 +4,8 @@
 #include <rfb/transport.h>
 #include <rfb/wire.h>
 
-bool CopyRectDecoder::Decode(RfbSession&, SessionListener& listener, Transport& transport, int x, int y,
-                             int width, int height) {
+bool CopyRectDecoder::Decode(RfbSession&, SessionListener& listener, Transport& transport, int x,
+                             int y, int width, int height) {
     BYTE source[4];
     if (!transport.Receive(source, 4)) {
         return false;

@@ -13,8 +13,8 @@ namespace {
 constexpr long long kMaxCursorBytes = 1024 * 1024;
 }  // namespace
 
-bool CursorDecoder::Decode(RfbSession& session, SessionListener& listener, Transport& transport, int x,
-                           int y, int width, int height) {
+bool CursorDecoder::Decode(RfbSession& session, SessionListener& listener, Transport& transport,
+                           int x, int y, int width, int height) {
     int bpp = DecodablePixelBytes(session.GetPixelFormat());
     if (bpp == 0) {
         return false;
@@ -25,7 +25,8 @@ bool CursorDecoder::Decode(RfbSession& session, SessionListener& listener, Trans
     if (total > kMaxCursorBytes) {
         std::vector<BYTE> skip(64 * 1024);
         for (long long left = total; left > 0;) {
-            int chunk = static_cast<int>(std::min<long long>(left, static_cast<long long>(skip.size())));
+            int chunk =
+                static_cast<int>(std::min<long long>(left, static_cast<long long>(skip.size())));
             if (!transport.Receive(skip.data(), chunk)) {
                 return false;
             }

@@ -17,8 +17,8 @@ constexpr BYTE kAnySubrects = 8;
 constexpr BYTE kSubrectsColoured = 16;
 }  // namespace
 
-bool HextileDecoder::Decode(RfbSession& session, SessionListener& listener, Transport& transport, int x,
-                            int y, int width, int height) {
+bool HextileDecoder::Decode(RfbSession& session, SessionListener& listener, Transport& transport,
+                            int x, int y, int width, int height) {
     const PixelFormat& format = session.GetPixelFormat();
     int bpp = DecodablePixelBytes(format);
     if (bpp == 0) {
@@ -81,8 +81,8 @@ bool HextileDecoder::Decode(RfbSession& session, SessionListener& listener, Tran
                 }
                 BYTE xy = subrect[subrectBytes - 2];
                 BYTE wh = subrect[subrectBytes - 1];
-                listener.OnFillRect(x + tx + (xy >> 4), y + ty + (xy & 15), (wh >> 4) + 1, (wh & 15) + 1,
-                                    colour);
+                listener.OnFillRect(x + tx + (xy >> 4), y + ty + (xy & 15), (wh >> 4) + 1,
+                                    (wh & 15) + 1, colour);
             }
         }
     }

@@ -34,7 +34,8 @@ bool DecodeRre(RfbSession& session, SessionListener& listener, Transport& transp
         FixPixelOrder(format, subrect, 1);
         const BYTE* geometry = subrect + bpp;
         if (compact) {
-            listener.OnFillRect(x + geometry[0], y + geometry[1], geometry[2], geometry[3], subrect);
+            listener.OnFillRect(x + geometry[0], y + geometry[1], geometry[2], geometry[3],
+                                subrect);
         } else {
             listener.OnFillRect(x + wire::Read16(geometry), y + wire::Read16(geometry + 2),
                                 wire::Read16(geometry + 4), wire::Read16(geometry + 6), subrect);
@@ -50,7 +51,7 @@ bool RreDecoder::Decode(RfbSession& session, SessionListener& listener, Transpor
     return DecodeRre(session, listener, transport, x, y, width, height, false);
 }
 
-bool CoRreDecoder::Decode(RfbSession& session, SessionListener& listener, Transport& transport, int x,
-                          int y, int width, int height) {
+bool CoRreDecoder::Decode(RfbSession& session, SessionListener& listener, Transport& transport,
+                          int x, int y, int width, int height) {
     return DecodeRre(session, listener, transport, x, y, width, height, true);
 }

@@ -47,7 +47,9 @@ struct WSADATA {
     char szSystemStatus[129];
 };
 
-inline WORD MAKEWORD(BYTE low, BYTE high) { return static_cast<WORD>(low | (high << 8)); }
+inline WORD MAKEWORD(BYTE low, BYTE high) {
+    return static_cast<WORD>(low | (high << 8));
+}
 
 int WSAStartup(WORD version, WSADATA* data);
 int WSACleanup();

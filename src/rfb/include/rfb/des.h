@@ -5,13 +5,13 @@
 #include <platform/types.h>
 
 class Des {
-public:
+  public:
     // Standard DES key schedule from an 8-byte key (the parity bits are ignored).
     explicit Des(const BYTE key[8]);
     // Encrypts one 8-byte block.
     void EncryptBlock(const BYTE in[8], BYTE out[8]) const;
 
-private:
+  private:
     unsigned long long subkeys_[16];
 };
 

@@ -6,7 +6,7 @@ class SessionListener;
 class Transport;
 
 class RectDecoder {
-public:
+  public:
     RectDecoder(int priority, int encoding) : priority_(priority), encoding_(encoding) {}
     virtual ~RectDecoder() = default;
     // Reads the rectangle's payload and draws it through the listener; false when a read failed.
@@ -16,7 +16,7 @@ public:
     int Priority() const { return priority_; }
     int Encoding() const { return encoding_; }
 
-private:
+  private:
     int priority_;
     int encoding_;
 };

@@ -11,7 +11,7 @@ class SessionListener;
 class Transport;
 
 class RfbSession {
-public:
+  public:
     // Neither is owned.
     RfbSession(SessionListener* listener, Transport* transport);
     // Closes the transport, so that a blocked read fails, and waits for the message thread.
@@ -52,7 +52,7 @@ public:
         height_ = height;
     }
 
-private:
+  private:
     bool ReadFramebufferUpdate();
     bool ReadServerCutText();
     bool ReadServerInit();

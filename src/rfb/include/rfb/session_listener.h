@@ -13,10 +13,11 @@ enum ProtocolError : int {
 };
 
 class SessionListener {
-public:
+  public:
     virtual ~SessionListener() = default;
     // Connect thread, at the end of a good handshake. The name is terminated.
-    virtual void OnServerInit(const WCHAR* name, int width, int height, const PixelFormat& format) = 0;
+    virtual void OnServerInit(const WCHAR* name, int width, int height,
+                              const PixelFormat& format) = 0;
     // Message thread.
     virtual void OnBell() = 0;
     // Message thread; text is terminated and length characters long.
@@ -27,7 +28,8 @@ public:
     virtual void OnDesktopResize(int width, int height) = 0;
     // Message thread; pixels as sent (no byte-order fix-up), mask one bit a pixel, rows padded to
     // whole bytes.
-    virtual void OnCursorShape(int x, int y, int width, int height, const BYTE* pixels, const BYTE* mask) = 0;
+    virtual void OnCursorShape(int x, int y, int width, int height, const BYTE* pixels,
+                               const BYTE* mask) = 0;
     // Message thread; width x height pixels, rows of width pixels.
     virtual void OnImageRect(int x, int y, int width, int height, const BYTE* pixels) = 0;
     virtual void OnCopyRect(int x, int y, int srcX, int srcY, int width, int height) = 0;

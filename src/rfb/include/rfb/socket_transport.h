@@ -13,7 +13,7 @@
 class TransportListener;
 
 class SocketTransport : public Transport {
-public:
+  public:
     explicit SocketTransport(TransportListener* listener);
     // Closes the socket, releases the network connection and waits for the connect thread.
     ~SocketTransport() override;
@@ -32,7 +32,7 @@ public:
     bool Receive(void* buffer, int length) override;
     void Close() override;
 
-private:
+  private:
     struct ConnectRequest;
     static DWORD ConnectThreadMain(LPVOID request);
     int RunConnect(const ConnectRequest& request);

@@ -2,7 +2,7 @@
 #pragma once
 
 class Transport {
-public:
+  public:
     virtual ~Transport() = default;
     // Sends the whole buffer in one go; false when the connection failed or is not open.
     virtual bool Send(const void* buffer, int length) = 0;

@@ -12,7 +12,7 @@ enum TransportStatus : int {
 };
 
 class TransportListener {
-public:
+  public:
     virtual ~TransportListener() = default;
     // On the connect thread: 0, kHostLookupFailed, kConnectionRefused or kNetworkFailure. With 0
     // the listener runs the handshake before returning.

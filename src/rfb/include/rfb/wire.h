@@ -5,7 +5,9 @@
 
 namespace wire {
 
-inline WORD Read16(const BYTE* p) { return static_cast<WORD>((p[0] << 8) | p[1]); }
+inline WORD Read16(const BYTE* p) {
+    return static_cast<WORD>((p[0] << 8) | p[1]);
+}
 inline DWORD Read32(const BYTE* p) {
     return (DWORD{p[0]} << 24) | (DWORD{p[1]} << 16) | (DWORD{p[2]} << 8) | DWORD{p[3]};
 }

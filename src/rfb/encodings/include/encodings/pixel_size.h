@@ -6,7 +6,10 @@
 
 inline int DecodablePixelBytes(const PixelFormat& format) {
     switch (format.bitsPerPixel) {
-        case 8: case 16: case 24: case 32:
+        case 8:
+        case 16:
+        case 24:
+        case 32:
             return format.bitsPerPixel / 8;
         default:
             return 0;

@@ -4,45 +4,52 @@
 #include <rfb/rect_decoder.h>
 
 class RawDecoder : public RectDecoder {
-public:
+  public:
     RawDecoder() : RectDecoder(0, 0) {}
-    bool Decode(RfbSession&, SessionListener&, Transport&, int x, int y, int width, int height) override;
+    bool Decode(RfbSession&, SessionListener&, Transport&, int x, int y, int width,
+                int height) override;
 };
 
 class CopyRectDecoder : public RectDecoder {
-public:
+  public:
     CopyRectDecoder() : RectDecoder(50, 1) {}
-    bool Decode(RfbSession&, SessionListener&, Transport&, int x, int y, int width, int height) override;
+    bool Decode(RfbSession&, SessionListener&, Transport&, int x, int y, int width,
+                int height) override;
 };
 
 class RreDecoder : public RectDecoder {
-public:
+  public:
     RreDecoder() : RectDecoder(60, 2) {}
-    bool Decode(RfbSession&, SessionListener&, Transport&, int x, int y, int width, int height) override;
+    bool Decode(RfbSession&, SessionListener&, Transport&, int x, int y, int width,
+                int height) override;
 };
 
 class CoRreDecoder : public RectDecoder {
-public:
+  public:
     CoRreDecoder() : RectDecoder(60, 4) {}
-    bool Decode(RfbSession&, SessionListener&, Transport&, int x, int y, int width, int height) override;
+    bool Decode(RfbSession&, SessionListener&, Transport&, int x, int y, int width,
+                int height) override;
 };
 
 class HextileDecoder : public RectDecoder {
-public:
+  public:
     HextileDecoder() : RectDecoder(70, 5) {}
-    bool Decode(RfbSession&, SessionListener&, Transport&, int x, int y, int width, int height) override;
+    bool Decode(RfbSession&, SessionListener&, Transport&, int x, int y, int width,
+                int height) override;
 };
 
 class CursorDecoder : public RectDecoder {
-public:
+  public:
     CursorDecoder() : RectDecoder(100, -239) {}
-    bool Decode(RfbSession&, SessionListener&, Transport&, int x, int y, int width, int height) override;
+    bool Decode(RfbSession&, SessionListener&, Transport&, int x, int y, int width,
+                int height) override;
 };
 
 class DesktopSizeDecoder : public RectDecoder {
-public:
+  public:
     DesktopSizeDecoder() : RectDecoder(100, -223) {}
-    bool Decode(RfbSession&, SessionListener&, Transport&, int x, int y, int width, int height) override;
+    bool Decode(RfbSession&, SessionListener&, Transport&, int x, int y, int width,
+                int height) override;
 };
 
 // The encoding numbers of the seven in the system's order of registration: Raw, CopyRect, RRE,
