@@ -9,7 +9,14 @@
 #include <rfb/transport.h>
 #include <rfb/wire.h>
 
+#include <algorithm>
+#include <vector>
+
 namespace {
+
+// Subrectangles per read: at most 4096 x 12 bytes, so a huge announced count costs no memory
+// before its bytes have arrived.
+constexpr std::int32_t kBatch = 4096;
 
 bool DecodeRre(RfbSession& session, SessionListener& listener, Transport& transport, int x, int y,
                int width, int height, bool compact) {
@@ -26,20 +33,27 @@ bool DecodeRre(RfbSession& session, SessionListener& listener, Transport& transp
     FixPixelOrder(format, header + 4, 1);
     listener.OnFillRect(x, y, width, height, header + 4);
     int subrectBytes = bpp + (compact ? 4 : 8);
-    for (std::int32_t i = 0; i < count; ++i) {
-        BYTE subrect[12] = {};
-        if (!transport.Receive(subrect, subrectBytes)) {
+    // Subrectangles are read in batches: fewer reads, and a large batch skips the read-ahead.
+    std::vector<BYTE> batch;
+    for (std::int32_t done = 0; done < count;) {
+        int n = static_cast<int>(std::min<std::int32_t>(count - done, kBatch));
+        batch.resize(static_cast<std::size_t>(n) * subrectBytes);
+        if (!transport.Receive(batch.data(), n * subrectBytes)) {
             return false;
         }
-        FixPixelOrder(format, subrect, 1);
-        const BYTE* geometry = subrect + bpp;
-        if (compact) {
-            listener.OnFillRect(x + geometry[0], y + geometry[1], geometry[2], geometry[3],
-                                subrect);
-        } else {
-            listener.OnFillRect(x + wire::Read16(geometry), y + wire::Read16(geometry + 2),
-                                wire::Read16(geometry + 4), wire::Read16(geometry + 6), subrect);
+        for (int i = 0; i < n; ++i) {
+            BYTE* subrect = &batch[static_cast<std::size_t>(i) * subrectBytes];
+            FixPixelOrder(format, subrect, 1);
+            const BYTE* geometry = subrect + bpp;
+            if (compact) {
+                listener.OnFillRect(x + geometry[0], y + geometry[1], geometry[2], geometry[3],
+                                    subrect);
+            } else {
+                listener.OnFillRect(x + wire::Read16(geometry), y + wire::Read16(geometry + 2),
+                                    wire::Read16(geometry + 4), wire::Read16(geometry + 6), subrect);
+            }
         }
+        done += n;
     }
     return true;
 }
