@@ -92,13 +92,9 @@ bool RfbSession::ReadServerInit() {
         listener_->OnProtocolError(kProtocolConnectionFailed);
         return false;
     }
-    std::vector<BYTE> name(nameLength);
-    if (!transport_->Receive(name.data(), static_cast<int>(nameLength))) {
+    std::vector<WCHAR> wideName;
+    if (!ReceiveWideText(nameLength, wideName)) {
         return false;
-    }
-    std::vector<WCHAR> wideName(nameLength + 1, 0);
-    for (DWORD i = 0; i < nameLength; ++i) {
-        wideName[i] = name[i];
     }
     pixelFormat_ = PixelFormat::FromWire(init + 4);
     width_ = wire::Read16(init);

@@ -23,15 +23,24 @@ RfbSession::RfbSession(SessionListener* listener, Transport* transport)
     : listener_(listener), transport_(transport) {}
 
 RfbSession::~RfbSession() {
+    HANDLE thread;
+    {
+        // From here on no message thread starts (a connect thread may still be finishing).
+        std::lock_guard lock(threadLock_);
+        closing_ = true;
+        thread = messageThread_;
+        messageThread_ = nullptr;
+    }
     transport_->Close();
-    if (messageThread_ != nullptr) {
-        WaitForSingleObject(messageThread_, INFINITE);
-        CloseHandle(messageThread_);
+    if (thread != nullptr) {
+        WaitForSingleObject(thread, INFINITE);
+        CloseHandle(thread);
     }
 }
 
 void RfbSession::StartMessageThread() {
-    if (messageThreadRunning_) {
+    std::lock_guard lock(threadLock_);
+    if (closing_ || messageThreadRunning_) {
         return;
     }
     // The handle of a thread that has ended stays with the session until here or the destructor,
@@ -119,14 +128,21 @@ bool RfbSession::ReadServerCutText() {
         listener_->OnProtocolError(kProtocolConnectionFailed);
         return false;
     }
+    std::vector<WCHAR> text;
+    if (!ReceiveWideText(length, text)) {
+        return false;
+    }
+    listener_->OnServerCutText(text.data(), static_cast<int>(length));
+    return true;
+}
+
+bool RfbSession::ReceiveWideText(DWORD length, std::vector<WCHAR>& text) {
     std::vector<BYTE> bytes(length);
     if (!transport_->Receive(bytes.data(), static_cast<int>(length))) {
         return false;
     }
-    std::vector<WCHAR> text(length + 1, 0);
-    for (DWORD i = 0; i < length; ++i) {
-        text[i] = bytes[i];
-    }
-    listener_->OnServerCutText(text.data(), static_cast<int>(length));
+    // Byte by byte: each byte becomes the character of the same code, then a terminator.
+    text.assign(bytes.begin(), bytes.end());
+    text.push_back(0);
     return true;
 }

@@ -6,6 +6,8 @@
 #include <rfb/pixel_format.h>
 
 #include <atomic>
+#include <mutex>
+#include <vector>
 
 class SessionListener;
 class Transport;
@@ -57,6 +59,8 @@ class RfbSession {
     bool ReadServerCutText();
     bool ReadServerInit();
     bool Authenticate(const WCHAR* password);
+    // Reads length bytes of Latin-1 text as a terminated wide string.
+    bool ReceiveWideText(DWORD length, std::vector<WCHAR>& text);
     static DWORD MessageThreadMain(LPVOID session);
 
     PixelFormat pixelFormat_;
@@ -64,6 +68,8 @@ class RfbSession {
     std::atomic<int> height_{0};
     SessionListener* listener_;
     Transport* transport_;
+    std::mutex threadLock_;  // guards messageThread_ and closing_
     HANDLE messageThread_ = nullptr;
+    bool closing_ = false;
     std::atomic<bool> messageThreadRunning_{false};
 };
