@@ -3,7 +3,8 @@
 
 #include "recorded_session.h"
 
-// Our session: socket transport, handshake, message thread, decoders, 16-bit device surface.
+// Our session: socket transport, handshake, message thread, decoders, framebuffer store on a
+// 16-bit device screen.
 bool RunTavrelClient(int port, int updates);
 // libvncclient with the same pixel format (16 bits 5:6:5, big-endian) and encoding.
 bool RunLibvncClient(int port, int updates, RaceEncoding encoding);

@@ -1,5 +1,9 @@
-#include "device_surface_16.h"
 #include "race_clients.h"
+
+#include <display/display.h>
+#include <display/frame_buffer_store.h>
+#include <platform/device_screen.h>
+#include <rfb/session_listener.h>
 
 #include <rfb/rfb_session.h>
 #include <rfb/socket_transport.h>
@@ -7,14 +11,37 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <memory>
+#include <mutex>
 
 namespace {
 
-class RaceListener : public DeviceSurface16, public TransportListener {
-public:
-    explicit RaceListener(int updates) : wanted_(updates) {}
+// The viewer's part in the race: everything drawn goes into a FrameBufferStore on a 16-bit
+// 5:6:5 device screen, as in the viewer.
+class RaceListener : public SessionListener, public TransportListener {
+  public:
+    RaceListener(int updates, FrameBufferStore& store) : store_(store), wanted_(updates) {}
+    void OnServerInit(const WCHAR*, int width, int height, const PixelFormat&) override {
+        store_.SetSize(width, height);
+        store_.SetPixelFormat(16, 5, 6, 5);
+    }
+    void OnBell() override {}
+    void OnServerCutText(const WCHAR*, int) override {}
+    void OnProtocolError(int) override {}
+    void OnDesktopResize(int width, int height) override { store_.SetSize(width, height); }
+    void OnCursorShape(int, int, int, int, const BYTE*, const BYTE*) override {}
+    void OnImageRect(int x, int y, int w, int h, const BYTE* pixels) override {
+        store_.PutImage(x, y, w, h, pixels);
+    }
+    void OnCopyRect(int x, int y, int srcX, int srcY, int w, int h) override {
+        store_.CopyRect(x, y, srcX, srcY, w, h);
+    }
+    void OnFillRect(int x, int y, int w, int h, const BYTE* pixel) override {
+        store_.FillRect(x, y, w, h, pixel);
+    }
     void OnConnectResult(int status) override {
-        if (status == 0 && session->Handshake(u"", true) && session->SetPixelFormatFromBits(16, 5, 6, 5)) {
+        if (status == 0 && session->Handshake(u"", true) &&
+            session->SetPixelFormatFromBits(16, 5, 6, 5)) {
             session->StartMessageThread();
         } else {
             Done(false);
@@ -33,7 +60,7 @@ public:
     }
     RfbSession* session = nullptr;
 
-private:
+  private:
     void Done(bool ok) {
         std::lock_guard lock(mutex_);
         if (!done_) {
@@ -42,6 +69,7 @@ private:
             finished_.notify_all();
         }
     }
+    FrameBufferStore& store_;
     int wanted_;
     int updates_ = 0;
     std::mutex mutex_;
@@ -53,7 +81,13 @@ private:
 }  // namespace
 
 bool RunTavrelClient(int port, int updates) {
-    RaceListener listener(updates);
+    static std::unique_ptr<DisplayInfo> display = [] {
+        ConfigureDeviceScreen(DeviceScreenConfig{240, 320, 96, DevicePixelFormat::Rgb565});
+        InitDisplay();
+        return CreateDisplayInfo(nullptr);
+    }();
+    std::unique_ptr<FrameBufferStore> store = display->CreateFrameBuffer();
+    RaceListener listener(updates, *store);
     SocketTransport transport(&listener);
     RfbSession session(&listener, &transport);
     listener.session = &session;

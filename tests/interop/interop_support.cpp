@@ -181,18 +181,8 @@ std::string WritePatternPpm(const std::string& folder, int width, int height, in
 }
 
 std::uint8_t QuantiseComponent(std::uint8_t value, int bits) {
-    switch (bits) {
-        case 2:
-            return static_cast<std::uint8_t>((value >> 6) * 255 / 3);
-        case 3:
-            return static_cast<std::uint8_t>((value >> 5) * 255 / 7);
-        case 5:
-            return static_cast<std::uint8_t>(value & 0xF8);
-        case 6:
-            return static_cast<std::uint8_t>(value & 0xFC);
-        default:
-            return value;
-    }
+    // The top bits of the component, the low bits zero.
+    return bits >= 8 ? value : static_cast<std::uint8_t>(value & (0xFF << (8 - bits)));
 }
 
 Image ExpectedPattern(int width, int height, int variant, int bitsPerPixel) {

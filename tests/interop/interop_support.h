@@ -43,8 +43,8 @@ struct Image {
     int height = 0;
     std::vector<std::uint8_t> rgb;
 };
-// The pattern as the client sees it in the format of bitsPerPixel (5:6:5 keeps the top bits of
-// each component, 3:3:2 the levels 0, 36, ... 255).
+// The pattern as tavrel-snapshot writes it for bitsPerPixel: each component keeps its top bits
+// (3:3:2, 5:6:5 or all 8), the low bits zero, as the framebuffer store's capture expands them.
 Image ExpectedPattern(int width, int height, int variant, int bitsPerPixel);
 std::uint8_t QuantiseComponent(std::uint8_t value, int bits);
 

@@ -1,5 +1,5 @@
 // tavrel-snapshot: connects to a VNC server, receives one complete screen and writes it as PNG.
-#include "memory_screen.h"
+#include "device_frame_buffer.h"
 #include "png_file.h"
 #include "snapshot_client.h"
 #include "snapshot_options.h"
@@ -77,7 +77,7 @@ int main(int argc, char** argv) {
     WSAStartup(MAKEWORD(2, 2), &data);
     RegisterChosenDecoders(options.encodings);
 
-    MemoryScreen screen;
+    DeviceFrameBuffer screen(options.bitsPerPixel);
     SnapshotResult result;
     {
         SnapshotClient client(screen, password, !options.exclusive, options.bitsPerPixel);

@@ -59,3 +59,12 @@ inline LPCWSTR MAKEINTRESOURCEW(unsigned id) {
 inline bool IS_INTRESOURCE(LPCWSTR name) {
     return (reinterpret_cast<std::uintptr_t>(name) >> 16) == 0;
 }
+
+// Windows and rectangles, shared by the window system, GDI and DirectDraw.
+using HWND = struct WindowObject*;
+struct RECT {
+    LONG left;
+    LONG top;
+    LONG right;
+    LONG bottom;
+};

@@ -1,0 +1,67 @@
+// The copy of the remote screen: an off-screen surface in the device's pixel format, written by
+// the session's decoders (server pixels converted on the way in), presented onto the screen at
+// any zoom with one stretching blit, and captured as a small image for thumbnails.
+// Every operation but HasSurface runs under the store's one critical section; any thread.
+#pragma once
+
+#include <display/fraction.h>
+#include <display/pixel_codec.h>
+
+#include <platform/core.h>
+#include <platform/ddraw.h>
+
+#include <atomic>
+#include <memory>
+
+class DisplayInfo;
+
+class FrameBufferStore {
+  public:
+    // A 1 x 1 store whose server pixels are 24-bit until SetPixelFormat.
+    explicit FrameBufferStore(DisplayInfo* display);
+    virtual ~FrameBufferStore();
+    FrameBufferStore(const FrameBufferStore&) = delete;
+    FrameBufferStore& operator=(const FrameBufferStore&) = delete;
+
+    // Re-creates the surface; when that fails HasSurface is false and drawing does nothing.
+    virtual void SetSize(int width, int height);
+    // Keeps the numbers; changes the server codec only for a format SelectSourceCodec knows.
+    virtual void SetPixelFormat(int bitsPerPixel, int redBits, int greenBits, int blueBits);
+    virtual bool HasSurface() const;
+    virtual int GetWidth();
+    virtual int GetHeight();
+    // Drawing, in framebuffer pixels. A rectangle reaching outside the framebuffer is clipped
+    // to it (pixels reads only the part of its w x h block that lands inside); an empty or
+    // negative size does nothing. Pixels are in host byte order.
+    virtual void PutImage(int x, int y, int w, int h, const BYTE* pixels);
+    virtual void CopyRect(int x, int y, int srcX, int srcY, int w, int h);
+    virtual void FillRect(int x, int y, int w, int h, const BYTE* pixel);
+    // Stretches the visible part onto the screen: destination in screen coordinates, scroll
+    // offsets in zoomed pixels. The orientation is not used.
+    virtual void Present(int orientation, int destLeft, int destTop, int destWidth, int destHeight,
+                         Fraction zoom, int scrollX, int scrollY);
+    // outWidth x outHeight pixels of 3 bytes (blue, green, red), nearest-neighbour scaled
+    // from the whole framebuffer; null without a surface or a known device format.
+    virtual std::unique_ptr<BYTE[]> CaptureRgb(int outWidth, int outHeight);
+
+    // True: convert one pixel at a time through the codecs' virtual calls (the reference the
+    // bulk path is tested and measured against). False (the default): a row at a time.
+    void UsePerPixelPath(bool perPixel) { perPixel_.store(perPixel); }
+
+  private:
+    class Guard;
+    void CreateSurface();
+    bool ServerPixelsMatchCodec() const;
+
+    std::unique_ptr<PixelCodec> serverCodec_;
+    mutable CRITICAL_SECTION lock_;
+    DisplayInfo* display_;
+    int width_ = 1;
+    int height_ = 1;
+    int serverBitsPerPixel_ = 24;
+    int serverRedBits_ = 8;
+    int serverGreenBits_ = 8;
+    int serverBlueBits_ = 8;
+    std::atomic<IDirectDrawSurface*> surface_{nullptr};
+    std::atomic<bool> perPixel_{false};
+};

@@ -1,0 +1,14 @@
+// Bulk pixel conversion, a row at a time: the same bits as reading each pixel with the source
+// codec and writing it with the device codec, without a virtual call per pixel.
+#pragma once
+
+#include <display/pixel_codec.h>
+
+// count source pixels, packed, to count device pixels destStep bytes apart.
+using RowConverter = void (*)(const BYTE* source, BYTE* dest, int count, int destStep);
+
+// Null when either codec is not one of the known codecs (callers then go pixel by pixel).
+RowConverter FindRowConverter(const PixelCodec& source, const PixelCodec& device);
+
+// Writes the devicePixelBytes-byte pixel at each of count places destStep bytes apart.
+void FillRow(BYTE* dest, int count, int destStep, const BYTE* devicePixel, int devicePixelBytes);

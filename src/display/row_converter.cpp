@@ -1,0 +1,259 @@
+#include <display/row_converter.h>
+
+#include <array>
+#include <bit>
+#include <cstdint>
+#include <cstring>
+#include <type_traits>
+
+namespace {
+
+template <typename Source, typename Device, int kStep>
+void ConvertWithStep(const BYTE* source, BYTE* dest, int count, int destStep) {
+    int step = kStep != 0 ? kStep : destStep;
+    for (int i = 0; i < count; ++i) {
+        Device::Write(dest, Source::Read(source));
+        source += Source::kBytes;
+        dest += step;
+    }
+}
+
+// Packed device pixels (the usual case) with the step known when compiling, so that the loop
+// can be unrolled and vectorised.
+template <typename Source, typename Device>
+void ConvertRow(const BYTE* source, BYTE* dest, int count, int destStep) {
+    if (destStep == Device::kBytes) {
+        ConvertWithStep<Source, Device, Device::kBytes>(source, dest, count, destStep);
+    } else {
+        ConvertWithStep<Source, Device, 0>(source, dest, count, destStep);
+    }
+}
+
+// One-byte server pixels: a table of the 256 device pixels, filled through the codecs.
+template <int kBytes>
+struct DevicePixelWord {
+    using Type = std::array<BYTE, kBytes>;
+};
+template <>
+struct DevicePixelWord<1> {
+    using Type = std::uint8_t;
+};
+template <>
+struct DevicePixelWord<2> {
+    using Type = std::uint16_t;
+};
+template <>
+struct DevicePixelWord<4> {
+    using Type = std::uint32_t;
+};
+
+template <typename Source, typename Device>
+void LookUpRow(const BYTE* source, BYTE* dest, int count, int destStep) {
+    using Word = typename DevicePixelWord<Device::kBytes>::Type;
+    static_assert(sizeof(Word) == Device::kBytes);
+    struct Table {
+        Word pixels[256];
+        Table() {
+            for (int v = 0; v < 256; ++v) {
+                BYTE b = static_cast<BYTE>(v);
+                BYTE bytes[Device::kBytes];
+                Device::Write(bytes, Source::Read(&b));
+                std::memcpy(&pixels[v], bytes, sizeof(Word));
+            }
+        }
+    };
+    static const Table table;
+    if (destStep == Device::kBytes) {
+        for (int i = 0; i < count; ++i) {
+            std::memcpy(dest + i * Device::kBytes, &table.pixels[source[i]], sizeof(Word));
+        }
+        return;
+    }
+    for (int i = 0; i < count; ++i) {
+        std::memcpy(dest, &table.pixels[source[i]], sizeof(Word));
+        dest += destStep;
+    }
+}
+
+// Formats whose read-then-write gives back the same bytes: a plain copy when packed.
+template <typename Codec>
+void CopyRow(const BYTE* source, BYTE* dest, int count, int destStep) {
+    if (destStep == Codec::kBytes) {
+        std::memcpy(dest, source, static_cast<std::size_t>(count) * Codec::kBytes);
+    } else {
+        ConvertRow<Codec, Codec>(source, dest, count, destStep);
+    }
+}
+
+// The common pairs of wider pixels, on whole little-endian words so that the compiler can
+// vectorise them; the same arithmetic as the codecs (the tests compare them pixel for pixel).
+template <typename Word>
+Word Load(const BYTE* p) {
+    Word w;
+    std::memcpy(&w, p, sizeof(w));
+    return w;
+}
+
+template <typename Word>
+void Store(BYTE* p, Word w) {
+    std::memcpy(p, &w, sizeof(w));
+}
+
+std::uint16_t Pack565(std::uint32_t r, std::uint32_t g, std::uint32_t b) {
+    return static_cast<std::uint16_t>((r & 0xF8) << 8 | (g & 0xFC) << 3 | b >> 3);
+}
+
+void Row565To32(const BYTE* source, BYTE* dest, int count) {
+    for (int i = 0; i < count; ++i) {
+        std::uint32_t v = Load<std::uint16_t>(source + 2 * i);
+        std::uint32_t r = (v >> 11) << 3, g = ((v >> 5) & 0x3F) << 2, b = (v & 0x1F) << 3;
+        Store<std::uint32_t>(dest + 4 * i, b | g << 8 | r << 16 | 0xFF000000u);
+    }
+}
+
+void Row32To565(const BYTE* source, BYTE* dest, int count) {
+    for (int i = 0; i < count; ++i) {
+        std::uint32_t v = Load<std::uint32_t>(source + 4 * i);
+        Store<std::uint16_t>(dest + 2 * i, Pack565((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF));
+    }
+}
+
+// Four 3-byte pixels from three little-endian words: each as 0x00RRGGBB.
+void Load24x4(const BYTE* p, std::uint32_t out[4]) {
+    std::uint32_t w0 = Load<std::uint32_t>(p);
+    std::uint32_t w1 = Load<std::uint32_t>(p + 4);
+    std::uint32_t w2 = Load<std::uint32_t>(p + 8);
+    out[0] = w0 & 0xFFFFFF;
+    out[1] = w0 >> 24 | (w1 & 0xFFFF) << 8;
+    out[2] = w1 >> 16 | (w2 & 0xFF) << 16;
+    out[3] = w2 >> 8;
+}
+
+std::uint32_t Load24(const BYTE* p) {
+    return p[0] | p[1] << 8 | std::uint32_t{p[2]} << 16;
+}
+
+std::uint16_t Pack565(std::uint32_t rgb) {
+    return Pack565((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
+
+void Row24To565(const BYTE* source, BYTE* dest, int count) {
+    int i = 0;
+    for (; i + 4 <= count; i += 4) {
+        std::uint32_t rgb[4];
+        Load24x4(source + 3 * i, rgb);
+        for (int k = 0; k < 4; ++k) {
+            Store<std::uint16_t>(dest + 2 * (i + k), Pack565(rgb[k]));
+        }
+    }
+    for (; i < count; ++i) {
+        Store<std::uint16_t>(dest + 2 * i, Pack565(Load24(source + 3 * i)));
+    }
+}
+
+void Row32To32(const BYTE* source, BYTE* dest, int count) {
+    for (int i = 0; i < count; ++i) {
+        Store<std::uint32_t>(dest + 4 * i, Load<std::uint32_t>(source + 4 * i) | 0xFF000000u);
+    }
+}
+
+void Row24To32(const BYTE* source, BYTE* dest, int count) {
+    int i = 0;
+    for (; i + 4 <= count; i += 4) {
+        std::uint32_t rgb[4];
+        Load24x4(source + 3 * i, rgb);
+        for (int k = 0; k < 4; ++k) {
+            Store<std::uint32_t>(dest + 4 * (i + k), rgb[k] | 0xFF000000u);
+        }
+    }
+    for (; i < count; ++i) {
+        Store<std::uint32_t>(dest + 4 * i, Load24(source + 3 * i) | 0xFF000000u);
+    }
+}
+
+using PackedRow = void (*)(const BYTE* source, BYTE* dest, int count);
+
+template <typename Source, typename Device, PackedRow kPacked>
+void SpecialisedRow(const BYTE* source, BYTE* dest, int count, int destStep) {
+    if (destStep == Device::kBytes) {
+        kPacked(source, dest, count);
+    } else {
+        ConvertWithStep<Source, Device, 0>(source, dest, count, destStep);
+    }
+}
+
+template <typename Source, typename Device>
+RowConverter Pick() {
+    constexpr bool little = std::endian::native == std::endian::little;
+    if constexpr (Source::kBytes == 1) {
+        return LookUpRow<Source, Device>;
+    } else if constexpr (little && std::is_same_v<Source, Codec565> &&
+                         std::is_same_v<Device, Codec32>) {
+        return SpecialisedRow<Source, Device, Row565To32>;
+    } else if constexpr (little && std::is_same_v<Source, Codec32> &&
+                         std::is_same_v<Device, Codec565>) {
+        return SpecialisedRow<Source, Device, Row32To565>;
+    } else if constexpr (little && std::is_same_v<Source, Codec24> &&
+                         std::is_same_v<Device, Codec565>) {
+        return SpecialisedRow<Source, Device, Row24To565>;
+    } else if constexpr (little && std::is_same_v<Source, Codec32> &&
+                         std::is_same_v<Device, Codec32>) {
+        return SpecialisedRow<Source, Device, Row32To32>;
+    } else if constexpr (little && std::is_same_v<Source, Codec24> &&
+                         std::is_same_v<Device, Codec32>) {
+        return SpecialisedRow<Source, Device, Row24To32>;
+    } else {
+        return ConvertRow<Source, Device>;
+    }
+}
+
+template <typename Source>
+RowConverter ForDevice(CodecKind device) {
+    switch (device) {
+        case CodecKind::Rgb332:
+            return std::is_same_v<Source, Codec332> ? CopyRow<Codec332> : Pick<Source, Codec332>();
+        case CodecKind::Rgb222:
+            return Pick<Source, Codec222>();
+        case CodecKind::Rgb565:
+            return std::is_same_v<Source, Codec565> ? CopyRow<Codec565> : Pick<Source, Codec565>();
+        case CodecKind::Rgb24:
+            return std::is_same_v<Source, Codec24> ? CopyRow<Codec24> : Pick<Source, Codec24>();
+        case CodecKind::Rgb32:
+            return Pick<Source, Codec32>();
+        case CodecKind::Other:
+            break;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+RowConverter FindRowConverter(const PixelCodec& source, const PixelCodec& device) {
+    CodecKind to = device.Kind();
+    switch (source.Kind()) {
+        case CodecKind::Rgb332:
+            return ForDevice<Codec332>(to);
+        case CodecKind::Rgb222:
+            return ForDevice<Codec222>(to);
+        case CodecKind::Rgb565:
+            return ForDevice<Codec565>(to);
+        case CodecKind::Rgb24:
+            return ForDevice<Codec24>(to);
+        case CodecKind::Rgb32:
+            return ForDevice<Codec32>(to);
+        case CodecKind::Other:
+            break;
+    }
+    return nullptr;
+}
+
+void FillRow(BYTE* dest, int count, int destStep, const BYTE* devicePixel, int devicePixelBytes) {
+    if (devicePixelBytes == 1 && destStep == 1) {
+        std::memset(dest, devicePixel[0], static_cast<std::size_t>(count));
+        return;
+    }
+    for (int i = 0; i < count; ++i) {
+        std::memcpy(dest, devicePixel, static_cast<std::size_t>(devicePixelBytes));
+        dest += destStep;
+    }
+}

@@ -1,0 +1,30 @@
+// An off-screen surface: packed rows in ordinary memory, charged to the video memory budget.
+#pragma once
+
+#include "surface.h"
+
+#include <vector>
+
+class OffscreenSurface final : public Surface {
+  public:
+    // Reserves the memory from the budget; false (nothing reserved) past it.
+    static bool Reserve(std::size_t bytes);
+    static void Return(std::size_t bytes);
+
+    OffscreenSurface(IDirectDraw* owner, int width, int height, DevicePixelFormat format);
+    ~OffscreenSurface() override;
+
+  protected:
+    std::unique_lock<std::mutex> MemoryGuard() override {
+        return std::unique_lock<std::mutex>(mutex_, std::defer_lock);
+    }
+    PixelPlane Plane() override;
+    DevicePixelFormat Format() override { return format_; }
+
+  private:
+    std::mutex mutex_;
+    int width_;
+    int height_;
+    DevicePixelFormat format_;
+    std::vector<BYTE> pixels_;
+};
