@@ -147,8 +147,16 @@ TEST_F(Decoders, HextileSubrectanglesColouredAndForeground) {
     // The second tile is outside 16 wide, so the rectangle is 32 wide.
     rect[5] = 32;
     Strings calls = Decode(rect);
-    EXPECT_EQ(calls, (Strings{"Fill 16,16 16x16 1", "Fill 18,17 2x3 2", "Fill 32,16 16x16 1",
-                              "Fill 47,31 16x16 9", "Fill 43,27 1x1 170", "UpdateComplete"}));
+    // The first tile comes painted as one image; in the second the first subrectangle reaches
+    // out of the tile, so it and the rest are filled one by one.
+    EXPECT_EQ(calls, (Strings{"Image 16,16 16x16", "Fill 32,16 16x16 1", "Fill 47,31 16x16 9",
+                              "Fill 43,27 1x1 170", "UpdateComplete"}));
+    EXPECT_EQ(Pixel(16, 16), 1u);
+    EXPECT_EQ(Pixel(17, 17), 1u);
+    EXPECT_EQ(Pixel(18, 17), 2u);
+    EXPECT_EQ(Pixel(19, 19), 2u);
+    EXPECT_EQ(Pixel(20, 19), 1u);
+    EXPECT_EQ(Pixel(18, 20), 1u);
 }
 
 TEST_F(Decoders, CursorReadsPixelsThenMaskWithoutSwapping) {
