@@ -51,11 +51,15 @@ TEST(CrashSafety, KilledWritersNeverLoseACompletedWrite) {
             WriteUntilKilled(fds[1], confirmed + 1);
         }
         ::close(fds[1]);
-        ::usleep(1000 + random() % 15000);
+        // Once the writer has finished its first round, kill it at a random moment after.
+        DWORD value = 0;
+        if (::read(fds[0], &value, sizeof value) == sizeof value) {
+            confirmed = value;
+        }
+        ::usleep(random() % 8000);
         ::kill(child, SIGKILL);
         int status = 0;
         ::waitpid(child, &status, 0);
-        DWORD value = 0;
         while (::read(fds[0], &value, sizeof value) == sizeof value) {
             confirmed = value;
         }

@@ -1,0 +1,98 @@
+#include "race_clients.h"
+
+#include <display/display.h>
+#include <display/frame_buffer_store.h>
+#include <platform/device_screen.h>
+#include <rfb/session_listener.h>
+
+#include <rfb/rfb_session.h>
+#include <rfb/socket_transport.h>
+#include <rfb/transport_listener.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+
+namespace {
+
+// The viewer's part in the race: everything drawn goes into a FrameBufferStore on a 16-bit
+// 5:6:5 device screen, as in the viewer.
+class RaceListener : public SessionListener, public TransportListener {
+  public:
+    RaceListener(int updates, FrameBufferStore& store) : store_(store), wanted_(updates) {}
+    void OnServerInit(const WCHAR*, int width, int height, const PixelFormat&) override {
+        store_.SetSize(width, height);
+        store_.SetPixelFormat(16, 5, 6, 5);
+    }
+    void OnBell() override {}
+    void OnServerCutText(const WCHAR*, int) override {}
+    void OnProtocolError(int) override {}
+    void OnDesktopResize(int width, int height) override { store_.SetSize(width, height); }
+    void OnCursorShape(int, int, int, int, const BYTE*, const BYTE*) override {}
+    void OnImageRect(int x, int y, int w, int h, const BYTE* pixels) override {
+        store_.PutImage(x, y, w, h, pixels);
+    }
+    void OnCopyRect(int x, int y, int srcX, int srcY, int w, int h) override {
+        store_.CopyRect(x, y, srcX, srcY, w, h);
+    }
+    void OnFillRect(int x, int y, int w, int h, const BYTE* pixel) override {
+        store_.FillRect(x, y, w, h, pixel);
+    }
+    void OnConnectResult(int status) override {
+        if (status == 0 && session->Handshake(u"", true) &&
+            session->SetPixelFormatFromBits(16, 5, 6, 5)) {
+            session->StartMessageThread();
+        } else {
+            Done(false);
+        }
+    }
+    void OnConnectionLost(int) override { Done(false); }
+    void OnUpdateComplete() override {
+        if (++updates_ == wanted_) {
+            Done(true);
+        }
+    }
+    bool Wait() {
+        std::unique_lock lock(mutex_);
+        finished_.wait_for(lock, std::chrono::seconds(60), [this] { return done_; });
+        return ok_;
+    }
+    RfbSession* session = nullptr;
+
+  private:
+    void Done(bool ok) {
+        std::lock_guard lock(mutex_);
+        if (!done_) {
+            done_ = true;
+            ok_ = ok;
+            finished_.notify_all();
+        }
+    }
+    FrameBufferStore& store_;
+    int wanted_;
+    int updates_ = 0;
+    std::mutex mutex_;
+    std::condition_variable finished_;
+    bool done_ = false;
+    bool ok_ = false;
+};
+
+}  // namespace
+
+bool RunTavrelClient(int port, int updates) {
+    static std::unique_ptr<DisplayInfo> display = [] {
+        ConfigureDeviceScreen(DeviceScreenConfig{240, 320, 96, DevicePixelFormat::Rgb565});
+        InitDisplay();
+        return CreateDisplayInfo(nullptr);
+    }();
+    std::unique_ptr<FrameBufferStore> store = display->CreateFrameBuffer();
+    RaceListener listener(updates, *store);
+    SocketTransport transport(&listener);
+    RfbSession session(&listener, &transport);
+    listener.session = &session;
+    transport.Connect(u"127.0.0.1", static_cast<WORD>(port));
+    bool ok = listener.Wait();
+    transport.WaitForConnectThread();
+    return ok;
+}

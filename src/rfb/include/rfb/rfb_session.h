@@ -1,0 +1,75 @@
+// The client side of RFB 3.3 over a Transport: the handshake, the message thread that reads the
+// server's messages, and the client messages.
+#pragma once
+
+#include <platform/types.h>
+#include <rfb/pixel_format.h>
+
+#include <atomic>
+#include <mutex>
+#include <vector>
+
+class SessionListener;
+class Transport;
+
+class RfbSession {
+  public:
+    // Neither is owned.
+    RfbSession(SessionListener* listener, Transport* transport);
+    // Closes the transport, so that a blocked read fails, and waits for the message thread.
+    virtual ~RfbSession();
+    RfbSession(const RfbSession&) = delete;
+    RfbSession& operator=(const RfbSession&) = delete;
+
+    // Version, security, VNC authentication, ClientInit and ServerInit; true once OnServerInit has
+    // been raised. Runs on the connect thread.
+    bool Handshake(const WCHAR* password, bool shared);
+
+    bool SetPixelFormatFromBits(int bitsPerPixel, int redBits, int greenBits, int blueBits);
+    // Makes format the one in force and sends SetPixelFormat.
+    bool SendSetPixelFormat(const PixelFormat& format);
+    // The registered encodings, in their advertised order.
+    bool SendSetEncodings();
+
+    // Starts the message thread unless one runs.
+    void StartMessageThread();
+    // The message thread's body, also usable on the caller's thread: SetEncodings, the first full
+    // update request, then server messages until a read fails or a message cannot be handled.
+    void RunMessageLoop();
+    // Reads and handles one server message; false ends the loop.
+    bool ReadServerMessage();
+
+    bool SendFramebufferUpdateRequest(bool incremental, int x, int y, int width, int height);
+    bool SendKeyEvent(bool down, DWORD key);
+    bool SendPointerEvent(int x, int y, BYTE buttonMask);
+    // Characters above 127 go as '?'.
+    bool SendClientCutText(const WCHAR* text);
+
+    const PixelFormat& GetPixelFormat() const { return pixelFormat_; }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    // The desktop-size rectangle's new size.
+    void SetFramebufferSize(int width, int height) {
+        width_ = width;
+        height_ = height;
+    }
+
+  private:
+    bool ReadFramebufferUpdate();
+    bool ReadServerCutText();
+    bool ReadServerInit();
+    bool Authenticate(const WCHAR* password);
+    // Reads length bytes of Latin-1 text as a terminated wide string.
+    bool ReceiveWideText(DWORD length, std::vector<WCHAR>& text);
+    static DWORD MessageThreadMain(LPVOID session);
+
+    PixelFormat pixelFormat_;
+    std::atomic<int> width_{0};
+    std::atomic<int> height_{0};
+    SessionListener* listener_;
+    Transport* transport_;
+    std::mutex threadLock_;  // guards messageThread_ and closing_
+    HANDLE messageThread_ = nullptr;
+    bool closing_ = false;
+    std::atomic<bool> messageThreadRunning_{false};
+};

@@ -1,0 +1,39 @@
+// What the session reports to the viewer: the opening, protocol errors, server messages and the
+// drawing of every rectangle. Pixels are in the session's pixel format, in host byte order.
+#pragma once
+
+#include <platform/types.h>
+#include <rfb/pixel_format.h>
+
+// Protocol error codes; the text shown for a code is string 5000 + code.
+enum ProtocolError : int {
+    kProtocolConnectionFailed = 0,
+    kProtocolAuthenticationFailed = 1,
+    kProtocolTooManyAttempts = 2,
+};
+
+class SessionListener {
+  public:
+    virtual ~SessionListener() = default;
+    // Connect thread, at the end of a good handshake. The name is terminated.
+    virtual void OnServerInit(const WCHAR* name, int width, int height,
+                              const PixelFormat& format) = 0;
+    // Message thread.
+    virtual void OnBell() = 0;
+    // Message thread; text is terminated and length characters long.
+    virtual void OnServerCutText(const WCHAR* text, int length) = 0;
+    // Connect thread for handshake failures; message thread when the server breaks a bound.
+    virtual void OnProtocolError(int code) = 0;
+    // Message thread; the session's width and height are already the new ones.
+    virtual void OnDesktopResize(int width, int height) = 0;
+    // Message thread; pixels as sent (no byte-order fix-up), mask one bit a pixel, rows padded to
+    // whole bytes.
+    virtual void OnCursorShape(int x, int y, int width, int height, const BYTE* pixels,
+                               const BYTE* mask) = 0;
+    // Message thread; width x height pixels, rows of width pixels.
+    virtual void OnImageRect(int x, int y, int width, int height, const BYTE* pixels) = 0;
+    virtual void OnCopyRect(int x, int y, int srcX, int srcY, int width, int height) = 0;
+    virtual void OnFillRect(int x, int y, int width, int height, const BYTE* pixel) = 0;
+    // Message thread, once after the last rectangle of every complete update.
+    virtual void OnUpdateComplete() = 0;
+};

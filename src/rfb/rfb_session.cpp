@@ -1,0 +1,148 @@
+// The session object, its message thread and the server messages.
+#include <rfb/decoder_registry.h>
+#include <rfb/limits.h>
+#include <rfb/rfb_session.h>
+#include <rfb/session_listener.h>
+#include <rfb/transport.h>
+#include <rfb/wire.h>
+
+#include <platform/core.h>
+#include <platform/text.h>
+
+#include <vector>
+
+namespace {
+
+constexpr BYTE kFramebufferUpdate = 0;
+constexpr BYTE kBell = 2;
+constexpr BYTE kServerCutText = 3;
+
+}  // namespace
+
+RfbSession::RfbSession(SessionListener* listener, Transport* transport)
+    : listener_(listener), transport_(transport) {}
+
+RfbSession::~RfbSession() {
+    HANDLE thread;
+    {
+        // From here on no message thread starts (a connect thread may still be finishing).
+        std::lock_guard lock(threadLock_);
+        closing_ = true;
+        thread = messageThread_;
+        messageThread_ = nullptr;
+    }
+    transport_->Close();
+    if (thread != nullptr) {
+        WaitForSingleObject(thread, INFINITE);
+        CloseHandle(thread);
+    }
+}
+
+void RfbSession::StartMessageThread() {
+    std::lock_guard lock(threadLock_);
+    if (closing_ || messageThreadRunning_) {
+        return;
+    }
+    // The handle of a thread that has ended stays with the session until here or the destructor,
+    // so it is released exactly once.
+    if (messageThread_ != nullptr) {
+        WaitForSingleObject(messageThread_, INFINITE);
+        CloseHandle(messageThread_);
+        messageThread_ = nullptr;
+    }
+    messageThreadRunning_ = true;
+    messageThread_ = CreateThread(nullptr, 0, MessageThreadMain, this, 0, nullptr);
+    if (messageThread_ == nullptr) {
+        messageThreadRunning_ = false;
+    }
+}
+
+DWORD RfbSession::MessageThreadMain(LPVOID parameter) {
+    auto* session = static_cast<RfbSession*>(parameter);
+    session->RunMessageLoop();
+    session->messageThreadRunning_ = false;
+    return 0;
+}
+
+void RfbSession::RunMessageLoop() {
+    SendSetEncodings();
+    SendFramebufferUpdateRequest(false, 0, 0, width_, height_);
+    while (ReadServerMessage()) {
+    }
+}
+
+bool RfbSession::ReadServerMessage() {
+    BYTE type;
+    if (!transport_->Receive(&type, 1)) {
+        return false;
+    }
+    switch (type) {
+        case kFramebufferUpdate:
+            return ReadFramebufferUpdate();
+        case kBell:
+            listener_->OnBell();
+            return true;
+        case kServerCutText:
+            return ReadServerCutText();
+        default:
+            return false;
+    }
+}
+
+bool RfbSession::ReadFramebufferUpdate() {
+    BYTE header[3];
+    if (!transport_->Receive(header, 3)) {
+        return false;
+    }
+    int count = wire::Read16(header + 1);
+    for (int i = 0; i < count; ++i) {
+        BYTE rect[12];
+        if (!transport_->Receive(rect, 12)) {
+            return false;
+        }
+        RectDecoder* decoder = FindDecoder(static_cast<int>(wire::Read32(rect + 8)));
+        if (decoder == nullptr ||
+            !decoder->Decode(*this, *listener_, *transport_, wire::Read16(rect),
+                             wire::Read16(rect + 2), wire::Read16(rect + 4),
+                             wire::Read16(rect + 6))) {
+            return false;
+        }
+    }
+    listener_->OnUpdateComplete();
+    WCHAR line[64];
+    wsprintfW(line, u"Update (%i commands) complete\r\n", count);
+    OutputDebugStringW(line);
+    return true;
+}
+
+bool RfbSession::ReadServerCutText() {
+    BYTE header[7];
+    if (!transport_->Receive(header, 7)) {
+        return false;
+    }
+    DWORD length = wire::Read32(header + 3);
+    if (length > kMaxCutTextLength) {
+        // A text this long is not a clipboard: end the session with a clear error rather than
+        // allocate what the server asks for.
+        transport_->Close();
+        listener_->OnProtocolError(kProtocolConnectionFailed);
+        return false;
+    }
+    std::vector<WCHAR> text;
+    if (!ReceiveWideText(length, text)) {
+        return false;
+    }
+    listener_->OnServerCutText(text.data(), static_cast<int>(length));
+    return true;
+}
+
+bool RfbSession::ReceiveWideText(DWORD length, std::vector<WCHAR>& text) {
+    std::vector<BYTE> bytes(length);
+    if (!transport_->Receive(bytes.data(), static_cast<int>(length))) {
+        return false;
+    }
+    // Byte by byte: each byte becomes the character of the same code, then a terminator.
+    text.assign(bytes.begin(), bytes.end());
+    text.push_back(0);
+    return true;
+}

@@ -1,0 +1,30 @@
+// A TCP listener on 127.0.0.1 for tests that need a real socket; the test plays the server.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class LoopbackServer {
+  public:
+    LoopbackServer();  // listens on an ephemeral port
+    ~LoopbackServer();
+    LoopbackServer(const LoopbackServer&) = delete;
+    LoopbackServer& operator=(const LoopbackServer&) = delete;
+
+    int Port() const { return port_; }
+    // Waits up to timeoutMs for a client; false on time-out.
+    bool Accept(int timeoutMs = 5000);
+    bool Write(const std::vector<std::uint8_t>& bytes);
+    bool Write(const std::string& bytes);
+    // Reads exactly count bytes (up to timeoutMs); empty on time-out or close.
+    std::vector<std::uint8_t> Read(std::size_t count, int timeoutMs = 5000);
+    // True when the client has closed its side (a read returns end of stream) within timeoutMs.
+    bool WaitForClientClose(int timeoutMs = 5000);
+    void CloseClient();
+
+  private:
+    int listener_ = -1;
+    int client_ = -1;
+    int port_ = 0;
+};

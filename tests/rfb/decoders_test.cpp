@@ -1,0 +1,191 @@
+// The rectangle decoders through the message loop: the calls they make and the pixels that land.
+#include "memory_transport.h"
+#include "recording_listener.h"
+#include "rfb_test_bytes.h"
+
+#include <rfb/rfb_session.h>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Strings = std::vector<std::string>;
+
+// One update holding one rectangle, decoded by a session at bitsPerPixel (big-endian pixels).
+class Decoders : public ::testing::Test {
+  protected:
+    Strings Decode(const Bytes& rect, int bitsPerPixel = 16, int width = 40, int height = 40) {
+        Bytes server;
+        PutUpdate(server, 1);
+        server.insert(server.end(), rect.begin(), rect.end());
+        session_.reset();
+        transport_ = std::make_unique<MemoryTransport>(server);
+        listener_ = std::make_unique<RecordingListener>();
+        session_ = std::make_unique<RfbSession>(listener_.get(), transport_.get());
+        if (bitsPerPixel == 8) {
+            session_->SetPixelFormatFromBits(8, 3, 3, 2);
+        } else if (bitsPerPixel == 16) {
+            session_->SetPixelFormatFromBits(16, 5, 6, 5);
+        } else {
+            session_->SetPixelFormatFromBits(32, 8, 8, 8);
+        }
+        listener_->framebuffer.Resize(width, height);
+        listener_->framebuffer.SetBytesPerPixel(bitsPerPixel / 8);
+        session_->ReadServerMessage();
+        return listener_->Calls();
+    }
+    std::size_t Remaining() const { return transport_->Remaining(); }
+    std::uint32_t Pixel(int x, int y) const { return listener_->framebuffer.At(x, y); }
+
+    std::unique_ptr<MemoryTransport> transport_;
+    std::unique_ptr<RecordingListener> listener_;
+    std::unique_ptr<RfbSession> session_;
+};
+
+TEST_F(Decoders, RawSwapsEveryPixelOfAnOddCount) {
+    Bytes rect;
+    PutRect(rect, 2, 3, 3, 1, 0);
+    Put(rect, {0x12, 0x34, 0xAB, 0xCD, 0xF8, 0x01});
+    EXPECT_EQ(Decode(rect), (Strings{"Image 2,3 3x1", "UpdateComplete"}));
+    EXPECT_EQ(Pixel(2, 3), 0x1234u);
+    EXPECT_EQ(Pixel(3, 3), 0xABCDu);
+    EXPECT_EQ(Pixel(4, 3), 0xF801u);
+
+    Bytes wide;
+    PutRect(wide, 0, 0, 1, 1, 0);
+    Put(wide, {0x11, 0x22, 0x33, 0x44});
+    Decode(wide, 32);
+    EXPECT_EQ(Pixel(0, 0), 0x11223344u);
+}
+
+TEST_F(Decoders, RawOfZeroWidthReadsNothingAndStillDraws) {
+    Bytes rect;
+    PutRect(rect, 5, 5, 0, 7, 0);
+    PutUpdate(rect, 0);
+    EXPECT_EQ(Decode(rect), (Strings{"Image 5,5 0x7", "UpdateComplete"}));
+    EXPECT_EQ(Remaining(), 4u);
+}
+
+TEST_F(Decoders, LargeRawArrivesInBandsWithEveryPixelInPlace) {
+    const int w = 600, h = 300;  // 360000 bytes at 16 bits: more than one band
+    Bytes rect;
+    PutRect(rect, 0, 0, w, h, 0);
+    for (int i = 0; i < w * h; ++i) {
+        Put16(rect, static_cast<unsigned>(i * 7));
+    }
+    Strings calls = Decode(rect, 16, w, h);
+    EXPECT_GT(calls.size(), 2u);
+    EXPECT_EQ(calls.back(), "UpdateComplete");
+    for (int i : {0, w - 1, w * 218 + 5, w * h - 1}) {
+        EXPECT_EQ(Pixel(i % w, i / w), static_cast<std::uint32_t>(i * 7) & 0xFFFF) << i;
+    }
+}
+
+TEST_F(Decoders, CopyRectReadsFourBytes) {
+    Bytes rect;
+    PutRect(rect, 10, 0, 4, 4, 1);
+    Put(rect, {0, 8, 0, 1});
+    EXPECT_EQ(Decode(rect), (Strings{"Copy 10,0 4x4 from 8,1", "UpdateComplete"}));
+    EXPECT_EQ(Remaining(), 0u);
+}
+
+TEST_F(Decoders, RreFillsBackgroundThenSubrectangles) {
+    Bytes none;
+    PutRect(none, 1, 1, 5, 5, 2);
+    Put32(none, 0);
+    Put(none, {0x00, 0x1F});
+    EXPECT_EQ(Decode(none), (Strings{"Fill 1,1 5x5 31", "UpdateComplete"}));
+
+    Bytes two;
+    PutRect(two, 10, 20, 8, 8, 2);
+    Put32(two, 2);
+    Put(two, {0x00, 0x01});
+    Put(two, {0xF8, 0x00, 0, 1, 0, 2, 0, 3, 0, 4});
+    Put(two, {0x07, 0xE0, 0, 0, 0, 0, 0, 1, 0, 1});
+    EXPECT_EQ(Decode(two), (Strings{"Fill 10,20 8x8 1", "Fill 11,22 3x4 63488",
+                                    "Fill 10,20 1x1 2016", "UpdateComplete"}));
+
+    Bytes negative;  // a count below 1 means no subrectangles
+    PutRect(negative, 0, 0, 2, 2, 2);
+    Put32(negative, 0x80000000);
+    Put(negative, {0, 9});
+    EXPECT_EQ(Decode(negative), (Strings{"Fill 0,0 2x2 9", "UpdateComplete"}));
+}
+
+TEST_F(Decoders, CoRreUsesByteGeometry) {
+    Bytes rect;
+    PutRect(rect, 100, 200, 255, 255, 4);
+    Put32(rect, 1);
+    Put(rect, {0x12});
+    Put(rect, {0x34, 250, 1, 5, 254});
+    EXPECT_EQ(Decode(rect, 8),
+              (Strings{"Fill 100,200 255x255 18", "Fill 350,201 5x254 52", "UpdateComplete"}));
+}
+
+TEST_F(Decoders, HextileCutsEdgeTilesInOrder) {
+    Bytes rect;
+    PutRect(rect, 0, 0, 17, 17, 5);
+    Put(rect, {2, 0x00, 0x05});  // background 5
+    Put(rect, {0});              // carried background
+    Put(rect, {1});              // raw 16 x 1
+    for (int i = 0; i < 16; ++i) {
+        Put(rect, {0, i});
+    }
+    Put(rect, {2 | 4 | 8, 0, 1, 0, 2, 1, 0xF0, 0x00});  // 1 x 1 tile, one subrect outside it
+    EXPECT_EQ(Decode(rect), (Strings{"Fill 0,0 16x16 5", "Fill 16,0 1x16 5", "Image 0,16 16x1",
+                                     "Fill 16,16 1x1 1", "Fill 31,16 1x1 2", "UpdateComplete"}));
+    EXPECT_EQ(Pixel(16, 15), 5u);
+    EXPECT_EQ(Pixel(7, 16), 7u);
+    EXPECT_EQ(Remaining(), 0u);
+}
+
+TEST_F(Decoders, HextileSubrectanglesColouredAndForeground) {
+    Bytes rect;
+    PutRect(rect, 16, 16, 16, 16, 5);
+    Put(rect, {2 | 4 | 8, 0, 1, 0, 2, 1, 0x21, 0x12});              // fg 2 at (2,1) 2x3
+    Put(rect, {8 | 16, 2, 0, 9, 0xFF, 0xFF, 0, 0xAA, 0xBB, 0x00});  // background carried
+    // The second tile is outside 16 wide, so the rectangle is 32 wide.
+    rect[5] = 32;
+    Strings calls = Decode(rect);
+    // The first tile comes painted as one image; in the second the first subrectangle reaches
+    // out of the tile, so it and the rest are filled one by one.
+    EXPECT_EQ(calls, (Strings{"Image 16,16 16x16", "Fill 32,16 16x16 1", "Fill 47,31 16x16 9",
+                              "Fill 43,27 1x1 170", "UpdateComplete"}));
+    EXPECT_EQ(Pixel(16, 16), 1u);
+    EXPECT_EQ(Pixel(17, 17), 1u);
+    EXPECT_EQ(Pixel(18, 17), 2u);
+    EXPECT_EQ(Pixel(19, 19), 2u);
+    EXPECT_EQ(Pixel(20, 19), 1u);
+    EXPECT_EQ(Pixel(18, 20), 1u);
+}
+
+TEST_F(Decoders, CursorReadsPixelsThenMaskWithoutSwapping) {
+    Bytes rect;
+    PutRect(rect, 2, 1, 5, 3, -239);
+    for (int i = 0; i < 30; ++i) {
+        Put(rect, {i});
+    }
+    Put(rect, {0xF8, 0x70, 0x20});
+    EXPECT_EQ(Decode(rect), (Strings{"Cursor 2,1 5x3", "UpdateComplete"}));
+    EXPECT_EQ(listener_->cursorPixels[1], 1);
+    EXPECT_EQ(listener_->cursorMask, (std::vector<BYTE>{0xF8, 0x70, 0x20}));
+    EXPECT_EQ(Remaining(), 0u);
+}
+
+TEST_F(Decoders, DesktopSizeChangesTheSessionFirst) {
+    Bytes rect;
+    PutRect(rect, 0, 0, 800, 600, -223);
+    EXPECT_EQ(Decode(rect), (Strings{"DesktopResize 800x600", "UpdateComplete"}));
+    EXPECT_EQ(session_->Width(), 800);
+    EXPECT_EQ(session_->Height(), 600);
+}
+
+TEST_F(Decoders, ShortPayloadKeepsWhatWasDrawnAndAbandonsTheUpdate) {
+    Bytes rect;
+    PutRect(rect, 0, 0, 32, 16, 5);
+    Put(rect, {2, 0, 3});
+    Put(rect, {1, 0});  // raw tile cut short
+    EXPECT_EQ(Decode(rect), (Strings{"Fill 0,0 16x16 3"}));
+}
+
+}  // namespace

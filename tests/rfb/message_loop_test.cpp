@@ -1,0 +1,97 @@
+#include "memory_transport.h"
+#include "recording_listener.h"
+#include "rfb_test_bytes.h"
+
+#include <encodings/standard_decoders.h>
+#include <rfb/decoder_registry.h>
+#include <rfb/limits.h>
+#include <rfb/rfb_session.h>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Strings = std::vector<std::string>;
+
+class DecoderEnvironment : public ::testing::Environment {
+  public:
+    void SetUp() override { RegisterStandardDecoders(); }
+    void TearDown() override { ClearDecoders(); }
+};
+const auto* const environment = ::testing::AddGlobalTestEnvironment(new DecoderEnvironment);
+
+// Runs the message loop of a 16-bit session of 64 x 48 over the given server bytes.
+struct Loop {
+    explicit Loop(const Bytes& server) : transport(server), session(&listener, &transport) {
+        session.SetPixelFormatFromBits(16, 5, 6, 5);
+        session.SetFramebufferSize(64, 48);
+        listener.framebuffer.Resize(64, 48);
+        listener.framebuffer.SetBytesPerPixel(2);
+        session.RunMessageLoop();
+    }
+    MemoryTransport transport;
+    RecordingListener listener;
+    RfbSession session;
+};
+
+TEST(MessageLoop, OpensWithSetEncodingsInPriorityOrderAndAFullRequest) {
+    EXPECT_EQ(RegisteredEncodings(), (std::vector<int>{-239, -223, 5, 2, 4, 1, 0}));
+    Loop loop({});
+    const auto& sends = loop.transport.Sends();
+    ASSERT_EQ(sends.size(), 3u);  // SetPixelFormat, SetEncodings, update request
+    Bytes encodings{2, 0, 0, 7};
+    for (int e : {-239, -223, 5, 2, 4, 1, 0}) {
+        Put32(encodings, static_cast<std::uint32_t>(e));
+    }
+    EXPECT_EQ(sends[1], encodings);
+    EXPECT_EQ(sends[2], (Bytes{3, 0, 0, 0, 0, 0, 0, 64, 0, 48}));
+}
+
+TEST(MessageLoop, UpdatesBellsAndCutTextInOneStream) {
+    Bytes server;
+    PutUpdate(server, 0);
+    Put(server, {2});
+    Put(server, {3, 0, 0, 0});
+    Put32(server, 0);
+    Put(server, {3, 0, 0, 0});
+    Put32(server, 3);
+    Put(server, {'a', 0xE9, 'z'});
+    PutUpdate(server, 1);
+    PutRect(server, 1, 2, 3, 4, 1);
+    Put(server, {0, 5, 0, 6});
+    Loop loop(server);
+    EXPECT_EQ(loop.listener.Calls(), (Strings{"UpdateComplete", "Bell", "CutText 0", "CutText 3",
+                                              "Copy 1,2 3x4 from 5,6", "UpdateComplete"}));
+    EXPECT_EQ(loop.listener.CutText(), u"a\u00e9z");
+    EXPECT_EQ(loop.transport.Remaining(), 0u);
+}
+
+TEST(MessageLoop, UnadvertisedEncodingAbandonsTheUpdate) {
+    Bytes server;
+    PutUpdate(server, 2);
+    PutRect(server, 0, 0, 1, 1, 1);
+    Put(server, {0, 0, 0, 0});
+    PutRect(server, 0, 0, 1, 1, 16);  // ZRLE, never advertised
+    PutUpdate(server, 0);
+    Loop loop(server);
+    EXPECT_EQ(loop.listener.Calls(), Strings{"Copy 0,0 1x1 from 0,0"});
+    EXPECT_GT(loop.transport.Remaining(), 0u);
+}
+
+TEST(MessageLoop, UnknownMessageTypeEndsTheLoopQuietly) {
+    Bytes server{1, 0, 0, 0};
+    Loop loop(server);
+    EXPECT_TRUE(loop.listener.Calls().empty());
+    EXPECT_EQ(loop.transport.Remaining(), 3u);
+    EXPECT_FALSE(loop.transport.Closed());
+}
+
+TEST(MessageLoop, OverlongCutTextEndsTheSessionWithAnError) {
+    Bytes server{3, 0, 0, 0};
+    Put32(server, kMaxCutTextLength + 1);
+    Loop loop(server);
+    EXPECT_EQ(loop.listener.Calls(), Strings{"ProtocolError 0"});
+    EXPECT_TRUE(loop.transport.Closed());
+}
+
+}  // namespace

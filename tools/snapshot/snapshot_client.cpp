@@ -1,0 +1,159 @@
+#include "snapshot_client.h"
+
+#include <platform/resources.h>
+#include <platform/text.h>
+
+#include <algorithm>
+#include <chrono>
+
+namespace {
+
+std::string SystemText(unsigned id) {
+    WCHAR text[260] = {};
+    LoadStringW(GetModuleHandleW(nullptr), id, text, 260);
+    return Utf16ToUtf8(text);
+}
+
+constexpr unsigned kTransportTextBase = 4000;  // minus the status
+constexpr unsigned kProtocolTextBase = 5000;   // plus the code
+constexpr unsigned kNoFrameBufferText = 6000;
+
+}  // namespace
+
+SnapshotClient::SnapshotClient(SnapshotScreen& screen, std::u16string password, bool shared,
+                               int bitsPerPixel)
+    : screen_(screen),
+      password_(std::move(password)),
+      shared_(shared),
+      bitsPerPixel_(bitsPerPixel),
+      transport_(this),
+      session_(this, &transport_) {}
+
+SnapshotClient::~SnapshotClient() {
+    // A handshake still running on the connect thread fails once the socket is closed; it must have
+    // ended before the session goes.
+    transport_.Close();
+    transport_.WaitForConnectThread();
+}
+
+SnapshotResult SnapshotClient::Run(const std::string& host, int port, int timeoutSeconds) {
+    std::u16string wideHost = Utf8ToUtf16(host);
+    transport_.Connect(wideHost.c_str(), static_cast<WORD>(port));
+    std::unique_lock lock(mutex_);
+    if (!finished_.wait_for(lock, std::chrono::seconds(timeoutSeconds), [this] { return done_; })) {
+        done_ = true;
+        result_ = {
+            5, "Timed out after " + std::to_string(timeoutSeconds) + " s waiting for the screen"};
+    }
+    return result_;
+}
+
+void SnapshotClient::Finish(int exitCode, unsigned textId) {
+    std::lock_guard lock(mutex_);
+    if (done_) {
+        return;
+    }
+    done_ = true;
+    result_ = {exitCode, exitCode == 0 ? std::string() : SystemText(textId)};
+    finished_.notify_all();
+}
+
+void SnapshotClient::OnConnectResult(int status) {
+    if (status != kTransportConnected) {
+        Finish(3, static_cast<unsigned>(static_cast<int>(kTransportTextBase) - status));
+        return;
+    }
+    if (!session_.Handshake(password_.c_str(), shared_)) {
+        // A version line that is not RFB reports nothing of its own.
+        Finish(5, kProtocolTextBase + kProtocolConnectionFailed);
+    }
+}
+
+void SnapshotClient::OnConnectionLost(int status) {
+    Finish(5, static_cast<unsigned>(static_cast<int>(kTransportTextBase) - status));
+}
+
+void SnapshotClient::OnProtocolError(int code) {
+    Finish(code == kProtocolConnectionFailed ? 5 : 4,
+           kProtocolTextBase + static_cast<unsigned>(code));
+}
+
+void SnapshotClient::OnServerInit(const WCHAR*, int width, int height, const PixelFormat&) {
+    if (!screen_.SetSize(width, height)) {
+        transport_.Close();
+        Finish(5, kNoFrameBufferText);
+        return;
+    }
+    ResetCoverage(width, height);
+    switch (bitsPerPixel_) {
+        case 8:
+            screen_.SetPixelFormat(8, 3, 3, 2);
+            session_.SetPixelFormatFromBits(8, 3, 3, 2);
+            break;
+        case 32:
+            screen_.SetPixelFormat(32, 8, 8, 8);
+            session_.SetPixelFormatFromBits(32, 8, 8, 8);
+            break;
+        default:
+            screen_.SetPixelFormat(16, 5, 6, 5);
+            session_.SetPixelFormatFromBits(16, 5, 6, 5);
+            break;
+    }
+    session_.StartMessageThread();
+}
+
+void SnapshotClient::OnDesktopResize(int width, int height) {
+    if (!screen_.SetSize(width, height)) {
+        transport_.Close();
+        Finish(5, kNoFrameBufferText);
+        return;
+    }
+    ResetCoverage(width, height);
+    session_.SendFramebufferUpdateRequest(false, 0, 0, width, height);
+}
+
+void SnapshotClient::OnImageRect(int x, int y, int width, int height, const BYTE* pixels) {
+    screen_.PutImage(x, y, width, height, pixels);
+    MarkCovered(x, y, width, height);
+}
+
+void SnapshotClient::OnCopyRect(int x, int y, int srcX, int srcY, int width, int height) {
+    screen_.CopyRect(x, y, srcX, srcY, width, height);
+    MarkCovered(x, y, width, height);
+}
+
+void SnapshotClient::OnFillRect(int x, int y, int width, int height, const BYTE* pixel) {
+    screen_.FillRect(x, y, width, height, pixel);
+    MarkCovered(x, y, width, height);
+}
+
+void SnapshotClient::OnUpdateComplete() {
+    if (uncovered_ == 0) {
+        Finish(0, 0);
+    } else {
+        // Not everything yet (a cursor-only update, or a screen sent in parts): ask again.
+        session_.SendFramebufferUpdateRequest(true, 0, 0, session_.Width(), session_.Height());
+    }
+}
+
+void SnapshotClient::ResetCoverage(int width, int height) {
+    coverageWidth_ = width;
+    covered_.assign(static_cast<std::size_t>(width) * height, 0);
+    uncovered_ = static_cast<long long>(width) * height;
+}
+
+void SnapshotClient::MarkCovered(int x, int y, int width, int height) {
+    int coverageHeight =
+        coverageWidth_ == 0 ? 0 : static_cast<int>(covered_.size() / coverageWidth_);
+    int right = std::min(x + width, coverageWidth_);
+    int bottom = std::min(y + height, coverageHeight);
+    for (int row = y; row < bottom && uncovered_ > 0; ++row) {
+        for (int column = x; column < right; ++column) {
+            std::uint8_t& cell = covered_[static_cast<std::size_t>(row) * coverageWidth_ + column];
+            if (cell == 0) {
+                cell = 1;
+                --uncovered_;
+            }
+        }
+    }
+}

@@ -1,0 +1,64 @@
+// One connection of tavrel-snapshot: connects, authenticates, asks for the pixel format and waits
+// until the whole screen has arrived in one or more complete updates.
+#pragma once
+
+#include "snapshot_screen.h"
+
+#include <rfb/rfb_session.h>
+#include <rfb/session_listener.h>
+#include <rfb/socket_transport.h>
+#include <rfb/transport_listener.h>
+
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <vector>
+
+struct SnapshotResult {
+    int exitCode = 0;   // 0 done, 3 connection, 4 authentication, 5 anything else
+    std::string error;  // the system's own text
+};
+
+class SnapshotClient : public TransportListener, public SessionListener {
+  public:
+    SnapshotClient(SnapshotScreen& screen, std::u16string password, bool shared, int bitsPerPixel);
+    ~SnapshotClient() override;
+
+    SnapshotResult Run(const std::string& host, int port, int timeoutSeconds);
+
+    void OnConnectResult(int status) override;
+    void OnConnectionLost(int status) override;
+    void OnServerInit(const WCHAR* name, int width, int height, const PixelFormat& format) override;
+    void OnBell() override {}
+    void OnServerCutText(const WCHAR*, int) override {}
+    void OnProtocolError(int code) override;
+    void OnDesktopResize(int width, int height) override;
+    void OnCursorShape(int, int, int, int, const BYTE*, const BYTE*) override {}
+    void OnImageRect(int x, int y, int width, int height, const BYTE* pixels) override;
+    void OnCopyRect(int x, int y, int srcX, int srcY, int width, int height) override;
+    void OnFillRect(int x, int y, int width, int height, const BYTE* pixel) override;
+    void OnUpdateComplete() override;
+
+  private:
+    // The first failure wins; later ones (the loss that follows an error) are ignored.
+    void Finish(int exitCode, unsigned textId);
+    void MarkCovered(int x, int y, int width, int height);
+    void ResetCoverage(int width, int height);
+
+    SnapshotScreen& screen_;
+    std::u16string password_;
+    bool shared_;
+    int bitsPerPixel_;
+    SocketTransport transport_;
+    RfbSession session_;
+
+    std::mutex mutex_;
+    std::condition_variable finished_;
+    bool done_ = false;
+    SnapshotResult result_;
+    // Which pixels have been drawn since the screen was (re)sized; the message thread alone
+    // touches it.
+    std::vector<std::uint8_t> covered_;
+    long long uncovered_ = 0;
+    int coverageWidth_ = 0;
+};
