@@ -4,8 +4,11 @@
 #include <app/client_window.h>
 #include <app/main_window.h>
 #include <display/display.h>
+#include <encodings/standard_decoders.h>
+#include <rfb/decoder_registry.h>
 
 #include <platform/resources.h>
+#include <platform/winsock.h>
 #include <resources/resources.h>
 #include <settings/server_time.h>
 
@@ -37,12 +40,15 @@ bool CheckSingleInstance(HINSTANCE instance) {
 }
 
 int WinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
+    WSADATA socketLibrary;
+    WSAStartup(MAKEWORD(2, 2), &socketLibrary);
     std::srand(CurrentTimeSeconds());
     if (!CheckSingleInstance(instance)) {
         return 0;
     }
     InitDisplay();
     ClientWindow::RegisterWindowClass(instance);
+    RegisterStandardDecoders();  // Raw, CopyRect, RRE, CoRRE, Hextile, cursor, desktop size
     WCHAR title[kTextCapacity];
     LoadStringW(instance, IDS_PRODUCT_NAME, title, kTextCapacity);
     auto mainWindow = std::make_unique<MainWindow>(title);
@@ -53,5 +59,7 @@ int WinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     mainWindow.reset();
     ShutdownDisplay();
     ClientWindow::UnregisterWindowClass(instance);
+    ClearDecoders();  // last first
+    WSACleanup();
     return static_cast<int>(message.wParam);
 }

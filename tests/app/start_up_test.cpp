@@ -5,6 +5,7 @@
 #include <platform/resources.h>
 #include <platform_testing/device_harness.h>
 #include <resources/resources.h>
+#include <rfb/decoder_registry.h>
 
 #include <gtest/gtest.h>
 
@@ -98,9 +99,11 @@ TEST_F(StartUpTest, MenuExitEndsTheProgramWithCodeZero) {
     ClientWindow::UnregisterWindowClass(GetModuleHandleW(nullptr));  // WinMain registers it
     static StartUpTest* self;
     static bool sawMenu;
+    static std::vector<int> encodings;
     self = this, sawMenu = false;
     SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR id, DWORD) {
         KillTimer(nullptr, id);
+        encodings = RegisteredEncodings();
         HWND main = self->device.FindTopLevel(kClientWindowClass, u"Tavrel");
         EXPECT_NE(main, nullptr);
         EXPECT_EQ(self->device.TextOf(main), u"Tavrel");
@@ -119,6 +122,9 @@ TEST_F(StartUpTest, MenuExitEndsTheProgramWithCodeZero) {
     int code = WinMain(GetModuleHandleW(nullptr), nullptr, const_cast<LPWSTR>(u""), SW_SHOW);
     EXPECT_EQ(code, 0);
     EXPECT_TRUE(sawMenu);
+    // While it ran, the seven decoders were registered (advertised by priority); at exit, none.
+    EXPECT_EQ(encodings.size(), 7u);
+    EXPECT_TRUE(RegisteredEncodings().empty());
     EXPECT_EQ(device.FindTopLevel(kClientWindowClass), nullptr);
     ClientWindow::RegisterWindowClass(GetModuleHandleW(nullptr));
 }
