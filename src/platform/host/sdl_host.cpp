@@ -147,6 +147,7 @@ class SdlHost : public HostBackend {
     }
 
     int PollMilliseconds() const override { return 10; }
+    bool ShowsDesktopViewers() const override { return true; }
 
   private:
     bool OpenWindow() {

@@ -1,6 +1,7 @@
 // The program's module and its resources, installed by the application's resource library.
 #include <platform/resources.h>
 #include <platform/text.h>
+#include <platform_internal/resource_lookup.h>
 
 #include <map>
 #include <mutex>
@@ -91,4 +92,17 @@ int LoadStringW(HINSTANCE module, UINT id, LPWSTR buffer, int capacity) {
     }
     lstrcpynW(buffer, found->second.c_str(), capacity);
     return lstrlenW(buffer);
+}
+
+std::size_t ResourceBytesFrom(const void* data) {
+    ModuleObject& module = MainModule();
+    std::lock_guard lock(module.mutex);
+    auto* byte = static_cast<const BYTE*>(data);
+    for (const auto& [key, resource] : module.resources) {
+        const BYTE* begin = resource.bytes.data();
+        if (byte != nullptr && byte >= begin && byte < begin + resource.bytes.size()) {
+            return static_cast<std::size_t>(begin + resource.bytes.size() - byte);
+        }
+    }
+    return 0;
 }

@@ -6,12 +6,28 @@
 
 #include <platform/shell.h>
 
+#include <algorithm>
 #include <atomic>
+#include <mutex>
+#include <vector>
 
 namespace {
 
 constexpr WCHAR kTaskBarClass[] = u"HHTaskBar";
 std::atomic<HWND> taskBar{nullptr};  // read by the shell listener from any thread
+std::mutex doneMutex;
+std::vector<HWND> doneWindows;  // full-screen dialogs that asked for the "ok" button
+
+bool HasDoneButton(HWND window) {
+    std::lock_guard lock(doneMutex);
+    return window != nullptr &&
+           std::find(doneWindows.begin(), doneWindows.end(), window) != doneWindows.end();
+}
+
+// The "ok" button's place at the right end of the bar.
+RECT DoneButtonRect(const RECT& client) {
+    return {client.right - ShellScaled(32), 0, client.right, client.bottom};
+}
 
 void Paint(HWND window) {
     PAINTSTRUCT paint;
@@ -32,9 +48,23 @@ void Paint(HWND window) {
     HGDIOBJ previous = SelectObject(dc, font);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, RGB(255, 255, 255));
-    RECT text{ShellScaled(6), 0, client.right - ShellScaled(6), client.bottom};
+    bool done = HasDoneButton(foreground);
+    RECT text{ShellScaled(6), 0, client.right - ShellScaled(done ? 38 : 6), client.bottom};
     DrawTextW(dc, title, -1, &text,
               DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX | DT_END_ELLIPSIS);
+    if (done) {
+        RECT button = DoneButtonRect(client);
+        InflateRect(&button, -ShellScaled(2), -ShellScaled(3));
+        HPEN pen = CreatePen(PS_SOLID, 1, RGB(255, 255, 255));
+        HGDIOBJ previousPen = SelectObject(dc, pen);
+        HGDIOBJ previousBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+        RoundRect(dc, button.left, button.top, button.right, button.bottom, ShellScaled(6),
+                  ShellScaled(6));
+        SelectObject(dc, previousBrush);
+        SelectObject(dc, previousPen);
+        DeleteObject(pen);
+        DrawTextW(dc, u"ok", -1, &button, DT_SINGLELINE | DT_VCENTER | DT_CENTER | DT_NOPREFIX);
+    }
     SelectObject(dc, previous);
     DeleteObject(font);
     EndPaint(window, &paint);
@@ -43,6 +73,17 @@ void Paint(HWND window) {
 LRESULT TaskBarProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_PAINT) {
         Paint(window);
+        return 0;
+    }
+    if (message == WM_LBUTTONUP) {
+        RECT client;
+        GetClientRect(window, &client);
+        RECT button = DoneButtonRect(client);
+        HWND foreground = GetForegroundWindow();
+        POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        if (PtInRect(&button, point) && HasDoneButton(foreground)) {
+            PostMessageW(foreground, WM_COMMAND, MAKEWPARAM(1 /* IDOK */, 0), 0);
+        }
         return 0;
     }
     if (message == WM_DESTROY && window == taskBar) {
@@ -75,6 +116,18 @@ void StartDeviceShell() {
                               screen.width, ShellScaled(26), nullptr, nullptr, nullptr, nullptr);
     ShowWindow(taskBar, SW_SHOWNOACTIVATE);
     SetShellListener(TitleChanged);
+}
+
+void SetTaskBarDoneButton(HWND window, bool shown) {
+    {
+        std::lock_guard lock(doneMutex);
+        doneWindows.erase(std::remove(doneWindows.begin(), doneWindows.end(), window),
+                          doneWindows.end());
+        if (shown) {
+            doneWindows.push_back(window);
+        }
+    }
+    TitleChanged();
 }
 
 void FitShellToScreen() {

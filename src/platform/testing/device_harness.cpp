@@ -52,6 +52,7 @@ int DeviceHarness::PumpUntilIdle() {
             PostQuitMessage(static_cast<int>(message.wParam));  // leave it for the program's loop
             break;
         }
+        TranslateMessage(&message);  // as the program's loop does: the input panel's characters
         DispatchMessageW(&message);
         ++dispatched;
     }

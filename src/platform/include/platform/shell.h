@@ -25,7 +25,9 @@ struct SHMENUBARINFO {
 // Makes the soft-key bar of a menu-bar record: the menu resource id, the number of buttons, then
 // per button (all 16-bit): image, command, state, style, label string id, 0, pop-up index of the
 // menu (0xFFFF: a plain button). A pop-up button opens its menu above the bar.
+// With SHCMBF_EMPTYBAR the bar has no buttons and no record is read.
 BOOL SHCreateMenuBar(SHMENUBARINFO* info);
+constexpr DWORD SHCMBF_EMPTYBAR = 0x0001;
 HWND SHFindMenuBar(HWND window);
 
 constexpr UINT SHCMBM_GETSUBMENU = WM_USER + 401;  // lParam: command of a pop-up button
@@ -71,3 +73,19 @@ BOOL SHHandleWMActivate(HWND window, WPARAM wParam, LPARAM lParam, SHACTIVATEINF
 // After a screen rotation (SETTINGCHANGE_RESET), a top-level window that filled the work area is
 // fitted to the new one (above its menu bar, if it has one): it gets WM_SIZE.
 BOOL SHHandleWMSettingChange(HWND window, WPARAM wParam, LPARAM lParam, SHACTIVATEINFO* info);
+
+// ---- full-screen dialogs ----
+struct SHINITDLGINFO {
+    DWORD dwMask;
+    HWND hDlg;
+    DWORD dwFlags;
+};
+constexpr DWORD SHIDIM_FLAGS = 0x0001;
+constexpr DWORD SHIDIF_DONEBUTTON = 0x0001;        // the task bar's "ok" sends IDOK
+constexpr DWORD SHIDIF_SIZEDLG = 0x0002;
+constexpr DWORD SHIDIF_SIZEDLGFULLSCREEN = 0x0004;  // fills the work area, refitted on rotation
+constexpr DWORD SHIDIF_SIPDOWN = 0x0008;            // lowers the input panel
+constexpr DWORD SHIDIF_FULLSCREENNOMENUBAR = 0x0010;
+constexpr DWORD SHIDIF_EMPTYMENU = 0x0020;          // an empty soft-key bar below the dialog
+// Makes a dialog a full-screen device dialog as the flags ask.
+BOOL SHInitDialog(SHINITDLGINFO* info);

@@ -34,6 +34,7 @@ using LONGLONG = std::int64_t;
 using ULONGLONG = std::uint64_t;
 
 using LONG_PTR = std::intptr_t;
+using INT_PTR = std::intptr_t;
 using COLORREF = DWORD;
 
 // Rectangles and points, shared by the window system, GDI and DirectDraw.

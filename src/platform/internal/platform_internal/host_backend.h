@@ -10,6 +10,8 @@ class HostBackend {
     virtual void ShowScreen() = 0;
     // How long the UI thread may wait without calling PumpEvents (0: as long as it likes).
     virtual int PollMilliseconds() const = 0;
+    // True when the desktop's own programs (the browser for the help file) can be shown.
+    virtual bool ShowsDesktopViewers() const { return false; }
 };
 
 // The host in use (null: none; then the screen is only kept in memory).

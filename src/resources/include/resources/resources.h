@@ -24,6 +24,21 @@ constexpr unsigned IDR_KEY_EDITOR_BAR = 111;
 constexpr unsigned IDR_MACRO_LIST_BAR = 148;
 constexpr unsigned IDR_MACRO_EDITOR_BAR = 149;
 
+// Dialog templates (RT_DIALOG).
+constexpr unsigned IDD_PASSWORD = 103;
+constexpr unsigned IDD_ABOUT_SQUARE = 105;
+constexpr unsigned IDD_ABOUT_TALL = 5;
+constexpr unsigned IDD_ABOUT_WIDE = 106;
+constexpr unsigned IDD_SERVER_EDITOR = 131;
+constexpr unsigned IDD_MACRO_EDITOR_SQUARE = 142;
+constexpr unsigned IDD_MACRO_EDITOR_TALL = 143;
+constexpr unsigned IDD_MACRO_EDITOR_WIDE = 144;
+constexpr unsigned IDD_LIST_SQUARE = 145;
+constexpr unsigned IDD_LIST_TALL = 146;
+constexpr unsigned IDD_LIST_WIDE = 147;
+constexpr unsigned IDD_KEY_EDITOR = 149;
+constexpr unsigned IDD_DEFINE_KEYS = 153;
+
 // Commands of the server list's menu.
 constexpr unsigned IDM_EXIT = 32771;
 
@@ -32,5 +47,6 @@ void InstallResources(HINSTANCE module);
 // Builders, one per resource file.
 void InstallStringTable(HINSTANCE module);
 void InstallMenus(HINSTANCE module);
+void InstallDialogs(HINSTANCE module);
 std::vector<BYTE> BuildAppIcon();            // 32 x 32, 8 bits per pixel
 std::vector<BYTE> BuildPlaceholderBitmap();  // 128 x 96, 8 bits per pixel

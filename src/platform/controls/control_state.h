@@ -1,0 +1,57 @@
+// Per-window state of a control class, kept by the control's procedure on the UI thread and
+// dropped at WM_NCDESTROY; the font every control takes from WM_SETFONT.
+#pragma once
+
+#include <platform/dialog.h>
+
+#include <map>
+#include <memory>
+#include <string>
+
+template <class State>
+class ControlStates {
+  public:
+    State& Of(HWND window) {
+        std::unique_ptr<State>& state = states_[window];
+        if (state == nullptr) {
+            state = std::make_unique<State>();
+        }
+        return *state;
+    }
+    void Forget(HWND window) { states_.erase(window); }
+
+  private:
+    std::map<HWND, std::unique_ptr<State>> states_;
+};
+
+// Selects the control's font (or the system font) into dc; returns the previous font.
+inline HGDIOBJ SelectControlFont(HDC dc, HFONT font) {
+    return SelectObject(dc, font != nullptr ? static_cast<HGDIOBJ>(font) : GetStockObject(SYSTEM_FONT));
+}
+
+// Sends WM_COMMAND with the control's id and a notification code to its parent.
+inline void NotifyParent(HWND control, WORD code) {
+    HWND parent = GetParent(control);
+    if (parent != nullptr) {
+        SendMessageW(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), code),
+                     reinterpret_cast<LPARAM>(control));
+    }
+}
+
+// Return and Escape in a control of a dialog are the dialog's OK and cancel; true when forwarded.
+inline bool ForwardDialogKey(HWND control, WPARAM key) {
+    HWND parent = GetParent(control);
+    if (parent == nullptr || (key != VK_RETURN && key != VK_ESCAPE)) {
+        return false;
+    }
+    WCHAR parentClass[16];
+    if (GetClassNameW(parent, parentClass, 16) == 0 || std::u16string(parentClass) != u"Dialog") {
+        return false;
+    }
+    PostMessageW(parent, WM_COMMAND, MAKEWPARAM(key == VK_RETURN ? 1 : 2, 0), 0);
+    return true;
+}
+
+LRESULT StaticProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT ButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

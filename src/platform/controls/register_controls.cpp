@@ -1,0 +1,20 @@
+#include "control_state.h"
+
+void RegisterControlClasses() {
+    static bool registered = [] {
+        struct {
+            LPCWSTR name;
+            WNDPROC procedure;
+        } const classes[] = {{WC_STATIC, StaticProc}, {WC_BUTTON, ButtonProc}, {WC_EDIT, EditProc}};
+        bool all = true;
+        for (const auto& entry : classes) {
+            WNDCLASSW windowClass{};
+            windowClass.lpfnWndProc = entry.procedure;
+            windowClass.lpszClassName = entry.name;
+            windowClass.hbrBackground = GetSysColorBrush(COLOR_WINDOW);
+            all = RegisterClassW(&windowClass) != 0 && all;
+        }
+        return all;
+    }();
+    (void)registered;
+}

@@ -1,0 +1,204 @@
+// The About box and the password prompt driven on the test device as a person would, the
+// re-layout between a dialog's templates, and the help command line.
+#include <app/about_dialog.h>
+#include <app/dialog_layout.h>
+#include <app/help.h>
+#include <app/password_prompt.h>
+#include <platform/dialog.h>
+#include <platform/resources.h>
+#include <platform_internal/started_processes.h>
+#include <platform_testing/device_harness.h>
+#include <resources/resources.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <string>
+
+namespace {
+
+// While a modal dialog runs its own loop, a timer finds it and runs the test's steps once.
+std::function<void(HWND)> steps;
+DeviceHarness* activeDevice = nullptr;
+
+void WhenDialogOpens(std::function<void(HWND)> then) {
+    steps = std::move(then);
+    SetTimer(nullptr, 0, 5, [](HWND, UINT, UINT_PTR id, DWORD) {
+        HWND dialog = activeDevice->FindTopLevel(u"Dialog");
+        if (dialog == nullptr || !IsWindowVisible(dialog)) {
+            return;
+        }
+        KillTimer(nullptr, id);
+        activeDevice->PumpUntilIdle();
+        auto run = std::move(steps);
+        run(dialog);
+    });
+}
+
+std::string ScreenshotPath(const std::string& name) {
+    const char* folder = std::getenv("TAVREL_SCREENSHOTS");
+    return std::string(folder != nullptr ? folder : ".") + "/" + name;
+}
+
+HWND MakeOwner() {
+    static bool registered = [] {
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = DefWindowProcW;
+        windowClass.lpszClassName = u"DialogOwner";
+        windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+        return RegisterClassW(&windowClass) != 0;
+    }();
+    EXPECT_TRUE(registered);
+    return CreateWindowExW(0, u"DialogOwner", u"Owner", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
+                           CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, nullptr, nullptr);
+}
+
+struct Placement {
+    RECT icon, name, version;
+};
+
+Placement PlacementOf(DeviceHarness& device, HWND dialog) {
+    return {device.ScreenRectOf(GetDlgItem(dialog, 201)), device.ScreenRectOf(GetDlgItem(dialog, 202)),
+            device.ScreenRectOf(GetDlgItem(dialog, 203))};
+}
+
+
+TEST(AboutDialogTest, TheVersionLineMovesBesideTheIconOnAWideScreenAndBelowItWhenTall) {
+    DeviceHarness device(DeviceScreenConfig{240, 320, 96});
+    activeDevice = &device;
+    InstallResources(GetModuleHandleW(nullptr));
+    HWND owner = MakeOwner();
+    static Placement tall, wide, back;
+    static bool ownerDisabled;
+    static HWND seenDialog;
+    WhenDialogOpens([&device, owner](HWND dialog) {
+        seenDialog = dialog;
+        ownerDisabled = !IsWindowEnabled(owner);
+        tall = PlacementOf(device, dialog);
+        device.SaveScreenshot(ScreenshotPath("about_tall.png"));
+        device.Rotate();
+        wide = PlacementOf(device, dialog);
+        device.SaveScreenshot(ScreenshotPath("about_wide.png"));
+        device.Rotate();
+        back = PlacementOf(device, dialog);
+        device.Tap(240 - 12, 13);  // the task bar's "ok"
+    });
+    AboutDialog::Run(owner);
+    EXPECT_TRUE(ownerDisabled);
+    EXPECT_TRUE(IsWindowEnabled(owner));
+    EXPECT_FALSE(IsWindow(seenDialog));
+    // Tall (template 5): the version line below the icon, at 6 x 30 dialog units = 9 x 49 pixels.
+    EXPECT_GE(tall.version.top, tall.icon.bottom);
+    EXPECT_EQ(tall.version.left - tall.icon.left, 0);
+    EXPECT_EQ(tall.version.top - tall.icon.top, 49 - 10);
+    EXPECT_EQ(tall.name.right - tall.name.left, 126);  // 84 units
+    // Wide (template 106): beside the icon, at 33 units from the left.
+    EXPECT_LT(wide.version.top, wide.icon.bottom);
+    EXPECT_GE(wide.version.left, wide.icon.right);
+    EXPECT_EQ(wide.version.left - wide.icon.left, 50 - 9);
+    EXPECT_EQ(back.version.top, tall.version.top);
+    DestroyWindow(owner);
+}
+
+TEST(AboutDialogTest, OnASquareScreenTheSquareTemplateIsUsed) {
+    DeviceHarness device(DeviceScreenConfig{240, 240, 96});
+    activeDevice = &device;
+    InstallResources(GetModuleHandleW(nullptr));
+    HWND owner = MakeOwner();
+    static Placement square;
+    static RECT dialogArea;
+    WhenDialogOpens([&device](HWND dialog) {
+        square = PlacementOf(device, dialog);
+        dialogArea = device.ScreenRectOf(dialog);
+        device.SaveScreenshot(ScreenshotPath("about_square.png"));
+        PostMessageW(dialog, WM_CLOSE, 0, 0);
+    });
+    AboutDialog::Run(owner);
+    // Template 105: the name at 33, 12 and the version at 6, 27 (below the icon's 6 .. 28).
+    EXPECT_EQ(square.name.top - square.icon.top, 20 - 10);
+    EXPECT_EQ(square.version.top - square.icon.top, 44 - 10);
+    EXPECT_EQ(square.version.left, square.icon.left);
+    // Full screen between the task bar and the empty soft-key bar.
+    EXPECT_EQ(dialogArea.top, 26);
+    EXPECT_EQ(dialogArea.right, 240);
+    EXPECT_EQ(dialogArea.bottom, 240 - 26);
+    DestroyWindow(owner);
+}
+
+TEST(PasswordPromptTest, TypedCharactersAreHiddenAndTheTaskBarOkReturnsThem) {
+    DeviceHarness device;
+    activeDevice = &device;
+    InstallResources(GetModuleHandleW(nullptr));
+    HWND owner = MakeOwner();
+    static std::u16string shownText;
+    static std::u16string title;
+    WhenDialogOpens([&device](HWND dialog) {
+        title = device.TextOf(dialog);
+        HWND edit = GetDlgItem(dialog, 1007);
+        RECT field = device.ScreenRectOf(edit);
+        device.Tap((field.left + field.right) / 2, (field.top + field.bottom) / 2);
+        device.Type(u"se");
+        device.Type(u"cret");
+        device.PressKey(VK_BACK);
+        device.Type(u"t!");
+        shownText = device.TextOf(edit);
+        device.SaveScreenshot(ScreenshotPath("password.png"));
+        device.Tap(240 - 12, 13);
+    });
+    WCHAR password[260] = u"old";
+    EXPECT_TRUE(PasswordPrompt::Run(owner, password, 260));
+    EXPECT_EQ(title, u"Password");
+    EXPECT_EQ(std::u16string(password), u"secret!");
+    EXPECT_EQ(shownText, u"secret!");  // the edit keeps the text; only its drawing hides it
+
+    // A small destination keeps capacity - 1 characters; an empty field gives an empty password.
+    WhenDialogOpens([&device](HWND dialog) {
+        SetDlgItemTextW(dialog, 1007, u"abcdef");
+        device.Tap(240 - 12, 13);
+    });
+    WCHAR small[4] = u"";
+    EXPECT_TRUE(PasswordPrompt::Run(owner, small, 4));
+    EXPECT_EQ(std::u16string(small), u"abc");
+    WhenDialogOpens([&device](HWND) { device.PressKey(VK_RETURN); });
+    EXPECT_TRUE(PasswordPrompt::Run(owner, password, 260));
+    EXPECT_EQ(std::u16string(password), u"");
+    DestroyWindow(owner);
+}
+
+TEST(DialogLayoutTest, AMissingTemplateOrAMissingControlMakesTheRelayoutFail) {
+    DeviceHarness device;
+    activeDevice = &device;
+    InstallResources(GetModuleHandleW(nullptr));
+    static bool missingTemplate, toOtherDialog, toSibling;
+    static RECT before, after;
+    WhenDialogOpens([&device](HWND dialog) {
+        HINSTANCE module = GetModuleHandleW(nullptr);
+        missingTemplate = RelayoutDialog(module, dialog, 9999);
+        before = device.ScreenRectOf(GetDlgItem(dialog, 203));
+        toOtherDialog = RelayoutDialog(module, dialog, IDD_PASSWORD);  // no control 0xFFFF here
+        toSibling = RelayoutDialog(module, dialog, IDD_ABOUT_WIDE);
+        after = device.ScreenRectOf(GetDlgItem(dialog, 203));
+        EndDialog(dialog, IDOK);
+    });
+    AboutDialog::Run(nullptr);
+    EXPECT_FALSE(missingTemplate);
+    EXPECT_FALSE(toOtherDialog);
+    EXPECT_TRUE(toSibling);
+    EXPECT_NE(before.left, after.left);
+}
+
+TEST(HelpTest, TheCommandLineNamesTheFileAndTheTopic) {
+    ClearStartedProcesses();
+    ShowHelp(nullptr);
+    EXPECT_TRUE(StartedProcesses().empty());
+    ShowHelp(u"Servers");
+    ASSERT_EQ(StartedProcesses().size(), 1u);
+    EXPECT_EQ(StartedProcesses()[0], u"peghelp.exe|file:Tavrel.htm#Servers");
+    std::u16string longTopic(400, u'x');
+    ShowHelp(longTopic.c_str());
+    ASSERT_EQ(StartedProcesses().size(), 2u);
+    EXPECT_EQ(StartedProcesses()[1].size(), std::u16string(u"peghelp.exe|").size() + 259);
+}
+
+}  // namespace
