@@ -26,18 +26,18 @@ class Output {
     std::size_t length_ = 0;
 };
 
-struct Spec {
+struct FieldFormat {
     bool left = false, plus = false, space = false, zero = false, alternate = false;
     int width = 0;
     int precision = -1;
 };
 
-void PutPadded(Output& out, const Spec& spec, std::u16string_view prefix, std::u16string_view body,
+void PutPadded(Output& out, const FieldFormat& field, std::u16string_view prefix, std::u16string_view body,
                bool numeric) {
     int length = static_cast<int>(prefix.size() + body.size());
-    int pad = spec.width > length ? spec.width - length : 0;
-    bool zeroPad = numeric && spec.zero && !spec.left && spec.precision < 0;
-    if (!spec.left && !zeroPad) {
+    int pad = field.width > length ? field.width - length : 0;
+    bool zeroPad = numeric && field.zero && !field.left && field.precision < 0;
+    if (!field.left && !zeroPad) {
         for (int i = 0; i < pad; ++i)
             out.Put(u' ');
     }
@@ -49,13 +49,13 @@ void PutPadded(Output& out, const Spec& spec, std::u16string_view prefix, std::u
     }
     for (WCHAR c : body)
         out.Put(c);
-    if (spec.left) {
+    if (field.left) {
         for (int i = 0; i < pad; ++i)
             out.Put(u' ');
     }
 }
 
-void PutNumber(Output& out, const Spec& spec, unsigned long long magnitude, bool negative,
+void PutNumber(Output& out, const FieldFormat& field, unsigned long long magnitude, bool negative,
                unsigned base, bool upper) {
     std::u16string digits;
     const char* set = upper ? "0123456789ABCDEF" : "0123456789abcdef";
@@ -63,22 +63,22 @@ void PutNumber(Output& out, const Spec& spec, unsigned long long magnitude, bool
         digits.insert(digits.begin(), static_cast<WCHAR>(set[magnitude % base]));
         magnitude /= base;
     }
-    int minimum = spec.precision < 0 ? 1 : spec.precision;
+    int minimum = field.precision < 0 ? 1 : field.precision;
     while (static_cast<int>(digits.size()) < minimum) {
         digits.insert(digits.begin(), u'0');
     }
     std::u16string prefix;
     if (negative) {
         prefix = u"-";
-    } else if (spec.plus && base == 10) {
+    } else if (field.plus && base == 10) {
         prefix = u"+";
-    } else if (spec.space && base == 10) {
+    } else if (field.space && base == 10) {
         prefix = u" ";
     }
-    if (spec.alternate && base == 16 && !digits.empty() && digits != u"0") {
+    if (field.alternate && base == 16 && !digits.empty() && digits != u"0") {
         prefix += upper ? u"0X" : u"0x";
     }
-    PutPadded(out, spec, prefix, digits, true);
+    PutPadded(out, field, prefix, digits, true);
 }
 
 }  // namespace
@@ -94,37 +94,37 @@ int wvsprintfW(LPWSTR buffer, std::size_t capacity, LPCWSTR format, std::va_list
             continue;
         }
         ++p;
-        Spec spec;
+        FieldFormat field;
         for (;; ++p) {
             if (*p == u'-')
-                spec.left = true;
+                field.left = true;
             else if (*p == u'+')
-                spec.plus = true;
+                field.plus = true;
             else if (*p == u' ')
-                spec.space = true;
+                field.space = true;
             else if (*p == u'0')
-                spec.zero = true;
+                field.zero = true;
             else if (*p == u'#')
-                spec.alternate = true;
+                field.alternate = true;
             else
                 break;
         }
         if (*p == u'*') {
-            spec.width = va_arg(args, int);
+            field.width = va_arg(args, int);
             ++p;
         } else {
             while (*p >= u'0' && *p <= u'9')
-                spec.width = spec.width * 10 + (*p++ - u'0');
+                field.width = field.width * 10 + (*p++ - u'0');
         }
         if (*p == u'.') {
             ++p;
-            spec.precision = 0;
+            field.precision = 0;
             if (*p == u'*') {
-                spec.precision = va_arg(args, int);
+                field.precision = va_arg(args, int);
                 ++p;
             } else {
                 while (*p >= u'0' && *p <= u'9')
-                    spec.precision = spec.precision * 10 + (*p++ - u'0');
+                    field.precision = field.precision * 10 + (*p++ - u'0');
             }
         }
         bool longArg = false;
@@ -138,7 +138,7 @@ int wvsprintfW(LPWSTR buffer, std::size_t capacity, LPCWSTR format, std::va_list
                 long long value = longArg ? va_arg(args, long) : va_arg(args, int);
                 unsigned long long magnitude =
                     value < 0 ? 0ULL - static_cast<unsigned long long>(value) : value;
-                PutNumber(out, spec, magnitude, value < 0, 10, false);
+                PutNumber(out, field, magnitude, value < 0, 10, false);
                 break;
             }
             case u'u':
@@ -146,22 +146,22 @@ int wvsprintfW(LPWSTR buffer, std::size_t capacity, LPCWSTR format, std::va_list
             case u'X': {
                 unsigned long long value =
                     longArg ? va_arg(args, unsigned long) : va_arg(args, unsigned);
-                PutNumber(out, spec, value, false, *p == u'u' ? 10 : 16, *p == u'X');
+                PutNumber(out, field, value, false, *p == u'u' ? 10 : 16, *p == u'X');
                 break;
             }
             case u'c': {
                 WCHAR c = static_cast<WCHAR>(va_arg(args, int));
-                PutPadded(out, spec, u"", std::u16string_view(&c, 1), false);
+                PutPadded(out, field, u"", std::u16string_view(&c, 1), false);
                 break;
             }
             case u's':
             case u'S': {
                 const WCHAR* text = va_arg(args, const WCHAR*);
                 std::u16string_view body = text ? text : u"(null)";
-                if (spec.precision >= 0 && body.size() > static_cast<std::size_t>(spec.precision)) {
-                    body = body.substr(0, spec.precision);
+                if (field.precision >= 0 && body.size() > static_cast<std::size_t>(field.precision)) {
+                    body = body.substr(0, field.precision);
                 }
-                PutPadded(out, spec, u"", body, false);
+                PutPadded(out, field, u"", body, false);
                 break;
             }
             case u'%':
