@@ -1,4 +1,4 @@
-#include "dialog_builder.h"
+#include <resources/dialog_builder.h>
 
 #include "byte_writer.h"
 

@@ -1,5 +1,5 @@
 // The dialog templates of every dialog: positions and sizes in dialog units.
-#include "dialog_builder.h"
+#include <resources/dialog_builder.h>
 
 #include <platform/resources.h>
 #include <resources/resources.h>

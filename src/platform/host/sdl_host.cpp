@@ -148,6 +148,7 @@ class SdlHost : public HostBackend {
 
     int PollMilliseconds() const override { return 10; }
     bool ShowsDesktopViewers() const override { return true; }
+    void Beep() override { std::fputs("\a", stderr); }
 
   private:
     bool OpenWindow() {

@@ -101,3 +101,22 @@ constexpr UINT EM_GETPASSWORDCHAR = 0x00D2;
 constexpr WORD EN_SETFOCUS = 0x0100;
 constexpr WORD EN_KILLFOCUS = 0x0200;
 constexpr WORD EN_CHANGE = 0x0300;
+
+// ---- message boxes ----
+constexpr UINT MB_OK = 0x0;
+constexpr UINT MB_OKCANCEL = 0x1;
+constexpr UINT MB_YESNOCANCEL = 0x3;
+constexpr UINT MB_YESNO = 0x4;
+constexpr UINT MB_ICONERROR = 0x10;
+constexpr UINT MB_ICONHAND = MB_ICONERROR;
+constexpr UINT MB_ICONQUESTION = 0x20;
+constexpr UINT MB_ICONWARNING = 0x30;
+constexpr UINT MB_ICONEXCLAMATION = MB_ICONWARNING;
+constexpr UINT MB_ICONINFORMATION = 0x40;
+constexpr UINT MB_ICONASTERISK = MB_ICONINFORMATION;
+// Shows text under caption with the type's icon and buttons and returns the button's id. From a
+// worker thread the UI thread shows it and the caller waits. Destroying the owner dismisses the
+// box (result 0), so closing a window never waits for an answer.
+int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
+// A signal to the user: the desktop's bell under the sdl host; counted under the headless host.
+BOOL MessageBeep(UINT type);

@@ -12,6 +12,8 @@ class HostBackend {
     virtual int PollMilliseconds() const = 0;
     // True when the desktop's own programs (the browser for the help file) can be shown.
     virtual bool ShowsDesktopViewers() const { return false; }
+    // A signal to the user (any thread); the headless host has none.
+    virtual void Beep() {}
 };
 
 // The host in use (null: none; then the screen is only kept in memory).

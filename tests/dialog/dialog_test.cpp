@@ -1,0 +1,277 @@
+// Dialog templates, the modal dialog loop, controls operated with the stylus and keys, message
+// boxes on the UI thread and from worker threads, the clipboard and the beep.
+#include <resources/dialog_builder.h>
+
+#include <platform/clipboard.h>
+#include <platform/core.h>
+#include <platform/dialog.h>
+#include <platform/resources.h>
+#include <platform_internal/beeps.h>
+#include <platform_internal/dialog_template.h>
+#include <platform_testing/device_harness.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <functional>
+#include <thread>
+
+namespace {
+
+constexpr unsigned kTestDialog = 7001;
+
+DialogSpec TestSpec() {
+    DialogSpec spec;
+    spec.style = WS_POPUP;
+    spec.title = u"Test dialog";
+    spec.width = 160, spec.height = 118;
+    spec.items = {DialogText(u"Name:", SS_RIGHT, 6, 6, 27, 8),
+                  DialogEdit(ES_AUTOHSCROLL, 10, 36, 3, 117, 14),
+                  DialogButton(u"Shared", BS_AUTOCHECKBOX, 11, 6, 24, 98, 10),
+                  DialogButton(u"Go", BS_PUSHBUTTON, 12, 6, 40, 50, 14)};
+    return spec;
+}
+
+struct Seen {
+    LPARAM initParameter = 0;
+    HFONT font = nullptr;
+    std::vector<std::pair<int, int>> commands;  // id, notification
+};
+Seen seen;
+
+INT_PTR TestProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_INITDIALOG:
+            seen.initParameter = lParam;
+            seen.font = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
+            return 1;
+        case WM_COMMAND:
+            seen.commands.emplace_back(LOWORD(wParam), HIWORD(wParam));
+            if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+                EndDialog(dialog, LOWORD(wParam) == IDOK ? 77 : 78);
+            }
+            return 1;
+        default:
+            return 0;
+    }
+}
+
+std::function<void(HWND)> steps;
+DeviceHarness* device = nullptr;
+
+void WhenOpen(LPCWSTR windowClass, std::function<void(HWND)> then) {
+    static std::u16string wanted;
+    wanted = windowClass;
+    steps = std::move(then);
+    SetTimer(nullptr, 0, 5, [](HWND, UINT, UINT_PTR id, DWORD) {
+        HWND window = device->FindTopLevel(wanted);
+        if (window == nullptr || !IsWindowVisible(window)) {
+            return;
+        }
+        KillTimer(nullptr, id);
+        device->PumpUntilIdle();
+        auto run = std::move(steps);
+        run(window);
+    });
+}
+
+POINT Centre(HWND window) {
+    RECT box = device->ScreenRectOf(window);
+    return {(box.left + box.right) / 2, (box.top + box.bottom) / 2};
+}
+
+class DialogTest : public ::testing::Test {
+  public:
+    void SetUp() override {
+        device = &harness;
+        seen = Seen{};
+        AddResource(GetModuleHandleW(nullptr), RT_DIALOG, kTestDialog, BuildDialog(TestSpec()));
+        static bool registered = [] {
+            WNDCLASSW windowClass{};
+            windowClass.lpfnWndProc = DefWindowProcW;
+            windowClass.lpszClassName = u"TestOwner";
+            return RegisterClassW(&windowClass) != 0;
+        }();
+        ASSERT_TRUE(registered);
+        owner = CreateWindowExW(0, u"TestOwner", u"Owner", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, nullptr, nullptr);
+    }
+    const DLGTEMPLATE* Template() {
+        HINSTANCE module = GetModuleHandleW(nullptr);
+        return static_cast<const DLGTEMPLATE*>(LockResource(
+            LoadResource(module, FindResourceW(module, MAKEINTRESOURCEW(kTestDialog), RT_DIALOG))));
+    }
+    DeviceHarness harness;
+    HWND owner = nullptr;
+};
+
+TEST(DialogTemplateTest, ParsesWhatTheBuilderWritesAndRejectsEveryTruncation) {
+    std::vector<BYTE> bytes = BuildDialog(TestSpec());
+    auto parsed = ParseDialogTemplate(bytes.data(), bytes.size());
+    ASSERT_TRUE(parsed);
+    EXPECT_EQ(parsed->title, u"Test dialog");
+    EXPECT_EQ(parsed->font, u"MS Shell Dlg");
+    EXPECT_EQ(parsed->pointSize, 8);
+    ASSERT_EQ(parsed->items.size(), 4u);
+    EXPECT_EQ(DialogClassName(parsed->items[1].windowClass), u"EDIT");
+    EXPECT_EQ(parsed->items[2].title.text, u"Shared");
+    EXPECT_EQ(parsed->items[3].id, 12);
+    EXPECT_EQ(parsed->items[3].cx, 50);
+    for (std::size_t size = 0; size < bytes.size(); ++size) {
+        EXPECT_FALSE(ParseDialogTemplate(bytes.data(), size)) << size;
+    }
+}
+
+TEST_F(DialogTest, ModalLoopDisablesTheOwnerAndEndsWithTheResult) {
+    static bool ownerDisabled;
+    static RECT dialogRect, editRect;
+    static UINT checked;
+    HWND theOwner = owner;
+    WhenOpen(u"Dialog", [theOwner](HWND dialog) {
+        ownerDisabled = !IsWindowEnabled(theOwner);
+        dialogRect = device->ScreenRectOf(dialog);
+        editRect = device->ScreenRectOf(GetDlgItem(dialog, 10));
+        POINT box = Centre(GetDlgItem(dialog, 11));
+        device->Tap(box.x, box.y);
+        checked = IsDlgButtonChecked(dialog, 11);
+        POINT go = Centre(GetDlgItem(dialog, 12));
+        device->Tap(go.x, go.y);
+        PostMessageW(dialog, WM_CLOSE, 0, 0);  // closing is the cancel key
+    });
+    EXPECT_EQ(DialogBoxIndirectParamW(nullptr, Template(), owner, TestProc, 1234), 78);
+    EXPECT_EQ(seen.initParameter, 1234);
+    EXPECT_NE(seen.font, nullptr);
+    EXPECT_TRUE(ownerDisabled);
+    EXPECT_TRUE(IsWindowEnabled(owner));
+    EXPECT_EQ(checked, BST_CHECKED);
+    // 160 x 118 dialog units at 6 x 13 pixels a base unit: 240 x 192 pixels below the task bar.
+    EXPECT_EQ(dialogRect.right - dialogRect.left, 240);
+    EXPECT_EQ(dialogRect.bottom - dialogRect.top, 192);
+    EXPECT_EQ(editRect.left - dialogRect.left, 54);
+    EXPECT_EQ(editRect.bottom - editRect.top, 23);
+    std::vector<std::pair<int, int>> expected{{11, BN_CLICKED}, {12, BN_CLICKED}, {IDCANCEL, 0}};
+    EXPECT_EQ(seen.commands, expected);
+}
+
+TEST_F(DialogTest, ABadTemplateMakesNoDialog) {
+    std::vector<BYTE> bytes = BuildDialog(TestSpec());
+    AddResource(GetModuleHandleW(nullptr), RT_DIALOG, kTestDialog + 1,
+                std::vector<BYTE>(bytes.begin(), bytes.begin() + 40));
+    HINSTANCE module = GetModuleHandleW(nullptr);
+    auto* cut = static_cast<const DLGTEMPLATE*>(LockResource(
+        LoadResource(module, FindResourceW(module, MAKEINTRESOURCEW(kTestDialog + 1), RT_DIALOG))));
+    EXPECT_EQ(DialogBoxIndirectParamW(nullptr, cut, owner, TestProc, 0), -1);
+    EXPECT_EQ(DialogBoxIndirectParamW(nullptr, nullptr, owner, TestProc, 0), -1);
+    EXPECT_TRUE(IsWindowEnabled(owner));
+}
+
+TEST_F(DialogTest, TheEditKeepsItsLimitAndReportsEachChange) {
+    static std::u16string text;
+    static int changes;
+    WhenOpen(u"Dialog", [](HWND dialog) {
+        HWND edit = GetDlgItem(dialog, 10);
+        SendMessageW(edit, EM_LIMITTEXT, 5, 0);
+        seen.commands.clear();
+        POINT field = Centre(edit);
+        device->Tap(field.x, field.y);
+        device->Type(u"abcdefgh");
+        device->PressKey(VK_LEFT);
+        device->PressKey(VK_BACK);
+        device->Type(u"X");
+        WCHAR buffer[16];
+        GetDlgItemTextW(dialog, 10, buffer, 16);
+        text = buffer;
+        changes = 0;
+        for (auto& [id, code] : seen.commands) {
+            changes += id == 10 && code == EN_CHANGE;
+        }
+        device->PressKey(VK_RETURN);
+    });
+    EXPECT_EQ(DialogBoxIndirectParamW(nullptr, Template(), owner, TestProc, 0), 77);
+    EXPECT_EQ(text, u"abcXe");
+    EXPECT_EQ(changes, 7);  // five letters typed, one deleted, one typed; the rest did not fit
+}
+
+TEST_F(DialogTest, MapDialogRectUsesSixByThirteenPixelBaseUnitsOnlyForDialogs) {
+    static RECT atDefault;
+    WhenOpen(u"Dialog", [](HWND dialog) {
+        atDefault = {0, 0, 160, 118};
+        MapDialogRect(dialog, &atDefault);
+        EndDialog(dialog, 1);
+    });
+    DialogBoxIndirectParamW(nullptr, Template(), owner, TestProc, 0);
+    EXPECT_EQ(atDefault.right, 240);
+    EXPECT_EQ(atDefault.bottom, 192);
+    RECT notDialog{0, 0, 4, 8};
+    EXPECT_FALSE(MapDialogRect(owner, &notDialog));
+}
+
+TEST_F(DialogTest, AMessageBoxAnswersWithItsButtonOnTheUiThread) {
+    WhenOpen(u"MessageBox", [](HWND box) {
+        device->SaveScreenshot(std::string(std::getenv("TAVREL_SCREENSHOTS") != nullptr
+                                               ? std::getenv("TAVREL_SCREENSHOTS")
+                                               : ".") +
+                               "/message_box.png");
+        POINT no = Centre(GetDlgItem(box, IDNO));
+        device->Tap(no.x, no.y);
+    });
+    EXPECT_EQ(MessageBoxW(owner, u"Delete the server \"Office\"? This cannot be undone.",
+                          u"Tavrel", MB_YESNO | MB_ICONQUESTION),
+              IDNO);
+    EXPECT_TRUE(IsWindowEnabled(owner));
+}
+
+TEST_F(DialogTest, AWorkersMessageBoxGoesWhenItsOwnerIsClosed) {
+    std::atomic<int> result{-1};
+    HWND theOwner = owner;
+    std::thread worker([&] {
+        result = MessageBoxW(theOwner, u"Connection reset by peer", u"Tavrel", MB_OK | MB_ICONERROR);
+    });
+    ASSERT_TRUE(harness.RunUntil([&] { return harness.FindTopLevel(u"MessageBox") != nullptr; }, 5000));
+    EXPECT_EQ(result, -1);  // still waiting for an answer
+    DestroyWindow(owner);
+    EXPECT_TRUE(harness.RunUntil(
+        [&] { return result != -1 && harness.FindTopLevel(u"MessageBox") == nullptr; }, 5000));
+    worker.join();
+    EXPECT_EQ(result, 0);
+}
+
+TEST_F(DialogTest, AWorkersMessageBoxAnswersWithTheTappedButton) {
+    std::atomic<int> result{-1};
+    std::thread worker([&] { result = MessageBoxW(nullptr, u"Saved", u"Tavrel", MB_OK); });
+    ASSERT_TRUE(harness.RunUntil([&] { return harness.FindTopLevel(u"MessageBox") != nullptr; }, 5000));
+    POINT ok = Centre(GetDlgItem(harness.FindTopLevel(u"MessageBox"), IDOK));
+    harness.Tap(ok.x, ok.y);
+    worker.join();
+    EXPECT_EQ(result, IDOK);
+}
+
+TEST(ClipboardTest, TextGoesInAndComesOutWhileOpen) {
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EXPECT_FALSE(OpenClipboard(nullptr));  // already open
+    EXPECT_TRUE(EmptyClipboard());
+    EXPECT_FALSE(IsClipboardFormatAvailable(CF_UNICODETEXT));
+    const char16_t text[] = u"hello";
+    HLOCAL block = LocalAlloc(LMEM_FIXED, sizeof text);
+    std::memcpy(block, text, sizeof text);
+    EXPECT_EQ(SetClipboardData(1 /* CF_TEXT */, block), nullptr);
+    EXPECT_EQ(SetClipboardData(CF_UNICODETEXT, block), block);
+    EXPECT_TRUE(CloseClipboard());
+    EXPECT_EQ(GetClipboardData(CF_UNICODETEXT), nullptr);  // closed
+    EXPECT_TRUE(IsClipboardFormatAvailable(CF_UNICODETEXT));
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EXPECT_EQ(std::u16string(static_cast<const char16_t*>(GetClipboardData(CF_UNICODETEXT))), u"hello");
+    EXPECT_TRUE(EmptyClipboard());  // frees the block
+    EXPECT_TRUE(CloseClipboard());
+    EXPECT_FALSE(EmptyClipboard());
+}
+
+TEST(BeepTest, EachBeepIsCounted) {
+    int before = BeepCount();
+    EXPECT_TRUE(MessageBeep(MB_ICONERROR));
+    EXPECT_TRUE(MessageBeep(0));
+    EXPECT_EQ(BeepCount(), before + 2);
+}
+
+}  // namespace
