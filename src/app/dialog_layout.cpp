@@ -10,8 +10,8 @@ namespace {
 constexpr WORD kOrdinalMarker = 0xFFFF;
 constexpr WORD kNoId = 0xFFFF;
 constexpr DWORD kSetFont = 0x40;
-constexpr UINT LB_GETCURSEL = 0x0188, LB_SETCURSEL = 0x0186;
-constexpr UINT CB_GETCURSEL = 0x0147, CB_SETCURSEL = 0x014E;
+constexpr UINT LB_GETCURSEL = 0x0188, LB_SETCURSEL = 0x0186;  // list boxes (none are made yet)
+
 
 // Reads the template's words; every read is checked against its end.
 class TemplateReader {

@@ -275,3 +275,82 @@ TEST(BeepTest, EachBeepIsCounted) {
 }
 
 }  // namespace
+
+namespace {
+
+INT_PTR ComboProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    if (message == WM_INITDIALOG) {
+        for (LPCWSTR text : {u"Events", u"Constant", u"5 minutes"}) {
+            SendDlgItemMessageW(dialog, 20, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+            SendDlgItemMessageW(dialog, 21, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+        }
+        SendDlgItemMessageW(dialog, 20, CB_SETITEMDATA, 1, 300);
+        return 1;
+    }
+    if (message == WM_COMMAND) {
+        seen.commands.emplace_back(LOWORD(wParam), HIWORD(wParam));
+        if (LOWORD(wParam) == IDOK) {
+            EndDialog(dialog, IDOK);
+        }
+        return 1;
+    }
+    return 0;
+}
+
+TEST_F(DialogTest, ADropDownListOpensOnATapAndTheTappedItemIsChosen) {
+    DialogSpec spec;
+    spec.style = WS_POPUP;
+    spec.title = u"Combos";
+    spec.width = 160, spec.height = 118;
+    spec.items = {DialogCombo(CBS_DROPDOWNLIST, 20, 6, 6, 99, 78),
+                  DialogCombo(CBS_DROPDOWN | CBS_SORT, 21, 6, 30, 99, 78)};
+    AddResource(GetModuleHandleW(nullptr), RT_DIALOG, kTestDialog + 2, BuildDialog(spec));
+    HINSTANCE module = GetModuleHandleW(nullptr);
+    auto* dialogTemplate = static_cast<const DLGTEMPLATE*>(LockResource(
+        LoadResource(module, FindResourceW(module, MAKEINTRESOURCEW(kTestDialog + 2), RT_DIALOG))));
+    static int chosen, sortedFirst;
+    static LRESULT data;
+    static std::u16string typed;
+    static bool listShown, listGone;
+    WhenOpen(u"Dialog", [](HWND dialog) {
+        HWND list = GetDlgItem(dialog, 20);
+        POINT field = Centre(list);
+        device->Tap(field.x, field.y);
+        HWND dropped = device->FindTopLevel(u"ComboLBox");
+        listShown = dropped != nullptr;
+        RECT rows = device->ScreenRectOf(dropped);
+        device->Tap(rows.left + 10, rows.top + 1 + 18 + 9);  // the second row
+        listGone = device->FindTopLevel(u"ComboLBox") == nullptr;
+        chosen = static_cast<int>(SendMessageW(list, CB_GETCURSEL, 0, 0));
+        data = SendMessageW(list, CB_GETITEMDATA, chosen, 0);
+        WCHAR first[32];
+        SendDlgItemMessageW(dialog, 21, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(first));
+        sortedFirst = std::u16string(first) == u"5 minutes";
+        POINT edit = Centre(GetWindow(GetDlgItem(dialog, 21), GW_CHILD));
+        device->Tap(edit.x, edit.y);
+        device->Type(u"F1");
+        WCHAR text[32];
+        GetDlgItemTextW(dialog, 21, text, 32);
+        typed = text;
+        device->SaveScreenshot(std::string(std::getenv("TAVREL_SCREENSHOTS") != nullptr
+                                               ? std::getenv("TAVREL_SCREENSHOTS")
+                                               : ".") + "/combo_boxes.png");
+        device->PressKey(VK_RETURN);
+    });
+    EXPECT_EQ(DialogBoxIndirectParamW(nullptr, dialogTemplate, owner, ComboProc, 0), IDOK);
+    EXPECT_TRUE(listShown);
+    EXPECT_TRUE(listGone);
+    EXPECT_EQ(chosen, 1);  // unsorted: in the order added
+    EXPECT_EQ(data, 300);
+    EXPECT_TRUE(sortedFirst);
+    EXPECT_EQ(typed, u"F1");
+    int selChanges = 0, editChanges = 0;
+    for (auto& [id, code] : seen.commands) {
+        selChanges += id == 20 && code == CBN_SELCHANGE;
+        editChanges += id == 21 && code == CBN_EDITCHANGE;
+    }
+    EXPECT_EQ(selChanges, 1);
+    EXPECT_EQ(editChanges, 2);
+}
+
+}  // namespace

@@ -40,18 +40,21 @@ inline void NotifyParent(HWND control, WORD code) {
 
 // Return and Escape in a control of a dialog are the dialog's OK and cancel; true when forwarded.
 inline bool ForwardDialogKey(HWND control, WPARAM key) {
-    HWND parent = GetParent(control);
-    if (parent == nullptr || (key != VK_RETURN && key != VK_ESCAPE)) {
+    if (key != VK_RETURN && key != VK_ESCAPE) {
         return false;
     }
-    WCHAR parentClass[16];
-    if (GetClassNameW(parent, parentClass, 16) == 0 || std::u16string(parentClass) != u"Dialog") {
-        return false;
+    // The nearest dialog among the ancestors (an edit inside a combo box belongs to its dialog).
+    for (HWND parent = GetParent(control); parent != nullptr; parent = GetParent(parent)) {
+        WCHAR parentClass[16];
+        if (GetClassNameW(parent, parentClass, 16) != 0 && std::u16string(parentClass) == u"Dialog") {
+            PostMessageW(parent, WM_COMMAND, MAKEWPARAM(key == VK_RETURN ? 1 : 2, 0), 0);
+            return true;
+        }
     }
-    PostMessageW(parent, WM_COMMAND, MAKEWPARAM(key == VK_RETURN ? 1 : 2, 0), 0);
-    return true;
+    return false;
 }
 
 LRESULT StaticProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT ButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT ComboBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

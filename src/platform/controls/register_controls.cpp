@@ -5,7 +5,8 @@ void RegisterControlClasses() {
         struct {
             LPCWSTR name;
             WNDPROC procedure;
-        } const classes[] = {{WC_STATIC, StaticProc}, {WC_BUTTON, ButtonProc}, {WC_EDIT, EditProc}};
+        } const classes[] = {{WC_STATIC, StaticProc}, {WC_BUTTON, ButtonProc}, {WC_EDIT, EditProc},
+                           {WC_COMBOBOX, ComboBoxProc}};
         bool all = true;
         for (const auto& entry : classes) {
             WNDCLASSW windowClass{};

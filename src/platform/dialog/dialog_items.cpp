@@ -17,7 +17,10 @@ UINT GetDlgItemTextW(HWND dialog, int id, LPWSTR buffer, int capacity) {
     }
     buffer[0] = 0;
     HWND control = GetDlgItem(dialog, id);
-    return control == nullptr ? 0 : static_cast<UINT>(GetWindowTextW(control, buffer, capacity));
+    return control == nullptr
+               ? 0
+               : static_cast<UINT>(SendMessageW(control, WM_GETTEXT, static_cast<WPARAM>(capacity),
+                                                reinterpret_cast<LPARAM>(buffer)));
 }
 
 BOOL CheckDlgButton(HWND dialog, int id, UINT check) {

@@ -120,3 +120,29 @@ constexpr UINT MB_ICONASTERISK = MB_ICONINFORMATION;
 int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
 // A signal to the user: the desktop's bell under the sdl host; counted under the headless host.
 BOOL MessageBeep(UINT type);
+
+// combo box: a field (an edit for CBS_DROPDOWN, a read-only text for CBS_DROPDOWNLIST) and a list
+// opened by a tap on the control, as tall as the height it was created with.
+inline LPCWSTR const WC_COMBOBOX = u"COMBOBOX";
+constexpr DWORD CBS_DROPDOWN = 0x2;
+constexpr DWORD CBS_DROPDOWNLIST = 0x3;
+constexpr DWORD CBS_SORT = 0x100;
+constexpr int CB_ERR = -1;
+constexpr UINT CB_GETEDITSEL = 0x0140;
+constexpr UINT CB_ADDSTRING = 0x0143;
+constexpr UINT CB_DELETESTRING = 0x0144;
+constexpr UINT CB_GETCOUNT = 0x0146;
+constexpr UINT CB_GETCURSEL = 0x0147;
+constexpr UINT CB_GETLBTEXT = 0x0148;
+constexpr UINT CB_GETLBTEXTLEN = 0x0149;
+constexpr UINT CB_INSERTSTRING = 0x014A;
+constexpr UINT CB_RESETCONTENT = 0x014B;
+constexpr UINT CB_SETCURSEL = 0x014E;
+constexpr UINT CB_SHOWDROPDOWN = 0x014F;
+constexpr UINT CB_GETITEMDATA = 0x0150;
+constexpr UINT CB_SETITEMDATA = 0x0151;
+constexpr UINT CB_GETDROPPEDSTATE = 0x0157;
+constexpr WORD CBN_SELCHANGE = 1;
+constexpr WORD CBN_EDITCHANGE = 6;
+constexpr WORD CBN_DROPDOWN = 7;
+constexpr WORD CBN_CLOSEUP = 8;
