@@ -3,9 +3,11 @@
 #include <app/about_dialog.h>
 #include <app/dialog_layout.h>
 #include <app/help.h>
+#include <app/modal_dialog.h>
 #include <app/password_prompt.h>
 #include <platform/dialog.h>
 #include <platform/resources.h>
+#include <platform/shell.h>
 #include <platform_internal/started_processes.h>
 #include <platform_testing/device_harness.h>
 #include <resources/resources.h>
@@ -52,6 +54,10 @@ HWND MakeOwner() {
     EXPECT_TRUE(registered);
     return CreateWindowExW(0, u"DialogOwner", u"Owner", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
                            CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, nullptr, nullptr);
+}
+
+bool EqualRectCheck(const RECT& a, const RECT& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
 struct Placement {
@@ -200,5 +206,83 @@ TEST(HelpTest, TheCommandLineNamesTheFileAndTheTopic) {
     ASSERT_EQ(StartedProcesses().size(), 2u);
     EXPECT_EQ(StartedProcesses()[1].size(), std::u16string(u"peghelp.exe|").size() + 259);
 }
+
+}  // namespace
+
+namespace {
+
+INT_PTR FullScreenProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    if (message == WM_INITDIALOG) {
+        SHINITDLGINFO info{SHIDIM_FLAGS, dialog, SHIDIF_DONEBUTTON | SHIDIF_SIZEDLGFULLSCREEN | SHIDIF_EMPTYMENU};
+        SHInitDialog(&info);
+        for (int id : {1005, 1009, 1010, 1022, 1023, 1028}) {
+            SendDlgItemMessageW(dialog, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(u"PocketPC Native video"));
+            SendDlgItemMessageW(dialog, id, CB_SETCURSEL, 0, 0);
+        }
+        return 1;
+    }
+    if (message == WM_COMMAND && LOWORD(wParam) == IDOK) {
+        EndDialog(dialog, IDOK);
+        return 1;
+    }
+    return 0;
+}
+
+bool Overlap(const RECT& a, const RECT& b) {
+    RECT both;
+    return IntersectRect(&both, &a, &b) != FALSE;
+}
+
+class EveryTemplateTest : public ::testing::TestWithParam<DeviceScreenConfig> {};
+
+TEST_P(EveryTemplateTest, EachControlLiesInsideItsDialogWithoutOverlappingAnother) {
+    DeviceHarness device(GetParam());
+    activeDevice = &device;
+    InstallResources(GetModuleHandleW(nullptr));
+    for (UINT id : {IDD_PASSWORD, IDD_ABOUT_SQUARE, IDD_ABOUT_TALL, IDD_ABOUT_WIDE,
+                    IDD_SERVER_EDITOR, IDD_KEY_EDITOR, IDD_DEFINE_KEYS}) {
+        static int controls;
+        static bool inside, apart;
+        static UINT current;
+        current = id;
+        WhenDialogOpens([&device](HWND dialog) {
+            RECT area = device.ScreenRectOf(dialog);
+            std::vector<RECT> boxes;
+            inside = apart = true;
+            for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+                RECT box = device.ScreenRectOf(child);
+                RECT clipped;
+                IntersectRect(&clipped, &box, &area);
+                inside = inside && EqualRectCheck(clipped, box);
+                for (const RECT& other : boxes) {
+                    if (Overlap(box, other)) {
+                        ADD_FAILURE() << "template " << current << ": control " << GetDlgCtrlID(child)
+                                      << " at " << box.left << "," << box.top << "-" << box.right << "," << box.bottom
+                                      << " overlaps " << other.left << "," << other.top << "-" << other.right << "," << other.bottom;
+                        apart = false;
+                    }
+                }
+                boxes.push_back(box);
+            }
+            controls = static_cast<int>(boxes.size());
+            if (current == IDD_SERVER_EDITOR || current == IDD_KEY_EDITOR) {
+                DeviceScreenConfig screen = CurrentDeviceScreen();
+                device.SaveScreenshot(ScreenshotPath(
+                    std::string(current == IDD_SERVER_EDITOR ? "server_editor_" : "key_editor_") +
+                    std::to_string(screen.width) + "x" + std::to_string(screen.height) + ".png"));
+            }
+            device.Tap(CurrentDeviceScreen().width - 12, 13);
+        });
+        EXPECT_EQ(RunModalDialog(id, nullptr, FullScreenProc, 0), IDOK) << id;
+        EXPECT_TRUE(inside) << id;
+        EXPECT_TRUE(apart) << id;
+        int expected = id == IDD_PASSWORD ? 3 : id == IDD_SERVER_EDITOR ? 13 : id == IDD_KEY_EDITOR ? 11 : id == IDD_DEFINE_KEYS ? 0 : 3;
+        EXPECT_EQ(controls, expected) << id;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, EveryTemplateTest,
+                         ::testing::Values(DeviceScreenConfig{240, 320, 96}, DeviceScreenConfig{320, 240, 96},
+                                           DeviceScreenConfig{240, 240, 96}));
 
 }  // namespace

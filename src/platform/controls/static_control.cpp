@@ -71,6 +71,11 @@ LRESULT StaticProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         case STM_SETIMAGE: {
             HANDLE previous = state.image;
             state.image = reinterpret_cast<HANDLE>(lParam);
+            if (wParam == IMAGE_ICON && (GetWindowLongW(window, GWL_STYLE) & 0xF) == SS_ICON &&
+                state.image != nullptr) {  // an icon static takes the icon's own size
+                SetWindowPos(window, nullptr, 0, 0, GetSystemMetrics(SM_CXICON),
+                             GetSystemMetrics(SM_CYICON), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+            }
             InvalidateRect(window, nullptr, TRUE);
             return reinterpret_cast<LRESULT>(previous);
         }
