@@ -126,20 +126,14 @@ void Click(HWND window, ButtonState& state) {
 
 LRESULT ButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     ButtonState& state = states.Of(window);
+    LRESULT handled = 0;
+    if (HandleFontAndText(window, state.font, message, wParam, lParam, &handled)) {
+        return handled;
+    }
     switch (message) {
         case WM_PAINT:
             Paint(window, state);
             return 0;
-        case WM_SETFONT:
-            state.font = reinterpret_cast<HFONT>(wParam);
-            return 0;
-        case WM_GETFONT:
-            return reinterpret_cast<LRESULT>(state.font);
-        case WM_SETTEXT: {
-            LRESULT result = DefWindowProcW(window, message, wParam, lParam);
-            InvalidateRect(window, nullptr, TRUE);
-            return result;
-        }
         case WM_LBUTTONDOWN:
             SetFocus(window);
             SetCapture(window);

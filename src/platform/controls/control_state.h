@@ -29,6 +29,28 @@ inline HGDIOBJ SelectControlFont(HDC dc, HFONT font) {
     return SelectObject(dc, font != nullptr ? static_cast<HGDIOBJ>(font) : GetStockObject(SYSTEM_FONT));
 }
 
+// WM_SETFONT, WM_GETFONT and WM_SETTEXT (stored, then redrawn) for controls that draw their text;
+// true when message was one of them.
+inline bool HandleFontAndText(HWND window, HFONT& font, UINT message, WPARAM wParam, LPARAM lParam,
+                              LRESULT* result) {
+    switch (message) {
+        case WM_SETFONT:
+            font = reinterpret_cast<HFONT>(wParam);
+            InvalidateRect(window, nullptr, TRUE);
+            *result = 0;
+            return true;
+        case WM_GETFONT:
+            *result = reinterpret_cast<LRESULT>(font);
+            return true;
+        case WM_SETTEXT:
+            *result = DefWindowProcW(window, message, wParam, lParam);
+            InvalidateRect(window, nullptr, TRUE);
+            return true;
+        default:
+            return false;
+    }
+}
+
 // Sends WM_COMMAND with the control's id and a notification code to its parent.
 inline void NotifyParent(HWND control, WORD code) {
     HWND parent = GetParent(control);

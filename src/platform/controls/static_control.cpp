@@ -51,23 +51,14 @@ void Paint(HWND window, StaticState& state) {
 
 LRESULT StaticProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     StaticState& state = states.Of(window);
+    LRESULT handled = 0;
+    if (HandleFontAndText(window, state.font, message, wParam, lParam, &handled)) {
+        return handled;
+    }
     switch (message) {
         case WM_PAINT:
             Paint(window, state);
             return 0;
-        case WM_SETFONT:
-            state.font = reinterpret_cast<HFONT>(wParam);
-            if (lParam != 0) {
-                InvalidateRect(window, nullptr, TRUE);
-            }
-            return 0;
-        case WM_GETFONT:
-            return reinterpret_cast<LRESULT>(state.font);
-        case WM_SETTEXT: {
-            LRESULT result = DefWindowProcW(window, message, wParam, lParam);
-            InvalidateRect(window, nullptr, TRUE);
-            return result;
-        }
         case STM_SETIMAGE: {
             HANDLE previous = state.image;
             state.image = reinterpret_cast<HANDLE>(lParam);
