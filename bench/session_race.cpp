@@ -26,13 +26,17 @@ const RecordedSession& Recording(RaceEncoding encoding) {
     return found->second;
 }
 
-void Race(benchmark::State& state, RaceEncoding encoding, bool ours) {
+enum class Client { Tavrel, Libvncclient, Drain };
+
+void Race(benchmark::State& state, RaceEncoding encoding, Client client) {
     const RecordedSession& recording = Recording(encoding);
     for (auto _ : state) {
         ReplayServer server(recording);
         server.ServeOne();
-        bool ok = ours ? RunTavrelClient(server.Port(), recording.updates)
-                       : RunLibvncClient(server.Port(), recording.updates, encoding);
+        bool ok = client == Client::Tavrel ? RunTavrelClient(server.Port(), recording.updates)
+                  : client == Client::Libvncclient
+                      ? RunLibvncClient(server.Port(), recording.updates, encoding)
+                      : RunDrainClient(server.Port(), recording.stream.size());
         server.Wait();
         if (!ok) {
             state.SkipWithError("the client did not read the whole session");
@@ -55,14 +59,20 @@ public:
     }
     void Finalize() override {
         ConsoleReporter::Finalize();
-        std::printf("\nSpeed-up of tavrel over libvncclient (median time of libvncclient / ours):\n");
+        std::printf("\nSpeed-up of tavrel over libvncclient (median time of libvncclient / ours), and the\n"
+                    "share of each client's time that merely reading the bytes takes (drain):\n");
         for (RaceEncoding encoding : kEncodings) {
             std::string name = RaceEncodingName(encoding);
             double ours = medians_["Race/" + name + "/tavrel"];
             double theirs = medians_["Race/" + name + "/libvncclient"];
+            double drain = medians_["Race/" + name + "/drain"];
             if (ours > 0 && theirs > 0) {
-                std::printf("  %-13s %5.2fx  (%zu bytes, %d updates)\n", name.c_str(), theirs / ours,
+                std::printf("  %-13s %5.2fx  (%zu bytes, %d updates)", name.c_str(), theirs / ours,
                             Recording(encoding).stream.size(), Recording(encoding).updates);
+                if (drain > 0) {
+                    std::printf("  drain/tavrel %.2f, drain/libvncclient %.2f", drain / ours, drain / theirs);
+                }
+                std::printf("\n");
             }
         }
     }
@@ -77,12 +87,12 @@ int main(int argc, char** argv) {
     RegisterStandardDecoders();
     for (RaceEncoding encoding : kEncodings) {
         std::string name = RaceEncodingName(encoding);
-        for (bool ours : {true, false}) {
-            benchmark::RegisterBenchmark(("Race/" + name + (ours ? "/tavrel" : "/libvncclient")).c_str(), Race,
-                                         encoding, ours)
+        for (auto [client, suffix] : {std::pair{Client::Tavrel, "/tavrel"}, std::pair{Client::Libvncclient, "/libvncclient"},
+                                      std::pair{Client::Drain, "/drain"}}) {
+            benchmark::RegisterBenchmark(("Race/" + name + suffix).c_str(), Race, encoding, client)
                 ->Unit(benchmark::kMillisecond)
                 ->UseRealTime()
-                ->Repetitions(5)
+                ->Repetitions(9)
                 ->ReportAggregatesOnly(true);
         }
     }

@@ -247,9 +247,43 @@ RowConverter FindRowConverter(const PixelCodec& source, const PixelCodec& device
     return nullptr;
 }
 
+// Packed pixels of a power-of-two size: whole words of the pixel repeated, then the rest.
+template <typename Word>
+void FillPacked(BYTE* dest, int count, const BYTE* devicePixel) {
+    Word pixel = Load<Word>(devicePixel);
+    int i = 0;
+    if constexpr (sizeof(Word) < 8) {
+        std::uint64_t word = 0;
+        for (std::size_t b = 0; b < 8; b += sizeof(Word)) {
+            word |= std::uint64_t{pixel} << (8 * b);
+        }
+        constexpr int kPerWord = 8 / sizeof(Word);
+        for (; i + kPerWord <= count; i += kPerWord) {
+            Store<std::uint64_t>(dest + i * sizeof(Word), word);
+        }
+    }
+    for (; i < count; ++i) {
+        Store<Word>(dest + i * sizeof(Word), pixel);
+    }
+}
+
 void FillRow(BYTE* dest, int count, int destStep, const BYTE* devicePixel, int devicePixelBytes) {
     if (devicePixelBytes == 1 && destStep == 1) {
         std::memset(dest, devicePixel[0], static_cast<std::size_t>(count));
+        return;
+    }
+    if (devicePixelBytes == 2 && destStep == 2) {
+        FillPacked<std::uint16_t>(dest, count, devicePixel);
+        return;
+    }
+    if (devicePixelBytes == 4 && destStep == 4) {
+        FillPacked<std::uint32_t>(dest, count, devicePixel);
+        return;
+    }
+    if (devicePixelBytes == 3) {
+        for (int i = 0; i < count; ++i, dest += destStep) {
+            std::memcpy(dest, devicePixel, 3);
+        }
         return;
     }
     for (int i = 0; i < count; ++i) {

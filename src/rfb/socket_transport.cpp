@@ -142,6 +142,12 @@ bool SocketTransport::Receive(void* buffer, int length) {
         return false;
     }
     auto* out = static_cast<BYTE*>(buffer);
+    if (length > 0 && static_cast<DWORD>(length) <= fillCount_ - readPosition_) {
+        // The usual small read: all of it is in the read-ahead already.
+        std::memcpy(out, receiveBuffer_ + readPosition_, static_cast<std::size_t>(length));
+        readPosition_ += static_cast<DWORD>(length);
+        return true;
+    }
     while (length > 0) {
         if (readPosition_ == fillCount_) {
             readPosition_ = 0;

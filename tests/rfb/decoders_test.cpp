@@ -102,8 +102,21 @@ TEST_F(Decoders, RreFillsBackgroundThenSubrectangles) {
     Put(two, {0x00, 0x01});
     Put(two, {0xF8, 0x00, 0, 1, 0, 2, 0, 3, 0, 4});
     Put(two, {0x07, 0xE0, 0, 0, 0, 0, 0, 1, 0, 1});
-    EXPECT_EQ(Decode(two), (Strings{"Fill 10,20 8x8 1", "Fill 11,22 3x4 63488",
-                                    "Fill 10,20 1x1 2016", "UpdateComplete"}));
+    // Many subrectangles for a small rectangle: painted here and handed on as one image.
+    EXPECT_EQ(Decode(two), (Strings{"Image 10,20 8x8", "UpdateComplete"}));
+    EXPECT_EQ(Pixel(10, 20), 2016u);
+    EXPECT_EQ(Pixel(11, 20), 1u);
+    EXPECT_EQ(Pixel(11, 22), 63488u);
+    EXPECT_EQ(Pixel(13, 25), 63488u);
+    EXPECT_EQ(Pixel(14, 25), 1u);
+    EXPECT_EQ(Pixel(17, 27), 1u);
+
+    Bytes large;  // few subrectangles for a large rectangle: a fill for each
+    PutRect(large, 0, 0, 40, 40, 2);
+    Put32(large, 1);
+    Put(large, {0x00, 0x01});
+    Put(large, {0xF8, 0x00, 0, 1, 0, 2, 0, 3, 0, 4});
+    EXPECT_EQ(Decode(large), (Strings{"Fill 0,0 40x40 1", "Fill 1,2 3x4 63488", "UpdateComplete"}));
 
     Bytes negative;  // a count below 1 means no subrectangles
     PutRect(negative, 0, 0, 2, 2, 2);
@@ -132,8 +145,10 @@ TEST_F(Decoders, HextileCutsEdgeTilesInOrder) {
         Put(rect, {0, i});
     }
     Put(rect, {2 | 4 | 8, 0, 1, 0, 2, 1, 0xF0, 0x00});  // 1 x 1 tile, one subrect outside it
-    EXPECT_EQ(Decode(rect), (Strings{"Fill 0,0 16x16 5", "Fill 16,0 1x16 5", "Image 0,16 16x1",
-                                     "Fill 16,16 1x1 1", "Fill 31,16 1x1 2", "UpdateComplete"}));
+    // A row of tiles is one image; the subrectangle outside its tile is filled after it.
+    EXPECT_EQ(Decode(rect), (Strings{"Image 0,0 17x16", "Image 0,16 17x1", "Fill 31,16 1x1 2",
+                                     "UpdateComplete"}));
+    EXPECT_EQ(Pixel(0, 0), 5u);
     EXPECT_EQ(Pixel(16, 15), 5u);
     EXPECT_EQ(Pixel(7, 16), 7u);
     EXPECT_EQ(Remaining(), 0u);
@@ -147,10 +162,12 @@ TEST_F(Decoders, HextileSubrectanglesColouredAndForeground) {
     // The second tile is outside 16 wide, so the rectangle is 32 wide.
     rect[5] = 32;
     Strings calls = Decode(rect);
-    // The first tile comes painted as one image; in the second the first subrectangle reaches
-    // out of the tile, so it and the rest are filled one by one.
-    EXPECT_EQ(calls, (Strings{"Image 16,16 16x16", "Fill 32,16 16x16 1", "Fill 47,31 16x16 9",
-                              "Fill 43,27 1x1 170", "UpdateComplete"}));
+    // Both tiles are painted into one image; in the second the first subrectangle reaches out
+    // of the tile, so it and the rest are filled one by one after the image.
+    EXPECT_EQ(calls, (Strings{"Image 16,16 32x16", "Fill 47,31 16x16 9", "Fill 43,27 1x1 170",
+                              "UpdateComplete"}));
+    EXPECT_EQ(Pixel(32, 16), 1u);
+    EXPECT_EQ(Pixel(39, 31), 1u);
     EXPECT_EQ(Pixel(16, 16), 1u);
     EXPECT_EQ(Pixel(17, 17), 1u);
     EXPECT_EQ(Pixel(18, 17), 2u);
@@ -185,7 +202,9 @@ TEST_F(Decoders, ShortPayloadKeepsWhatWasDrawnAndAbandonsTheUpdate) {
     PutRect(rect, 0, 0, 32, 16, 5);
     Put(rect, {2, 0, 3});
     Put(rect, {1, 0});  // raw tile cut short
-    EXPECT_EQ(Decode(rect), (Strings{"Fill 0,0 16x16 3"}));
+    EXPECT_EQ(Decode(rect), (Strings{"Image 0,0 16x16"}));
+    EXPECT_EQ(Pixel(15, 15), 3u);
+    EXPECT_EQ(Pixel(16, 0), 0u);
 }
 
 }  // namespace

@@ -1,3 +1,5 @@
+#include "pixel_paint.h"
+
 #include <encodings/pixel_size.h>
 #include <encodings/standard_decoders.h>
 
@@ -10,11 +12,173 @@
 #include <cstring>
 
 namespace {
+
 constexpr BYTE kRaw = 1;
 constexpr BYTE kBackgroundSpecified = 2;
 constexpr BYTE kForegroundSpecified = 4;
 constexpr BYTE kAnySubrects = 8;
 constexpr BYTE kSubrectsColoured = 16;
+
+// Tiles are painted side by side into a band (one row of tiles, at most this many pixels wide)
+// and the band is handed on as one image: the same pixels as drawing each tile and each of its
+// subrectangles, at the cost of one drawing call per band.
+constexpr int kBandPixels = 1024;
+
+// One row of tiles being painted: the tiles from column start (relative to the rectangle) on,
+// painted is how many pixels of them are done, stride the band's row length in pixels.
+template <typename Pixel>
+class TileBand {
+  public:
+    TileBand(SessionListener& listener, Pixel* pixels, int x, int y, int width, int rows)
+        : listener_(listener), pixels_(pixels), x_(x), y_(y), width_(width), rows_(rows) {
+        Restart(0);
+    }
+    bool Full() const { return painted_ == stride_; }
+    int Stride() const { return stride_; }
+    // The top-left pixel of the next tile.
+    Pixel* Next() const { return pixels_ + painted_; }
+    void Painted(int tileWidth) { painted_ += tileWidth; }
+    // Hands on what is painted and starts the band again after it.
+    void Flush() {
+        if (painted_ > 0) {
+            // A band cut short has rows of fewer pixels than its stride: close them up.
+            for (int r = 1; painted_ < stride_ && r < rows_; ++r) {
+                std::memmove(pixels_ + r * painted_, pixels_ + r * stride_,
+                             painted_ * sizeof(Pixel));
+            }
+            listener_.OnImageRect(x_ + start_, y_, painted_, rows_,
+                                  reinterpret_cast<const BYTE*>(pixels_));
+        }
+        Restart(start_ + painted_);
+    }
+
+  private:
+    void Restart(int start) {
+        start_ = start;
+        painted_ = 0;
+        stride_ = std::min(kBandPixels, width_ - start);
+    }
+
+    SessionListener& listener_;
+    Pixel* pixels_;
+    int x_;
+    int y_;
+    int width_;
+    int rows_;
+    int start_ = 0;
+    int painted_ = 0;
+    int stride_ = 0;
+};
+
+template <typename Pixel>
+bool DecodeTiles(const PixelFormat& format, RfbSession& session, SessionListener& listener,
+                 Transport& transport, int x, int y, int width, int height) {
+    constexpr int kBytes = sizeof(Pixel);
+    bool bigEndian = format.bigEndian != 0;
+    // Background and foreground carry over from tile to tile; a server that uses them before
+    // setting them gets black.
+    Pixel background{};
+    Pixel foreground{};
+    // Room for a raw tile (16 x 16 x 4) or a tile's 255 coloured subrectangles (255 x 6).
+    BYTE tile[255 * 6];
+    BYTE wire[4];
+    auto* pixels = reinterpret_cast<Pixel*>(
+        session.PixelBuffer(static_cast<std::size_t>(std::min(width, kBandPixels)) * 16 * kBytes));
+    for (int ty = 0; ty < height; ty += 16) {
+        int th = std::min(16, height - ty);
+        TileBand<Pixel> band(listener, pixels, x, y + ty, width, th);
+        // On a failed read the tiles completed before it are still drawn.
+        auto fail = [&band] {
+            band.Flush();
+            return false;
+        };
+        for (int tx = 0; tx < width; tx += 16) {
+            int tw = std::min(16, width - tx);
+            if (band.Full()) {
+                band.Flush();
+            }
+            Pixel* at = band.Next();
+            int stride = band.Stride();
+            BYTE subencoding;
+            if (!transport.Receive(&subencoding, 1)) {
+                return fail();
+            }
+            if (subencoding & kRaw) {
+                if (!transport.Receive(tile, tw * th * kBytes)) {
+                    return fail();
+                }
+                FixPixelOrder(format, tile, static_cast<std::size_t>(tw) * th);
+                for (int r = 0; r < th; ++r) {
+                    std::memcpy(at + r * stride, tile + r * tw * kBytes,
+                                static_cast<std::size_t>(tw) * kBytes);
+                }
+                band.Painted(tw);
+                continue;
+            }
+            if (subencoding & kBackgroundSpecified) {
+                if (!transport.Receive(wire, kBytes)) {
+                    return fail();
+                }
+                background = ReadWirePixel<Pixel>(wire, bigEndian);
+            }
+            if (subencoding & kForegroundSpecified) {
+                if (!transport.Receive(wire, kBytes)) {
+                    return fail();
+                }
+                foreground = ReadWirePixel<Pixel>(wire, bigEndian);
+            }
+            if (!(subencoding & kAnySubrects)) {
+                PaintRect(at, stride, 0, 0, tw, th, background);
+                band.Painted(tw);
+                continue;
+            }
+            BYTE count;
+            if (!transport.Receive(&count, 1)) {
+                return fail();
+            }
+            bool coloured = (subencoding & kSubrectsColoured) != 0;
+            int subrectBytes = coloured ? kBytes + 2 : 2;
+            // All subrectangles of a tile arrive in one read.
+            if (!transport.Receive(tile, count * subrectBytes)) {
+                return fail();
+            }
+            PaintRect(at, stride, 0, 0, tw, th, background);
+            // A subrectangle that reaches out of its tile ends the painting: the band is handed
+            // on with this tile as painted so far, and that subrectangle and the rest are
+            // filled one by one, in order.
+            int painted = 0;
+            for (const BYTE* subrect = tile; painted < count; ++painted, subrect += subrectBytes) {
+                const BYTE* geometry = subrect + subrectBytes - 2;
+                int sx = geometry[0] >> 4;
+                int sy = geometry[0] & 15;
+                int sw = (geometry[1] >> 4) + 1;
+                int sh = (geometry[1] & 15) + 1;
+                if (sx + sw > tw || sy + sh > th) {
+                    break;
+                }
+                Pixel colour = coloured ? ReadWirePixel<Pixel>(subrect, bigEndian) : foreground;
+                PaintRect(at, stride, sx, sy, sw, sh, colour);
+            }
+            band.Painted(tw);
+            if (painted == count) {
+                continue;
+            }
+            band.Flush();
+            for (const BYTE* subrect = tile + painted * subrectBytes; painted < count;
+                 ++painted, subrect += subrectBytes) {
+                Pixel colour = coloured ? ReadWirePixel<Pixel>(subrect, bigEndian) : foreground;
+                std::memcpy(wire, &colour, kBytes);
+                BYTE xy = subrect[subrectBytes - 2];
+                BYTE wh = subrect[subrectBytes - 1];
+                listener.OnFillRect(x + tx + (xy >> 4), y + ty + (xy & 15), (wh >> 4) + 1,
+                                    (wh & 15) + 1, wire);
+            }
+        }
+        band.Flush();
+    }
+    return true;
+}
+
 }  // namespace
 
 bool HextileDecoder::Decode(RfbSession& session, SessionListener& listener, Transport& transport,
@@ -24,103 +188,8 @@ bool HextileDecoder::Decode(RfbSession& session, SessionListener& listener, Tran
     if (bpp == 0) {
         return false;
     }
-    // Background and foreground carry over from tile to tile; a server that uses them before
-    // setting them gets black.
-    BYTE background[4] = {};
-    BYTE foreground[4] = {};
-    // Room for a raw tile (16 x 16 x 4) or a tile's 255 coloured subrectangles (255 x 6).
-    BYTE tile[255 * 6];
-    BYTE image[16 * 16 * 4];  // a tile painted from its subrectangles
-    for (int ty = 0; ty < height; ty += 16) {
-        int th = std::min(16, height - ty);
-        for (int tx = 0; tx < width; tx += 16) {
-            int tw = std::min(16, width - tx);
-            BYTE subencoding;
-            if (!transport.Receive(&subencoding, 1)) {
-                return false;
-            }
-            if (subencoding & kRaw) {
-                if (!transport.Receive(tile, tw * th * bpp)) {
-                    return false;
-                }
-                FixPixelOrder(format, tile, static_cast<std::size_t>(tw) * th);
-                listener.OnImageRect(x + tx, y + ty, tw, th, tile);
-                continue;
-            }
-            if (subencoding & kBackgroundSpecified) {
-                if (!transport.Receive(background, bpp)) {
-                    return false;
-                }
-                FixPixelOrder(format, background, 1);
-            }
-            if (subencoding & kForegroundSpecified) {
-                if (!transport.Receive(foreground, bpp)) {
-                    return false;
-                }
-                FixPixelOrder(format, foreground, 1);
-            }
-            if (!(subencoding & kAnySubrects)) {
-                listener.OnFillRect(x + tx, y + ty, tw, th, background);
-                continue;
-            }
-            BYTE count;
-            if (!transport.Receive(&count, 1)) {
-                return false;
-            }
-            bool coloured = (subencoding & kSubrectsColoured) != 0;
-            int subrectBytes = coloured ? bpp + 2 : 2;
-            // All subrectangles of a tile arrive in one read.
-            if (!transport.Receive(tile, count * subrectBytes)) {
-                return false;
-            }
-            // The tile is painted here, background then subrectangles, and handed on as one image:
-            // the same pixels as a fill for each, at the cost of one drawing call. A subrectangle
-            // that reaches out of its tile ends the painting; it and the rest are filled one by
-            // one.
-            int painted = 0;
-            for (; painted < count; ++painted) {
-                BYTE* subrect = tile + painted * subrectBytes;
-                int sx = subrect[subrectBytes - 2] >> 4;
-                int sy = subrect[subrectBytes - 2] & 15;
-                int sw = (subrect[subrectBytes - 1] >> 4) + 1;
-                int sh = (subrect[subrectBytes - 1] & 15) + 1;
-                if (sx + sw > tw || sy + sh > th) {
-                    break;
-                }
-                if (painted == 0) {
-                    for (int i = 0; i < tw * th; ++i) {
-                        std::memcpy(image + i * bpp, background, static_cast<std::size_t>(bpp));
-                    }
-                }
-                if (coloured) {
-                    FixPixelOrder(format, subrect, 1);
-                }
-                const BYTE* colour = coloured ? subrect : foreground;
-                for (int row = sy; row < sy + sh; ++row) {
-                    for (int column = sx; column < sx + sw; ++column) {
-                        std::memcpy(image + (row * tw + column) * bpp, colour,
-                                    static_cast<std::size_t>(bpp));
-                    }
-                }
-            }
-            if (painted > 0) {
-                listener.OnImageRect(x + tx, y + ty, tw, th, image);
-            } else {
-                listener.OnFillRect(x + tx, y + ty, tw, th, background);
-            }
-            for (int i = painted; i < count; ++i) {
-                BYTE* subrect = tile + i * subrectBytes;
-                BYTE* colour = foreground;
-                if (coloured) {
-                    FixPixelOrder(format, subrect, 1);
-                    colour = subrect;
-                }
-                BYTE xy = subrect[subrectBytes - 2];
-                BYTE wh = subrect[subrectBytes - 1];
-                listener.OnFillRect(x + tx + (xy >> 4), y + ty + (xy & 15), (wh >> 4) + 1,
-                                    (wh & 15) + 1, colour);
-            }
-        }
-    }
-    return true;
+    return WithPixelType(bpp, [&](auto pixel) {
+        return DecodeTiles<decltype(pixel)>(format, session, listener, transport, x, y, width,
+                                            height);
+    });
 }

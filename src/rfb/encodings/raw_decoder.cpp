@@ -7,7 +7,6 @@
 #include <rfb/transport.h>
 
 #include <algorithm>
-#include <vector>
 
 namespace {
 // A large rectangle is read and drawn in bands of whole rows, so memory stays small whatever size
@@ -29,14 +28,14 @@ bool RawDecoder::Decode(RfbSession& session, SessionListener& listener, Transpor
         return true;
     }
     int bandRows = std::clamp(kBandBytes / rowBytes, 1, height);
-    std::vector<BYTE> band(static_cast<std::size_t>(bandRows) * rowBytes);
+    BYTE* band = session.PixelBuffer(static_cast<std::size_t>(bandRows) * rowBytes);
     for (int row = 0; row < height; row += bandRows) {
         int rows = std::min(bandRows, height - row);
-        if (!transport.Receive(band.data(), rows * rowBytes)) {
+        if (!transport.Receive(band, rows * rowBytes)) {
             return false;
         }
-        FixPixelOrder(format, band.data(), static_cast<std::size_t>(rows) * width);
-        listener.OnImageRect(x, y + row, width, rows, band.data());
+        FixPixelOrder(format, band, static_cast<std::size_t>(rows) * width);
+        listener.OnImageRect(x, y + row, width, rows, band);
     }
     return true;
 }

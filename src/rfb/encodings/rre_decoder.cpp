@@ -1,16 +1,17 @@
 // RRE and CoRRE: a background fill, then solid subrectangles with 16-bit (RRE) or 8-bit (CoRRE)
 // coordinates relative to the rectangle.
+#include "pixel_paint.h"
+
 #include <encodings/pixel_size.h>
 #include <encodings/standard_decoders.h>
 
-#include <rfb/pixel_order.h>
 #include <rfb/rfb_session.h>
 #include <rfb/session_listener.h>
 #include <rfb/transport.h>
 #include <rfb/wire.h>
 
 #include <algorithm>
-#include <vector>
+#include <cstring>
 
 namespace {
 
@@ -18,54 +19,101 @@ namespace {
 // before its bytes have arrived.
 constexpr std::int32_t kBatch = 4096;
 
-bool DecodeRre(RfbSession& session, SessionListener& listener, Transport& transport, int x, int y,
-               int width, int height, bool compact) {
+// A rectangle with many subrectangles for its size is painted here (background, then each
+// subrectangle) and handed on as one image: the same pixels as a fill for each, for one drawing
+// call. Painting costs about as much per pixel as a drawing call does per this many pixels;
+// larger rectangles than kMaxPaintedPixels are always filled.
+constexpr std::int64_t kPixelsPerSubrect = 512;
+constexpr std::int64_t kMaxPaintedPixels = std::int64_t{1} << 21;
+
+template <typename Pixel>
+bool DecodeRre(const PixelFormat& format, RfbSession& session, SessionListener& listener,
+               Transport& transport, int x, int y, int width, int height, bool compact) {
+    constexpr int kBytes = sizeof(Pixel);
+    bool bigEndian = format.bigEndian != 0;
+    BYTE header[8] = {};
+    if (!transport.Receive(header, 4 + kBytes)) {
+        return false;
+    }
+    auto count = static_cast<std::int32_t>(wire::Read32(header));
+    Pixel background = ReadWirePixel<Pixel>(header + 4, bigEndian);
+    std::int64_t area = std::int64_t{width} * height;
+    Pixel* image = nullptr;
+    if (count > 0 && area > 0 && area <= kMaxPaintedPixels && area <= count * kPixelsPerSubrect) {
+        image =
+            reinterpret_cast<Pixel*>(session.PixelBuffer(static_cast<std::size_t>(area) * kBytes));
+        PaintRect(image, width, 0, 0, width, height, background);
+    } else {
+        listener.OnFillRect(x, y, width, height, reinterpret_cast<const BYTE*>(&background));
+    }
+    // Hands on the painted image; afterwards everything is filled.
+    auto handOn = [&] {
+        if (image != nullptr) {
+            listener.OnImageRect(x, y, width, height, reinterpret_cast<const BYTE*>(image));
+            image = nullptr;
+        }
+    };
+    int subrectBytes = kBytes + (compact ? 4 : 8);
+    BYTE* batch =
+        count > 0
+            ? session.ReadBuffer(static_cast<std::size_t>(std::min(count, kBatch) * subrectBytes))
+            : nullptr;
+    for (std::int32_t done = 0; done < count;) {
+        int n = static_cast<int>(std::min<std::int32_t>(count - done, kBatch));
+        // Subrectangles are read in batches: fewer reads, and a large batch skips the read-ahead.
+        // On a failed read what was decoded before it is still drawn.
+        if (!transport.Receive(batch, n * subrectBytes)) {
+            handOn();
+            return false;
+        }
+        const BYTE* subrect = batch;
+        for (int i = 0; i < n; ++i, subrect += subrectBytes) {
+            Pixel colour = ReadWirePixel<Pixel>(subrect, bigEndian);
+            const BYTE* geometry = subrect + kBytes;
+            int sx, sy, sw, sh;
+            if (compact) {
+                sx = geometry[0], sy = geometry[1], sw = geometry[2], sh = geometry[3];
+            } else {
+                sx = wire::Read16(geometry), sy = wire::Read16(geometry + 2);
+                sw = wire::Read16(geometry + 4), sh = wire::Read16(geometry + 6);
+            }
+            if (image != nullptr) {
+                if (sx + sw <= width && sy + sh <= height) {
+                    PaintRect(image, width, sx, sy, sw, sh, colour);
+                    continue;
+                }
+                // One reaches out of the rectangle: it and the rest are filled in order.
+                handOn();
+            }
+            listener.OnFillRect(x + sx, y + sy, sw, sh, reinterpret_cast<const BYTE*>(&colour));
+        }
+        done += n;
+    }
+    handOn();
+    return true;
+}
+
+bool DecodeEither(RfbSession& session, SessionListener& listener, Transport& transport, int x,
+                  int y, int width, int height, bool compact) {
     const PixelFormat& format = session.GetPixelFormat();
     int bpp = DecodablePixelBytes(format);
     if (bpp == 0) {
         return false;
     }
-    BYTE header[8] = {};
-    if (!transport.Receive(header, 4 + bpp)) {
-        return false;
-    }
-    auto count = static_cast<std::int32_t>(wire::Read32(header));
-    FixPixelOrder(format, header + 4, 1);
-    listener.OnFillRect(x, y, width, height, header + 4);
-    int subrectBytes = bpp + (compact ? 4 : 8);
-    // Subrectangles are read in batches: fewer reads, and a large batch skips the read-ahead.
-    std::vector<BYTE> batch;
-    for (std::int32_t done = 0; done < count;) {
-        int n = static_cast<int>(std::min<std::int32_t>(count - done, kBatch));
-        batch.resize(static_cast<std::size_t>(n) * subrectBytes);
-        if (!transport.Receive(batch.data(), n * subrectBytes)) {
-            return false;
-        }
-        for (int i = 0; i < n; ++i) {
-            BYTE* subrect = &batch[static_cast<std::size_t>(i) * subrectBytes];
-            FixPixelOrder(format, subrect, 1);
-            const BYTE* geometry = subrect + bpp;
-            if (compact) {
-                listener.OnFillRect(x + geometry[0], y + geometry[1], geometry[2], geometry[3],
-                                    subrect);
-            } else {
-                listener.OnFillRect(x + wire::Read16(geometry), y + wire::Read16(geometry + 2),
-                                    wire::Read16(geometry + 4), wire::Read16(geometry + 6), subrect);
-            }
-        }
-        done += n;
-    }
-    return true;
+    return WithPixelType(bpp, [&](auto pixel) {
+        return DecodeRre<decltype(pixel)>(format, session, listener, transport, x, y, width, height,
+                                          compact);
+    });
 }
 
 }  // namespace
 
 bool RreDecoder::Decode(RfbSession& session, SessionListener& listener, Transport& transport, int x,
                         int y, int width, int height) {
-    return DecodeRre(session, listener, transport, x, y, width, height, false);
+    return DecodeEither(session, listener, transport, x, y, width, height, false);
 }
 
 bool CoRreDecoder::Decode(RfbSession& session, SessionListener& listener, Transport& transport,
                           int x, int y, int width, int height) {
-    return DecodeRre(session, listener, transport, x, y, width, height, true);
+    return DecodeEither(session, listener, transport, x, y, width, height, true);
 }

@@ -53,6 +53,12 @@ class RfbSession {
         width_ = width;
         height_ = height;
     }
+    // Working memory that the decoders keep from one rectangle to the next, so that decoding
+    // allocates nothing per rectangle: pixels (a band of tiles, a painted rectangle) and bytes
+    // read ahead of their use (a batch of subrectangles). At least bytes long; the contents are
+    // left over from earlier use. Message thread only.
+    BYTE* PixelBuffer(std::size_t bytes) { return Grown(pixelBuffer_, bytes); }
+    BYTE* ReadBuffer(std::size_t bytes) { return Grown(readBuffer_, bytes); }
 
   private:
     bool ReadFramebufferUpdate();
@@ -62,6 +68,12 @@ class RfbSession {
     // Reads length bytes of Latin-1 text as a terminated wide string.
     bool ReceiveWideText(DWORD length, std::vector<WCHAR>& text);
     static DWORD MessageThreadMain(LPVOID session);
+    static BYTE* Grown(std::vector<BYTE>& buffer, std::size_t bytes) {
+        if (buffer.size() < bytes) {
+            buffer.resize(bytes);
+        }
+        return buffer.data();
+    }
 
     PixelFormat pixelFormat_;
     std::atomic<int> width_{0};
@@ -72,4 +84,6 @@ class RfbSession {
     HANDLE messageThread_ = nullptr;
     bool closing_ = false;
     std::atomic<bool> messageThreadRunning_{false};
+    std::vector<BYTE> pixelBuffer_;
+    std::vector<BYTE> readBuffer_;
 };

@@ -1,0 +1,30 @@
+#include "race_clients.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <vector>
+
+bool RunDrainClient(int port, std::size_t bytes) {
+    int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    if (::connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        ::close(s);
+        return false;
+    }
+    // What a client sends in the opening: version, ClientInit.
+    const char hello[13] = {'R', 'F', 'B', ' ', '0', '0', '3', '.', '0', '0', '3', '\n', 1};
+    ::send(s, hello, sizeof hello, MSG_NOSIGNAL);
+    std::vector<char> buffer(256 * 1024);
+    std::size_t total = 0;
+    for (ssize_t n; (n = ::recv(s, buffer.data(), buffer.size(), 0)) > 0;) {
+        total += static_cast<std::size_t>(n);
+    }
+    ::close(s);
+    return total >= bytes;
+}

@@ -1,0 +1,90 @@
+// Painting decoded pixels into a local image before it is handed on in one drawing call: the
+// pixel types of the four decodable sizes, reading one pixel off the wire into host order, and
+// filling a rectangle of an image. Each decoder that paints is a template over the pixel type,
+// so a pixel is one typed store rather than a copy of a run-time number of bytes.
+#pragma once
+
+#include <rfb/pixel_format.h>
+
+#include <cstdint>
+#include <cstring>
+#include <type_traits>
+
+struct Pixel24 {
+    BYTE bytes[3];
+};
+
+// Pixels are kept in host order, as the listener receives them.
+template <typename Pixel>
+Pixel ReadWirePixel(const BYTE* p, bool bigEndian) {
+    Pixel value;
+    std::memcpy(&value, p, sizeof(Pixel));
+    if constexpr (std::is_same_v<Pixel, std::uint16_t>) {
+        return bigEndian ? __builtin_bswap16(value) : value;
+    } else if constexpr (std::is_same_v<Pixel, std::uint32_t>) {
+        return bigEndian ? __builtin_bswap32(value) : value;
+    } else {
+        return value;  // one byte, or three that are never swapped
+    }
+}
+
+// Sets count pixels from p on: whole 8-byte words of the repeated pixel where it divides them.
+template <typename Pixel>
+inline void FillPixels(Pixel* p, int count, Pixel colour) {
+    if constexpr (std::is_same_v<Pixel, std::uint8_t>) {
+        std::memset(p, colour, static_cast<std::size_t>(count));
+    } else if constexpr (std::is_same_v<Pixel, Pixel24>) {
+        for (int i = 0; i < count; ++i) {
+            p[i] = colour;
+        }
+    } else {
+        constexpr int kPerWord = 8 / sizeof(Pixel);
+        int i = 0;
+        if (count >= 2 * kPerWord) {
+            std::uint64_t word = 0;
+            for (int k = 0; k < kPerWord; ++k) {
+                word |= std::uint64_t{colour} << (8 * sizeof(Pixel) * k);
+            }
+            for (; i + kPerWord <= count; i += kPerWord) {
+                std::memcpy(p + i, &word, 8);
+            }
+        }
+        for (; i < count; ++i) {
+            p[i] = colour;
+        }
+    }
+}
+
+// Fills w x h pixels at (x, y) of an image whose rows are stride pixels apart.
+template <typename Pixel>
+inline void PaintRect(Pixel* image, int stride, int x, int y, int w, int h, Pixel colour) {
+    Pixel* row = image + static_cast<std::ptrdiff_t>(y) * stride + x;
+    if (w == 1) {
+        for (int r = 0; r < h; ++r, row += stride) {
+            *row = colour;
+        }
+        return;
+    }
+    if (w == stride) {
+        FillPixels(row, w * h, colour);  // whole rows: one run
+        return;
+    }
+    for (int r = 0; r < h; ++r, row += stride) {
+        FillPixels(row, w, colour);
+    }
+}
+
+// Calls paint(Pixel{}) with the pixel type of a format's size (1, 2, 3 or 4 bytes).
+template <typename Paint>
+bool WithPixelType(int bytesPerPixel, Paint&& paint) {
+    switch (bytesPerPixel) {
+        case 1:
+            return paint(std::uint8_t{});
+        case 2:
+            return paint(std::uint16_t{});
+        case 3:
+            return paint(Pixel24{});
+        default:
+            return paint(std::uint32_t{});
+    }
+}
