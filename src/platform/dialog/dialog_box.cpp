@@ -4,6 +4,7 @@
 #include <platform_internal/dialog_record.h>
 #include <platform_internal/dialog_template.h>
 #include <platform_internal/resource_lookup.h>
+#include <platform_internal/window_manager.h>
 
 #include <platform/core.h>
 #include <platform/device_screen.h>
@@ -126,7 +127,7 @@ HWND CreateDialogWindow(HINSTANCE instance, const ParsedDialog& parsed, HWND own
     RECT area{parsed.x, parsed.y, parsed.x + parsed.cx, parsed.y + parsed.cy};
     area = {MulDiv(area.left, 6 * dpi, 4 * 96), MulDiv(area.top, 13 * dpi, 8 * 96),
             MulDiv(area.right, 6 * dpi, 4 * 96), MulDiv(area.bottom, 13 * dpi, 8 * 96)};
-    int top = GetSystemMetrics(SM_CYSCREEN) > 0 ? (26 * dpi + 48) / 96 : 0;  // below the task bar
+    int top = DefaultWindowArea().top;  // below the task bar
     DWORD style = (parsed.style & ~(WS_VISIBLE | WS_CHILD)) | WS_POPUP;
     HWND dialog = CreateWindowExW(parsed.exStyle, kDialogClass, parsed.title.c_str(), style,
                                   area.left, top + area.top, area.right - area.left,
