@@ -17,11 +17,16 @@ void CountUpdate(rfbClient* client) {
 
 const char* EncodingString(RaceEncoding encoding) {
     switch (encoding) {
-        case RaceEncoding::Raw: return "raw";
-        case RaceEncoding::Rre: return "rre";
-        case RaceEncoding::CoRre: return "corre";
-        case RaceEncoding::Hextile: return "hextile";
-        case RaceEncoding::CopyRectRaw: return "copyrect raw";
+        case RaceEncoding::Raw:
+            return "raw";
+        case RaceEncoding::Rre:
+            return "rre";
+        case RaceEncoding::CoRre:
+            return "corre";
+        case RaceEncoding::Hextile:
+            return "hextile";
+        case RaceEncoding::CopyRectRaw:
+            return "copyrect raw";
     }
     return "raw";
 }

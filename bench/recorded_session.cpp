@@ -14,9 +14,12 @@ struct Rect {
 
 // The server's screen and the encoders that turn an area of it into rectangles.
 class Recorder {
-public:
+  public:
     Recorder(RaceEncoding encoding, int width, int height)
-        : encoding_(encoding), width_(width), height_(height), screen_(static_cast<std::size_t>(width) * height) {}
+        : encoding_(encoding),
+          width_(width),
+          height_(height),
+          screen_(static_cast<std::size_t>(width) * height) {}
 
     Pixel& At(int x, int y) { return screen_[static_cast<std::size_t>(y) * width_ + x]; }
 
@@ -82,7 +85,8 @@ public:
         }
         Fill(from, background);
         for (int y = 0; y < from.h; ++y) {
-            std::memcpy(&At(to.x, to.y + y), &copy[static_cast<std::size_t>(y) * from.w], from.w * sizeof(Pixel));
+            std::memcpy(&At(to.x, to.y + y), &copy[static_cast<std::size_t>(y) * from.w],
+                        from.w * sizeof(Pixel));
         }
         Rect exposedX{dx > 0 ? from.x : to.x + to.w, from.y, std::abs(dx), from.h};
         Rect exposedY{from.x, dy > 0 ? from.y : to.y + to.h, from.w, std::abs(dy)};
@@ -98,14 +102,17 @@ public:
             out_.insert(out_.end(), rects.begin(), rects.end());
             ++updates_;
         } else {
-            Update({Rect{std::min(from.x, to.x), std::min(from.y, to.y), from.w + std::abs(dx), from.h + std::abs(dy)}});
+            Update({Rect{std::min(from.x, to.x), std::min(from.y, to.y), from.w + std::abs(dx),
+                         from.h + std::abs(dy)}});
         }
     }
 
     RecordedSession Finish() { return {std::move(out_), updates_, width_, height_}; }
 
-private:
-    static void Put8(std::vector<std::uint8_t>& b, int v) { b.push_back(static_cast<std::uint8_t>(v)); }
+  private:
+    static void Put8(std::vector<std::uint8_t>& b, int v) {
+        b.push_back(static_cast<std::uint8_t>(v));
+    }
     static void Put16(std::vector<std::uint8_t>& b, int v) {
         b.push_back(static_cast<std::uint8_t>(v >> 8));
         b.push_back(static_cast<std::uint8_t>(v));
@@ -131,7 +138,8 @@ private:
             }
         }
         return std::max_element(counts.begin(), counts.end(),
-                                [](auto& a, auto& b) { return a.second < b.second; })->first;
+                                [](auto& a, auto& b) { return a.second < b.second; })
+            ->first;
     }
     // Horizontal runs of one colour that differ from the background.
     std::vector<std::pair<Rect, Pixel>> Runs(Rect r, Pixel background) {
@@ -168,7 +176,9 @@ private:
                 int count = 0;
                 for (int y = r.y; y < r.y + r.h; y += 255) {
                     for (int x = r.x; x < r.x + r.w; x += 255) {
-                        EncodeRre({x, y, std::min(255, r.x + r.w - x), std::min(255, r.y + r.h - y)}, b, true);
+                        EncodeRre(
+                            {x, y, std::min(255, r.x + r.w - x), std::min(255, r.y + r.h - y)}, b,
+                            true);
                         ++count;
                     }
                 }
@@ -267,11 +277,16 @@ private:
 
 std::string RaceEncodingName(RaceEncoding encoding) {
     switch (encoding) {
-        case RaceEncoding::Raw: return "Raw";
-        case RaceEncoding::Rre: return "RRE";
-        case RaceEncoding::CoRre: return "CoRRE";
-        case RaceEncoding::Hextile: return "Hextile";
-        case RaceEncoding::CopyRectRaw: return "CopyRect+Raw";
+        case RaceEncoding::Raw:
+            return "Raw";
+        case RaceEncoding::Rre:
+            return "RRE";
+        case RaceEncoding::CoRre:
+            return "CoRRE";
+        case RaceEncoding::Hextile:
+            return "Hextile";
+        case RaceEncoding::CopyRectRaw:
+            return "CopyRect+Raw";
     }
     return "";
 }

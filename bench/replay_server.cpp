@@ -52,10 +52,32 @@ void ReplayServer::ServeOne() {
             while (::recv(client, buffer, sizeof buffer, 0) > 0) {
             }
         });
-        std::vector<std::uint8_t> opening{'R', 'F', 'B', ' ', '0', '0', '3', '.', '0', '0', '3', '\n', 0, 0, 0, 1};
-        std::uint8_t init[24] = {static_cast<std::uint8_t>(session_.width >> 8), static_cast<std::uint8_t>(session_.width),
-                                 static_cast<std::uint8_t>(session_.height >> 8), static_cast<std::uint8_t>(session_.height),
-                                 16, 16, 1, 1, 0, 31, 0, 63, 0, 31, 11, 5, 0, 0, 0, 0, 0, 0, 0, 0};
+        std::vector<std::uint8_t> opening{'R', 'F', 'B', ' ',  '0', '0', '3', '.',
+                                          '0', '0', '3', '\n', 0,   0,   0,   1};
+        std::uint8_t init[24] = {static_cast<std::uint8_t>(session_.width >> 8),
+                                 static_cast<std::uint8_t>(session_.width),
+                                 static_cast<std::uint8_t>(session_.height >> 8),
+                                 static_cast<std::uint8_t>(session_.height),
+                                 16,
+                                 16,
+                                 1,
+                                 1,
+                                 0,
+                                 31,
+                                 0,
+                                 63,
+                                 0,
+                                 31,
+                                 11,
+                                 5,
+                                 0,
+                                 0,
+                                 0,
+                                 0,
+                                 0,
+                                 0,
+                                 0,
+                                 0};
         opening.insert(opening.end(), init, init + 24);
         // The opening waits for nothing: the client's version and ClientInit are drained.
         SendAll(client, opening.data(), opening.size());

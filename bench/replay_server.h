@@ -8,7 +8,7 @@
 #include <thread>
 
 class ReplayServer {
-public:
+  public:
     explicit ReplayServer(const RecordedSession& session);
     ~ReplayServer();
     int Port() const { return port_; }
@@ -16,7 +16,7 @@ public:
     void ServeOne();
     void Wait();
 
-private:
+  private:
     const RecordedSession& session_;
     int listener_ = -1;
     int port_ = 0;

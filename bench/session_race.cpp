@@ -14,8 +14,8 @@
 
 namespace {
 
-const RaceEncoding kEncodings[] = {RaceEncoding::Hextile, RaceEncoding::Rre, RaceEncoding::CoRre, RaceEncoding::Raw,
-                                   RaceEncoding::CopyRectRaw};
+const RaceEncoding kEncodings[] = {RaceEncoding::Hextile, RaceEncoding::Rre, RaceEncoding::CoRre,
+                                   RaceEncoding::Raw, RaceEncoding::CopyRectRaw};
 
 const RecordedSession& Recording(RaceEncoding encoding) {
     static std::map<RaceEncoding, RecordedSession> recordings;
@@ -43,12 +43,13 @@ void Race(benchmark::State& state, RaceEncoding encoding, Client client) {
             break;
         }
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * recording.stream.size()));
+    state.SetBytesProcessed(
+        static_cast<std::int64_t>(state.iterations() * recording.stream.size()));
 }
 
 // Keeps the median of every benchmark and prints our speed-up over libvncclient per encoding.
 class RatioReporter : public benchmark::ConsoleReporter {
-public:
+  public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
@@ -59,8 +60,9 @@ public:
     }
     void Finalize() override {
         ConsoleReporter::Finalize();
-        std::printf("\nSpeed-up of tavrel over libvncclient (median time of libvncclient / ours), and the\n"
-                    "share of each client's time that merely reading the bytes takes (drain):\n");
+        std::printf(
+            "\nSpeed-up of tavrel over libvncclient (median time of libvncclient / ours), and the\n"
+            "share of each client's time that merely reading the bytes takes (drain):\n");
         for (RaceEncoding encoding : kEncodings) {
             std::string name = RaceEncodingName(encoding);
             double ours = medians_["Race/" + name + "/tavrel"];
@@ -70,14 +72,15 @@ public:
                 std::printf("  %-13s %5.2fx  (%zu bytes, %d updates)", name.c_str(), theirs / ours,
                             Recording(encoding).stream.size(), Recording(encoding).updates);
                 if (drain > 0) {
-                    std::printf("  drain/tavrel %.2f, drain/libvncclient %.2f", drain / ours, drain / theirs);
+                    std::printf("  drain/tavrel %.2f, drain/libvncclient %.2f", drain / ours,
+                                drain / theirs);
                 }
                 std::printf("\n");
             }
         }
     }
 
-private:
+  private:
     std::map<std::string, double> medians_;
 };
 
@@ -87,7 +90,8 @@ int main(int argc, char** argv) {
     RegisterStandardDecoders();
     for (RaceEncoding encoding : kEncodings) {
         std::string name = RaceEncodingName(encoding);
-        for (auto [client, suffix] : {std::pair{Client::Tavrel, "/tavrel"}, std::pair{Client::Libvncclient, "/libvncclient"},
+        for (auto [client, suffix] : {std::pair{Client::Tavrel, "/tavrel"},
+                                      std::pair{Client::Libvncclient, "/libvncclient"},
                                       std::pair{Client::Drain, "/drain"}}) {
             benchmark::RegisterBenchmark(("Race/" + name + suffix).c_str(), Race, encoding, client)
                 ->Unit(benchmark::kMillisecond)

@@ -12,7 +12,6 @@ constexpr WORD kNoId = 0xFFFF;
 constexpr DWORD kSetFont = 0x40;
 constexpr UINT LB_GETCURSEL = 0x0188, LB_SETCURSEL = 0x0186;  // list boxes (none are made yet)
 
-
 // Reads the template's words; every read is checked against its end.
 class TemplateReader {
   public:
@@ -93,14 +92,19 @@ std::u16string StringAt(const WORD* at) {
 
 ScreenShape CurrentScreenShape() {
     int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-    return height > width ? ScreenShape::Tall : width > height ? ScreenShape::Wide : ScreenShape::Square;
+    return height > width   ? ScreenShape::Tall
+           : width > height ? ScreenShape::Wide
+                            : ScreenShape::Square;
 }
 
 UINT TemplateForShape(UINT square, UINT tall, UINT wide) {
     switch (CurrentScreenShape()) {
-        case ScreenShape::Tall: return tall;
-        case ScreenShape::Wide: return wide;
-        default: return square;
+        case ScreenShape::Tall:
+            return tall;
+        case ScreenShape::Wide:
+            return wide;
+        default:
+            return square;
     }
 }
 
@@ -144,9 +148,9 @@ bool RelayoutDialog(HINSTANCE module, HWND dialog, UINT templateId) {
             result = false;  // this item and all later ones stay where they are
             break;
         }
-        positions = DeferWindowPos(positions, control, nullptr, box.left, box.top,
-                                   box.right - box.left, box.bottom - box.top,
-                                   SWP_NOZORDER | SWP_NOACTIVATE);
+        positions =
+            DeferWindowPos(positions, control, nullptr, box.left, box.top, box.right - box.left,
+                           box.bottom - box.top, SWP_NOZORDER | SWP_NOACTIVATE);
         if (positions == nullptr) {
             return false;  // the failed deferral freed the set
         }
@@ -183,8 +187,9 @@ void FixupDialogItem(HINSTANCE module, HWND dialog, const DialogItemHeader& item
         if (itemTitle != nullptr && ReadWord(itemTitle, 0) == kOrdinalMarker) {
             LPCWSTR name = MAKEINTRESOURCEW(ReadWord(itemTitle, 1));
             if ((item.style & 0x3) == 0x3) {  // an icon static
-                HICON previous = reinterpret_cast<HICON>(SendMessageW(
-                    control, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(LoadIconW(module, name))));
+                HICON previous = reinterpret_cast<HICON>(
+                    SendMessageW(control, STM_SETIMAGE, IMAGE_ICON,
+                                 reinterpret_cast<LPARAM>(LoadIconW(module, name))));
                 if (previous != nullptr) {
                     DestroyIcon(previous);
                 }

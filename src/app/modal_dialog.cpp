@@ -5,7 +5,8 @@
 INT_PTR RunModalDialog(UINT templateId, HWND owner, DLGPROC procedure, LPARAM parameter) {
     HINSTANCE module = GetModuleHandleW(nullptr);
     HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(templateId), RT_DIALOG);
-    auto* dialogTemplate = static_cast<const DLGTEMPLATE*>(LockResource(LoadResource(module, resource)));
+    auto* dialogTemplate =
+        static_cast<const DLGTEMPLATE*>(LockResource(LoadResource(module, resource)));
     if (dialogTemplate == nullptr) {
         return -1;
     }

@@ -28,7 +28,8 @@ INT_PTR PasswordProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
                 auto* destination =
                     reinterpret_cast<Destination*>(GetWindowLongPtrW(dialog, GWL_USERDATA));
                 if (destination != nullptr) {
-                    GetDlgItemTextW(dialog, kPasswordEdit, destination->text, destination->capacity);
+                    GetDlgItemTextW(dialog, kPasswordEdit, destination->text,
+                                    destination->capacity);
                 }
                 EndDialog(dialog, 1);
                 return 1;
@@ -46,5 +47,6 @@ bool PasswordPrompt::Run(HWND owner, LPWSTR destination, int capacity) {
         return false;
     }
     Destination parameter{destination, capacity};
-    return RunModalDialog(IDD_PASSWORD, owner, PasswordProc, reinterpret_cast<LPARAM>(&parameter)) == 1;
+    return RunModalDialog(IDD_PASSWORD, owner, PasswordProc,
+                          reinterpret_cast<LPARAM>(&parameter)) == 1;
 }

@@ -17,7 +17,8 @@ inline void Put32(std::vector<BYTE>& out, std::uint32_t v) {
 // The information header of a bottom-up, uncompressed 8-bit DIB and its palette (0x00RRGGBB
 // entries); the rows follow, one byte a pixel.
 template <std::size_t Colours>
-void Put8BitDibHeader(std::vector<BYTE>& out, int width, int height, const std::uint32_t (&palette)[Colours]) {
+void Put8BitDibHeader(std::vector<BYTE>& out, int width, int height,
+                      const std::uint32_t (&palette)[Colours]) {
     Put32(out, 40);
     Put32(out, static_cast<std::uint32_t>(width));
     Put32(out, static_cast<std::uint32_t>(height));  // positive: bottom-up

@@ -13,10 +13,10 @@ constexpr DWORD kAutoHScroll = 0x80;                            // ES_AUTOHSCROL
 constexpr DWORD kPassword = 0x20;                               // ES_PASSWORD
 constexpr DWORD kAutoCheckBox = 0x3;
 constexpr DWORD kAutoRadio = 0x9;
-constexpr DWORD kTextLeftOfBox = 0x20 | 0x200;                  // BS_LEFTTEXT | BS_RIGHT
-constexpr DWORD kDropDown = 0x2;                                // CBS_DROPDOWN
-constexpr DWORD kDropDownList = 0x3;                            // CBS_DROPDOWNLIST
-constexpr DWORD kSorted = 0x100;                                // CBS_SORT
+constexpr DWORD kTextLeftOfBox = 0x20 | 0x200;  // BS_LEFTTEXT | BS_RIGHT
+constexpr DWORD kDropDown = 0x2;                // CBS_DROPDOWN
+constexpr DWORD kDropDownList = 0x3;            // CBS_DROPDOWNLIST
+constexpr DWORD kSorted = 0x100;                // CBS_SORT
 constexpr DWORD kVScroll = 0x00200000;
 constexpr DWORD kBorder = 0x00800000;
 constexpr DWORD kReport = 0x1, kSingleSel = 0x4, kShowSelAlways = 0x8, kNoHeader = 0x4000;
@@ -41,20 +41,21 @@ struct Box {
 };
 
 DialogSpec About(short width, short height, Box name, Box version) {
-    return Dialog(u"About Tavrel", width, height,
-                  {DialogIcon(IDI_APP_ICON, 201, 6, 6, 22, 22),
-                   DialogText(u"Tavrel", kNoPrefix, name.x, name.y, name.w, name.h, 202),
-                   DialogText(u"Version 1.00", 0, version.x, version.y, version.w, version.h, 203)});
+    return Dialog(
+        u"About Tavrel", width, height,
+        {DialogIcon(IDI_APP_ICON, 201, 6, 6, 22, 22),
+         DialogText(u"Tavrel", kNoPrefix, name.x, name.y, name.w, name.h, 202),
+         DialogText(u"Version 1.00", 0, version.x, version.y, version.w, version.h, 203)});
 }
 
 DialogSpec MacroEditor(short width, short height, short editWidth, Box list) {
-    return Dialog(u"Edit Macro", width, height,
-                  {DialogText(u"Name:", kRight, 3, 6, 24, 8),
-                   DialogEdit(kAutoHScroll, 1017, 30, 3, editWidth, 14),
-                   DialogControl(u"SysListView32",
-                                 kBorder | 0x00010000 | kReport | kSingleSel | kShowSelAlways |
-                                     kNoHeader,
-                                 1016, list.x, list.y, list.w, list.h)});
+    return Dialog(
+        u"Edit Macro", width, height,
+        {DialogText(u"Name:", kRight, 3, 6, 24, 8),
+         DialogEdit(kAutoHScroll, 1017, 30, 3, editWidth, 14),
+         DialogControl(u"SysListView32",
+                       kBorder | 0x00010000 | kReport | kSingleSel | kShowSelAlways | kNoHeader,
+                       1016, list.x, list.y, list.w, list.h)});
 }
 
 DialogSpec ListDialog(short width, short height, short listWidth, short listHeight) {
@@ -69,8 +70,8 @@ DialogSpec ListDialog(short width, short height, short listWidth, short listHeig
 void InstallDialogs(HINSTANCE module) {
     Add(module, IDD_PASSWORD,
         Dialog(u"Password", 160, 118,
-               {DialogText(u"To connect to this server, please specify your password now.", 0, 6,
-                           6, 147, 18),
+               {DialogText(u"To connect to this server, please specify your password now.", 0, 6, 6,
+                           147, 18),
                 DialogText(u"Password:", kRight, 15, 33, 36, 8),
                 DialogEdit(kPassword | kAutoHScroll, 1007, 54, 30, 99, 14)},
                u"MS Sans Serif"));

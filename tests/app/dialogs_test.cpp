@@ -65,10 +65,10 @@ struct Placement {
 };
 
 Placement PlacementOf(DeviceHarness& device, HWND dialog) {
-    return {device.ScreenRectOf(GetDlgItem(dialog, 201)), device.ScreenRectOf(GetDlgItem(dialog, 202)),
+    return {device.ScreenRectOf(GetDlgItem(dialog, 201)),
+            device.ScreenRectOf(GetDlgItem(dialog, 202)),
             device.ScreenRectOf(GetDlgItem(dialog, 203))};
 }
-
 
 TEST(AboutDialogTest, TheVersionLineMovesBesideTheIconOnAWideScreenAndBelowItWhenTall) {
     DeviceHarness device(DeviceScreenConfig{240, 320, 96});
@@ -213,10 +213,12 @@ namespace {
 
 INT_PTR FullScreenProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     if (message == WM_INITDIALOG) {
-        SHINITDLGINFO info{SHIDIM_FLAGS, dialog, SHIDIF_DONEBUTTON | SHIDIF_SIZEDLGFULLSCREEN | SHIDIF_EMPTYMENU};
+        SHINITDLGINFO info{SHIDIM_FLAGS, dialog,
+                           SHIDIF_DONEBUTTON | SHIDIF_SIZEDLGFULLSCREEN | SHIDIF_EMPTYMENU};
         SHInitDialog(&info);
         for (int id : {1005, 1009, 1010, 1022, 1023, 1028}) {
-            SendDlgItemMessageW(dialog, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(u"PocketPC Native video"));
+            SendDlgItemMessageW(dialog, id, CB_ADDSTRING, 0,
+                                reinterpret_cast<LPARAM>(u"PocketPC Native video"));
             SendDlgItemMessageW(dialog, id, CB_SETCURSEL, 0, 0);
         }
         return 1;
@@ -249,16 +251,19 @@ TEST_P(EveryTemplateTest, EachControlLiesInsideItsDialogWithoutOverlappingAnothe
             RECT area = device.ScreenRectOf(dialog);
             std::vector<RECT> boxes;
             inside = apart = true;
-            for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+            for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
+                 child = GetWindow(child, GW_HWNDNEXT)) {
                 RECT box = device.ScreenRectOf(child);
                 RECT clipped;
                 IntersectRect(&clipped, &box, &area);
                 inside = inside && EqualRectCheck(clipped, box);
                 for (const RECT& other : boxes) {
                     if (Overlap(box, other)) {
-                        ADD_FAILURE() << "template " << current << ": control " << GetDlgCtrlID(child)
-                                      << " at " << box.left << "," << box.top << "-" << box.right << "," << box.bottom
-                                      << " overlaps " << other.left << "," << other.top << "-" << other.right << "," << other.bottom;
+                        ADD_FAILURE()
+                            << "template " << current << ": control " << GetDlgCtrlID(child)
+                            << " at " << box.left << "," << box.top << "-" << box.right << ","
+                            << box.bottom << " overlaps " << other.left << "," << other.top << "-"
+                            << other.right << "," << other.bottom;
                         apart = false;
                     }
                 }
@@ -276,13 +281,18 @@ TEST_P(EveryTemplateTest, EachControlLiesInsideItsDialogWithoutOverlappingAnothe
         EXPECT_EQ(RunModalDialog(id, nullptr, FullScreenProc, 0), IDOK) << id;
         EXPECT_TRUE(inside) << id;
         EXPECT_TRUE(apart) << id;
-        int expected = id == IDD_PASSWORD ? 3 : id == IDD_SERVER_EDITOR ? 13 : id == IDD_KEY_EDITOR ? 11 : id == IDD_DEFINE_KEYS ? 0 : 3;
+        int expected = id == IDD_PASSWORD        ? 3
+                       : id == IDD_SERVER_EDITOR ? 13
+                       : id == IDD_KEY_EDITOR    ? 11
+                       : id == IDD_DEFINE_KEYS   ? 0
+                                                 : 3;
         EXPECT_EQ(controls, expected) << id;
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Screens, EveryTemplateTest,
-                         ::testing::Values(DeviceScreenConfig{240, 320, 96}, DeviceScreenConfig{320, 240, 96},
+                         ::testing::Values(DeviceScreenConfig{240, 320, 96},
+                                           DeviceScreenConfig{320, 240, 96},
                                            DeviceScreenConfig{240, 240, 96}));
 
 }  // namespace

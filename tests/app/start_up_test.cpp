@@ -12,7 +12,7 @@
 namespace {
 
 class Probe : public ClientWindow {
-public:
+  public:
     Probe(LPCWSTR title, UINT menuBar) : ClientWindow(nullptr, title, menuBar, false) {}
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
         ++seen;
@@ -22,7 +22,7 @@ public:
 };
 
 class StartUpTest : public ::testing::Test {
-public:
+  public:
     void SetUp() override {
         InstallResources(GetModuleHandleW(nullptr));
         CheckSingleInstance(GetModuleHandleW(nullptr));  // keeps the instance for ClientWindow
@@ -85,7 +85,9 @@ TEST_F(StartUpTest, ASecondInstanceBringsTheRunningWindowForward) {
     EXPECT_EQ(GetForegroundWindow(), running.Handle());
     // Its menu bar came forward with it.
     std::vector<HWND> order = device.TopLevels();
-    auto position = [&](HWND w) { return std::find(order.begin(), order.end(), w) - order.begin(); };
+    auto position = [&](HWND w) {
+        return std::find(order.begin(), order.end(), w) - order.begin();
+    };
     EXPECT_GT(position(running.MenuBar()), position(other.MenuBar()));
 }
 

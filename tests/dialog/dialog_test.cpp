@@ -216,8 +216,8 @@ TEST_F(DialogTest, AMessageBoxAnswersWithItsButtonOnTheUiThread) {
         POINT no = Centre(GetDlgItem(box, IDNO));
         device->Tap(no.x, no.y);
     });
-    EXPECT_EQ(MessageBoxW(owner, u"Delete the server \"Office\"? This cannot be undone.",
-                          u"Tavrel", MB_YESNO | MB_ICONQUESTION),
+    EXPECT_EQ(MessageBoxW(owner, u"Delete the server \"Office\"? This cannot be undone.", u"Tavrel",
+                          MB_YESNO | MB_ICONQUESTION),
               IDNO);
     EXPECT_TRUE(IsWindowEnabled(owner));
 }
@@ -226,9 +226,11 @@ TEST_F(DialogTest, AWorkersMessageBoxGoesWhenItsOwnerIsClosed) {
     std::atomic<int> result{-1};
     HWND theOwner = owner;
     std::thread worker([&] {
-        result = MessageBoxW(theOwner, u"Connection reset by peer", u"Tavrel", MB_OK | MB_ICONERROR);
+        result =
+            MessageBoxW(theOwner, u"Connection reset by peer", u"Tavrel", MB_OK | MB_ICONERROR);
     });
-    ASSERT_TRUE(harness.RunUntil([&] { return harness.FindTopLevel(u"MessageBox") != nullptr; }, 5000));
+    ASSERT_TRUE(
+        harness.RunUntil([&] { return harness.FindTopLevel(u"MessageBox") != nullptr; }, 5000));
     EXPECT_EQ(result, -1);  // still waiting for an answer
     DestroyWindow(owner);
     EXPECT_TRUE(harness.RunUntil(
@@ -240,7 +242,8 @@ TEST_F(DialogTest, AWorkersMessageBoxGoesWhenItsOwnerIsClosed) {
 TEST_F(DialogTest, AWorkersMessageBoxAnswersWithTheTappedButton) {
     std::atomic<int> result{-1};
     std::thread worker([&] { result = MessageBoxW(nullptr, u"Saved", u"Tavrel", MB_OK); });
-    ASSERT_TRUE(harness.RunUntil([&] { return harness.FindTopLevel(u"MessageBox") != nullptr; }, 5000));
+    ASSERT_TRUE(
+        harness.RunUntil([&] { return harness.FindTopLevel(u"MessageBox") != nullptr; }, 5000));
     POINT ok = Centre(GetDlgItem(harness.FindTopLevel(u"MessageBox"), IDOK));
     harness.Tap(ok.x, ok.y);
     worker.join();
@@ -261,7 +264,8 @@ TEST(ClipboardTest, TextGoesInAndComesOutWhileOpen) {
     EXPECT_EQ(GetClipboardData(CF_UNICODETEXT), nullptr);  // closed
     EXPECT_TRUE(IsClipboardFormatAvailable(CF_UNICODETEXT));
     ASSERT_TRUE(OpenClipboard(nullptr));
-    EXPECT_EQ(std::u16string(static_cast<const char16_t*>(GetClipboardData(CF_UNICODETEXT))), u"hello");
+    EXPECT_EQ(std::u16string(static_cast<const char16_t*>(GetClipboardData(CF_UNICODETEXT))),
+              u"hello");
     EXPECT_TRUE(EmptyClipboard());  // frees the block
     EXPECT_TRUE(CloseClipboard());
     EXPECT_FALSE(EmptyClipboard());
@@ -334,7 +338,8 @@ TEST_F(DialogTest, ADropDownListOpensOnATapAndTheTappedItemIsChosen) {
         typed = text;
         device->SaveScreenshot(std::string(std::getenv("TAVREL_SCREENSHOTS") != nullptr
                                                ? std::getenv("TAVREL_SCREENSHOTS")
-                                               : ".") + "/combo_boxes.png");
+                                               : ".") +
+                               "/combo_boxes.png");
         device->PressKey(VK_RETURN);
     });
     EXPECT_EQ(DialogBoxIndirectParamW(nullptr, dialogTemplate, owner, ComboProc, 0), IDOK);

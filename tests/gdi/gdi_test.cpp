@@ -10,8 +10,9 @@ namespace {
 
 // A memory DC on a white bitmap of the given size.
 class Canvas {
-public:
-    Canvas(int width, int height) : dc_(CreateCompatibleDC(nullptr)), bitmap_(CreateCompatibleBitmap(dc_, width, height)) {
+  public:
+    Canvas(int width, int height)
+        : dc_(CreateCompatibleDC(nullptr)), bitmap_(CreateCompatibleBitmap(dc_, width, height)) {
         SelectObject(dc_, bitmap_);
         RECT all{0, 0, width, height};
         FillRect(dc_, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
@@ -27,15 +28,15 @@ public:
         for (int y = 0; y < height; ++y) {
             for (int x = 0; x < width; ++x) {
                 if (GetPixel(dc_, x, y) != RGB(255, 255, 255)) {
-                    box = {std::min<LONG>(box.left, x), std::min<LONG>(box.top, y), std::max<LONG>(box.right, x + 1),
-                           std::max<LONG>(box.bottom, y + 1)};
+                    box = {std::min<LONG>(box.left, x), std::min<LONG>(box.top, y),
+                           std::max<LONG>(box.right, x + 1), std::max<LONG>(box.bottom, y + 1)};
                 }
             }
         }
         return box;
     }
 
-private:
+  private:
     HDC dc_;
     HBITMAP bitmap_;
 };
@@ -52,7 +53,8 @@ TEST(GdiText, EightPointLiberationSansMeasuresAsTheDialogsExpect) {
     Canvas canvas(10, 10);  // a new DC has the 8-point system font
     std::u16string text = u"Only update visible portion of screen";
     SIZE size;
-    ASSERT_TRUE(GetTextExtentPoint32W(canvas.dc(), text.c_str(), static_cast<int>(text.size()), &size));
+    ASSERT_TRUE(
+        GetTextExtentPoint32W(canvas.dc(), text.c_str(), static_cast<int>(text.size()), &size));
     EXPECT_EQ(size.cx, 172);
     // The average letter width gives the 6-pixel horizontal dialog base unit at 96 dpi.
     TEXTMETRICW metrics;
@@ -127,8 +129,8 @@ TEST(GdiText, EscapementNineHundredTurnsTextAQuarterTurnUpwards) {
     ExtTextOutW(canvas.dc(), 10, 110, 0, nullptr, u"Rotated", 7, nullptr);
     RECT ink = canvas.Ink(60, 120);
     EXPECT_GT(ink.bottom - ink.top, 2 * (ink.right - ink.left));  // taller than wide
-    EXPECT_LE(ink.bottom, 111);                                     // rises from the reference point
-    EXPECT_GE(ink.left, 10);                                        // the cell's top lies to the left
+    EXPECT_LE(ink.bottom, 111);                                   // rises from the reference point
+    EXPECT_GE(ink.left, 10);                                      // the cell's top lies to the left
     DeleteObject(font);
 }
 
@@ -149,7 +151,7 @@ TEST(GdiShapes, RoundRectLeavesTheCornersAndFillsTheInside) {
     RoundRect(canvas.dc(), 5, 5, 45, 45, 20, 20);
     EXPECT_EQ(GetPixel(canvas.dc(), 5, 5), RGB(255, 255, 255));  // outside the rounded corner
     EXPECT_EQ(GetPixel(canvas.dc(), 25, 25), RGB(0, 128, 0));
-    EXPECT_EQ(GetPixel(canvas.dc(), 25, 5), RGB(0, 0, 0));  // the outline
+    EXPECT_EQ(GetPixel(canvas.dc(), 25, 5), RGB(0, 0, 0));         // the outline
     EXPECT_EQ(GetPixel(canvas.dc(), 45, 25), RGB(255, 255, 255));  // right edge is exclusive
     DeleteObject(brush);
 }
@@ -171,7 +173,8 @@ TEST(GdiShapes, LinesLeaveOutTheirLastPixelAndStockObjectsSurviveDeletion) {
 HBITMAP Palettised(int bits) {
     std::vector<BYTE> dib(40, 0);
     auto put32 = [&](std::size_t at, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) dib[at + i] = static_cast<BYTE>(v >> (8 * i));
+        for (int i = 0; i < 4; ++i)
+            dib[at + i] = static_cast<BYTE>(v >> (8 * i));
     };
     put32(0, 40);
     put32(4, 2);
@@ -179,7 +182,8 @@ HBITMAP Palettised(int bits) {
     dib[12] = 1;
     dib[14] = static_cast<BYTE>(bits);
     put32(32, 4);
-    for (std::uint32_t colour : {0x0000FFu, 0x00FF00u, 0xFF0000u, 0xFFFFFFu}) {  // blue green red white
+    for (std::uint32_t colour :
+         {0x0000FFu, 0x00FF00u, 0xFF0000u, 0xFFFFFFu}) {  // blue green red white
         dib.push_back(static_cast<BYTE>(colour)), dib.push_back(static_cast<BYTE>(colour >> 8));
         dib.push_back(static_cast<BYTE>(colour >> 16)), dib.push_back(0);
     }
@@ -216,7 +220,7 @@ TEST_P(GdiBlit, PalettisedAndTrueColourBitmapsStretchPixelForPixel) {
     EXPECT_EQ(GetPixel(target.dc(), 1, 0), RGB(0, 255, 0));
     EXPECT_EQ(GetPixel(target.dc(), 0, 1), RGB(255, 0, 0));
     ASSERT_TRUE(StretchBlt(target.dc(), 4, 4, 8, 8, sourceDc, 0, 0, 2, 2, SRCCOPY));
-    EXPECT_EQ(GetPixel(target.dc(), 4, 4), RGB(0, 0, 255));   // each source pixel is a 4 x 4 block
+    EXPECT_EQ(GetPixel(target.dc(), 4, 4), RGB(0, 0, 255));  // each source pixel is a 4 x 4 block
     EXPECT_EQ(GetPixel(target.dc(), 7, 7), RGB(0, 0, 255));
     EXPECT_EQ(GetPixel(target.dc(), 8, 4), RGB(0, 255, 0));
     EXPECT_EQ(GetPixel(target.dc(), 4, 8), RGB(255, 0, 0));

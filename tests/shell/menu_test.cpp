@@ -35,7 +35,7 @@ LRESULT OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 class MenuTest : public ::testing::Test {
-public:
+  public:
     void SetUp() override {
         InstallResources(GetModuleHandleW(nullptr));
         static bool registered = [] {
@@ -51,8 +51,8 @@ public:
         sizes.clear();
         activateInfo = SHACTIVATEINFO{};
         activateInfo.cbSize = sizeof activateInfo;
-        owner = CreateWindowExW(0, u"Owner", u"Owner", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                                CW_USEDEFAULT, nullptr, nullptr, nullptr, nullptr);
+        owner = CreateWindowExW(0, u"Owner", u"Owner", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, nullptr, nullptr);
         device.PumpUntilIdle();
     }
     HWND MakeMenuBar(UINT record) {
@@ -108,7 +108,8 @@ TEST_F(MenuTest, EnableCheckRemoveAndDeleteChangeItems) {
     HMENU menu = GetSubMenu(bar, 0);
     EXPECT_EQ(EnableMenuItem(menu, 32783, MF_GRAYED), static_cast<DWORD>(MF_ENABLED));
     EXPECT_EQ(EnableMenuItem(menu, 32783, MF_ENABLED), static_cast<DWORD>(MF_GRAYED));
-    EXPECT_EQ(CheckMenuItem(menu, 32792, MF_CHECKED), static_cast<DWORD>(MF_UNCHECKED));  // inside "Keyboard"
+    EXPECT_EQ(CheckMenuItem(menu, 32792, MF_CHECKED),
+              static_cast<DWORD>(MF_UNCHECKED));  // inside "Keyboard"
     EXPECT_NE(GetMenuState(GetSubMenu(menu, 1), 32792, MF_BYCOMMAND) & MF_CHECKED, 0u);
     EXPECT_EQ(EnableMenuItem(menu, 99, MF_GRAYED), 0xFFFFFFFFu);
     HMENU zoom = GetSubMenu(menu, 0);

@@ -22,9 +22,10 @@ TEST(DirectDrawInWindows, ABlitThroughAWindowsClipperStaysInsideItsClientArea) {
     windowClass.lpszClassName = u"Target";
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     RegisterClassW(&windowClass);
-    HWND top = CreateWindowExW(0, u"Target", u"", WS_VISIBLE, 0, 26, 240, 200, nullptr, nullptr, nullptr, nullptr);
-    HWND child = CreateWindowExW(0, u"Target", u"", WS_CHILD | WS_VISIBLE, 20, 20, 100, 50, top, nullptr,
-                                 nullptr, nullptr);
+    HWND top = CreateWindowExW(0, u"Target", u"", WS_VISIBLE, 0, 26, 240, 200, nullptr, nullptr,
+                               nullptr, nullptr);
+    HWND child = CreateWindowExW(0, u"Target", u"", WS_CHILD | WS_VISIBLE, 20, 20, 100, 50, top,
+                                 nullptr, nullptr, nullptr);
     device.PumpUntilIdle();
 
     LPDIRECTDRAW directDraw = nullptr;
@@ -47,7 +48,9 @@ TEST(DirectDrawInWindows, ABlitThroughAWindowsClipperStaysInsideItsClientArea) {
     std::uint32_t red = EncodeDevicePixel(CurrentDeviceScreen().format, RGB(255, 0, 0));
     for (int y = 0; y < 8; ++y) {
         for (int x = 0; x < 8; ++x) {
-            StoreDevicePixel(static_cast<std::uint8_t*>(locked.lpSurface) + y * locked.lPitch + x * bytes, bytes, red);
+            StoreDevicePixel(
+                static_cast<std::uint8_t*>(locked.lpSurface) + y * locked.lPitch + x * bytes, bytes,
+                red);
         }
     }
     picture->Unlock(nullptr);
@@ -63,7 +66,8 @@ TEST(DirectDrawInWindows, ABlitThroughAWindowsClipperStaysInsideItsClientArea) {
     HRESULT result = DDERR_GENERIC;
     std::thread([&] {
         RECT everywhere{0, 0, 240, 320};
-        result = primary->Blt(&everywhere, picture, nullptr, DDBLT_ROP | DDBLT_WAITNOTBUSY, &effects);
+        result =
+            primary->Blt(&everywhere, picture, nullptr, DDBLT_ROP | DDBLT_WAITNOTBUSY, &effects);
     }).join();
     EXPECT_EQ(result, DD_OK);
     device.PumpUntilIdle();

@@ -25,23 +25,24 @@ struct Step {
 };
 
 class MessageLog {
-public:
+  public:
     static MessageLog& Instance() {
         static MessageLog log;
         return log;
     }
     // Messages worth comparing: painting and other housekeeping are left out.
     void Record(HWND window, UINT message, WPARAM wParam) {
-        static const UINT kKept[] = {WM_CREATE,    WM_DESTROY,  WM_NCDESTROY, WM_SIZE,
-                                     WM_MOVE,      WM_ACTIVATE, WM_SETFOCUS,  WM_KILLFOCUS,
-                                     WM_SHOWWINDOW, WM_SETTINGCHANGE, WM_COMMAND, WM_CLOSE};
+        static const UINT kKept[] = {WM_CREATE,     WM_DESTROY,       WM_NCDESTROY, WM_SIZE,
+                                     WM_MOVE,       WM_ACTIVATE,      WM_SETFOCUS,  WM_KILLFOCUS,
+                                     WM_SHOWWINDOW, WM_SETTINGCHANGE, WM_COMMAND,   WM_CLOSE};
         if (std::find(std::begin(kKept), std::end(kKept), message) != std::end(kKept)) {
             entries.push_back({window, message, wParam});
         }
     }
     void Clear() { entries.clear(); }
     // The log as "name:message" lines, names from the table of windows.
-    std::vector<std::string> Describe(std::initializer_list<std::pair<const char*, HWND>> names) const {
+    std::vector<std::string> Describe(
+        std::initializer_list<std::pair<const char*, HWND>> names) const {
         std::vector<std::string> out;
         for (const LoggedMessage& entry : entries) {
             std::string name = "?";
@@ -63,19 +64,32 @@ public:
     }
     static std::string MessageName(UINT message) {
         switch (message) {
-            case WM_CREATE: return "WM_CREATE";
-            case WM_DESTROY: return "WM_DESTROY";
-            case WM_NCDESTROY: return "WM_NCDESTROY";
-            case WM_SIZE: return "WM_SIZE";
-            case WM_MOVE: return "WM_MOVE";
-            case WM_ACTIVATE: return "WM_ACTIVATE";
-            case WM_SETFOCUS: return "WM_SETFOCUS";
-            case WM_KILLFOCUS: return "WM_KILLFOCUS";
-            case WM_SHOWWINDOW: return "WM_SHOWWINDOW";
-            case WM_SETTINGCHANGE: return "WM_SETTINGCHANGE";
-            case WM_COMMAND: return "WM_COMMAND";
-            case WM_CLOSE: return "WM_CLOSE";
-            default: return std::to_string(message);
+            case WM_CREATE:
+                return "WM_CREATE";
+            case WM_DESTROY:
+                return "WM_DESTROY";
+            case WM_NCDESTROY:
+                return "WM_NCDESTROY";
+            case WM_SIZE:
+                return "WM_SIZE";
+            case WM_MOVE:
+                return "WM_MOVE";
+            case WM_ACTIVATE:
+                return "WM_ACTIVATE";
+            case WM_SETFOCUS:
+                return "WM_SETFOCUS";
+            case WM_KILLFOCUS:
+                return "WM_KILLFOCUS";
+            case WM_SHOWWINDOW:
+                return "WM_SHOWWINDOW";
+            case WM_SETTINGCHANGE:
+                return "WM_SETTINGCHANGE";
+            case WM_COMMAND:
+                return "WM_COMMAND";
+            case WM_CLOSE:
+                return "WM_CLOSE";
+            default:
+                return std::to_string(message);
         }
     }
 

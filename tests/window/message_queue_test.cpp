@@ -23,7 +23,7 @@ LRESULT AnsweringProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 class MessageQueueTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         static bool registered = [] {
             WNDCLASSW windowClass{};
@@ -32,8 +32,8 @@ protected:
             return RegisterClassW(&windowClass) != 0;
         }();
         ASSERT_TRUE(registered);
-        window = CreateWindowExW(0, u"Answering", u"", WS_VISIBLE, 0, 26, 100, 100, nullptr, nullptr,
-                                 nullptr, nullptr);
+        window = CreateWindowExW(0, u"Answering", u"", WS_VISIBLE, 0, 26, 100, 100, nullptr,
+                                 nullptr, nullptr, nullptr);
         ASSERT_NE(window, nullptr);
     }
     DeviceHarness device;
@@ -124,8 +124,8 @@ TEST_F(MessageQueueTest, TimersOfADestroyedWindowStop) {
 }
 
 TEST_F(MessageQueueTest, CaptureKeepsTheStylusUntilReleased) {
-    HWND other = CreateWindowExW(0, u"Answering", u"", WS_VISIBLE, 120, 26, 100, 100, nullptr, nullptr,
-                                 nullptr, nullptr);
+    HWND other = CreateWindowExW(0, u"Answering", u"", WS_VISIBLE, 120, 26, 100, 100, nullptr,
+                                 nullptr, nullptr, nullptr);
     device.PumpUntilIdle();
     SetCapture(window);
     device.Drag({150, 50}, {160, 60}, 2);

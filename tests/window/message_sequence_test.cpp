@@ -8,14 +8,14 @@
 namespace {
 
 class MessageSequenceTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         RegisterLoggingClass();
         MessageLog::Instance().Clear();
     }
     HWND TopLevel(DWORD style, HWND owner = nullptr) {
-        return CreateWindowExW(0, u"LogWindow", u"top", style, 0, 26, 240, 200, owner, nullptr, nullptr,
-                               nullptr);
+        return CreateWindowExW(0, u"LogWindow", u"top", style, 0, 26, 240, 200, owner, nullptr,
+                               nullptr, nullptr);
     }
     DeviceHarness device;
 };
@@ -64,8 +64,8 @@ TEST_F(MessageSequenceTest, SwitchingTheForegroundDeactivatesThenActivates) {
 
 TEST_F(MessageSequenceTest, DestroyingAWindowDestroysOwnedPopupsFirstAndChildrenInside) {
     HWND a = TopLevel(WS_VISIBLE);
-    HWND child = CreateWindowExW(0, u"LogWindow", u"", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, a, nullptr,
-                                 nullptr, nullptr);
+    HWND child = CreateWindowExW(0, u"LogWindow", u"", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, a,
+                                 nullptr, nullptr, nullptr);
     HWND popup = TopLevel(WS_POPUP, a);
     MessageLog::Instance().Clear();
     EXPECT_TRUE(DestroyWindow(a));
@@ -124,7 +124,9 @@ TEST_F(MessageSequenceTest, LowBitOfTheHandleBringsOwnedPopupsForward) {
     SetForegroundWindow(reinterpret_cast<HWND>(reinterpret_cast<std::uintptr_t>(a) | 1));
     EXPECT_EQ(GetForegroundWindow(), popup);
     std::vector<HWND> order = device.TopLevels();
-    auto position = [&](HWND w) { return std::find(order.begin(), order.end(), w) - order.begin(); };
+    auto position = [&](HWND w) {
+        return std::find(order.begin(), order.end(), w) - order.begin();
+    };
     EXPECT_LT(position(b), position(a));
     EXPECT_LT(position(a), position(popup));
 }

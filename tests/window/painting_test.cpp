@@ -23,7 +23,8 @@ LRESULT ColourProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         ++paints[window];
         PAINTSTRUCT paint;
         HDC dc = BeginPaint(window, &paint);
-        HBRUSH brush = CreateSolidBrush(static_cast<COLORREF>(GetWindowLongPtrW(window, GWL_USERDATA)));
+        HBRUSH brush =
+            CreateSolidBrush(static_cast<COLORREF>(GetWindowLongPtrW(window, GWL_USERDATA)));
         RECT client;
         GetClientRect(window, &client);
         FillRect(dc, &client, brush);
@@ -35,7 +36,7 @@ LRESULT ColourProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 class PaintingTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         static bool registered = [] {
             WNDCLASSW windowClass{};
@@ -47,8 +48,9 @@ protected:
         paints.clear();
     }
     HWND Make(COLORREF colour, DWORD style, RECT r, HWND parent = nullptr) {
-        HWND window = CreateWindowExW(0, u"Colour", u"", style & ~WS_VISIBLE, r.left, r.top, r.right - r.left,
-                                      r.bottom - r.top, parent, nullptr, nullptr, nullptr);
+        HWND window =
+            CreateWindowExW(0, u"Colour", u"", style & ~WS_VISIBLE, r.left, r.top, r.right - r.left,
+                            r.bottom - r.top, parent, nullptr, nullptr, nullptr);
         SetWindowLongPtrW(window, GWL_USERDATA, static_cast<LONG_PTR>(colour));
         if ((style & WS_VISIBLE) != 0) {
             ShowWindow(window, SW_SHOW);
@@ -56,7 +58,8 @@ protected:
         return window;
     }
     DeviceHarness device;
-    static constexpr COLORREF kRed = RGB(255, 0, 0), kGreen = RGB(0, 255, 0), kBlue = RGB(0, 0, 255);
+    static constexpr COLORREF kRed = RGB(255, 0, 0), kGreen = RGB(0, 255, 0),
+                              kBlue = RGB(0, 0, 255);
 };
 
 TEST_F(PaintingTest, TopLevelsComposeInZOrderBelowTheTaskBar) {
@@ -65,7 +68,8 @@ TEST_F(PaintingTest, TopLevelsComposeInZOrderBelowTheTaskBar) {
     device.PumpUntilIdle();
     EXPECT_EQ(device.ScreenPixel(50, 50), kRed);
     EXPECT_EQ(device.ScreenPixel(120, 120), kGreen);  // green was shown last: on top
-    EXPECT_EQ(device.ScreenPixel(10, 10), OnScreen(RGB(0, 0, 0x80)));  // the task bar covers the top
+    EXPECT_EQ(device.ScreenPixel(10, 10),
+              OnScreen(RGB(0, 0, 0x80)));  // the task bar covers the top
     SetForegroundWindow(red);
     device.PumpUntilIdle();
     EXPECT_EQ(device.ScreenPixel(120, 120), kRed);
@@ -81,10 +85,11 @@ TEST_F(PaintingTest, ChildrenAreClippedToThemselvesAndTheirParent) {
     HWND child = Make(kGreen, WS_CHILD | WS_VISIBLE, {150, 10, 260, 60}, top);
     Make(kBlue, WS_CHILD | WS_VISIBLE, {-20, 0, 10, 10}, child);
     device.PumpUntilIdle();
-    EXPECT_EQ(device.ScreenPixel(160, 60), kGreen);     // child inside the parent
-    EXPECT_EQ(device.ScreenPixel(210, 60), OnScreen(RGB(0x1F, 0x3F, 0x6F)));  // beyond the parent: desktop
-    EXPECT_EQ(device.ScreenPixel(152, 52), kBlue);      // grandchild inside the child
-    EXPECT_EQ(device.ScreenPixel(140, 52), kRed);       // grandchild clipped by the child
+    EXPECT_EQ(device.ScreenPixel(160, 60), kGreen);  // child inside the parent
+    EXPECT_EQ(device.ScreenPixel(210, 60),
+              OnScreen(RGB(0x1F, 0x3F, 0x6F)));     // beyond the parent: desktop
+    EXPECT_EQ(device.ScreenPixel(152, 52), kBlue);  // grandchild inside the child
+    EXPECT_EQ(device.ScreenPixel(140, 52), kRed);   // grandchild clipped by the child
     RECT rect = device.ScreenRectOf(child);
     EXPECT_EQ(rect.left, 150);
     EXPECT_EQ(rect.top, 50);

@@ -36,7 +36,8 @@ void PaintDemo(HWND window) {
     DrawTextW(dc, u"Tavrel device", -1, &line, DT_SINGLELINE | DT_LEFT | DT_VCENTER);
     SelectObject(dc, previous);
     RECT body{8, 30, client.right - 8, 80};
-    DrawTextW(dc, u"Only update visible portion of screen, wrapped by words.", -1, &body, DT_WORDBREAK);
+    DrawTextW(dc, u"Only update visible portion of screen, wrapped by words.", -1, &body,
+              DT_WORDBREAK);
     HFONT rotated = Font(9, FW_NORMAL, 900);
     SelectObject(dc, rotated);
     SetTextColor(dc, RGB(160, 0, 0));
@@ -49,7 +50,8 @@ void PaintDemo(HWND window) {
     SetTextColor(dc, RGB(255, 255, 255));
     RECT label{40, 90, 220, 140};
     DrawTextW(dc, u"Rounded", -1, &label, DT_SINGLELINE | DT_CENTER | DT_VCENTER);
-    HBITMAP bitmap = LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_THUMBNAIL_PLACEHOLDER));
+    HBITMAP bitmap =
+        LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_THUMBNAIL_PLACEHOLDER));
     HDC memory = CreateCompatibleDC(dc);
     SelectObject(memory, bitmap);
     StretchBlt(dc, 40, 150, 180, 100, memory, 0, 0, 128, 96, SRCCOPY);  // 1.4 x 1.04
@@ -86,22 +88,25 @@ TEST(Screenshot, TextShapesAndBitmapsOnTheDeviceScreen) {
     ASSERT_NE(window, nullptr);
     device.PumpUntilIdle();
     // The window starts below the task bar (26 pixels): client (x, y) is screen (x, y + 26).
-    EXPECT_EQ(device.ScreenPixel(130, 26 + 100), OnScreen(kFill));            // inside the rounded rectangle
+    EXPECT_EQ(device.ScreenPixel(130, 26 + 100), OnScreen(kFill));  // inside the rounded rectangle
     EXPECT_EQ(device.ScreenPixel(41, 26 + 91), OnScreen(RGB(255, 255, 255)));  // its cut-off corner
-    EXPECT_EQ(device.ScreenPixel(41, 26 + 151), OnScreen(RGB(0xE0, 0xE0, 0xE0)));  // bitmap background
-    EXPECT_EQ(device.ScreenPixel(77, 26 + 200), OnScreen(RGB(0x70, 0x70, 0x70)));  // the monitor's frame
+    EXPECT_EQ(device.ScreenPixel(41, 26 + 151),
+              OnScreen(RGB(0xE0, 0xE0, 0xE0)));  // bitmap background
+    EXPECT_EQ(device.ScreenPixel(77, 26 + 200),
+              OnScreen(RGB(0x70, 0x70, 0x70)));  // the monitor's frame
     // The rotated label's ink: a narrow column rising from y = 250.
     int inkTop = 400, inkBottom = -1, inkRight = -1;
     for (int y = 26 + 100; y < 26 + 252; ++y) {
         for (int x = 0; x < 40; ++x) {
             COLORREF c = device.ScreenPixel(x, y);
             if (GetRValue(c) > 100 && GetGValue(c) < 100) {
-                inkTop = std::min(inkTop, y), inkBottom = std::max(inkBottom, y), inkRight = std::max(inkRight, x);
+                inkTop = std::min(inkTop, y), inkBottom = std::max(inkBottom, y),
+                inkRight = std::max(inkRight, x);
             }
         }
     }
     EXPECT_GT(inkBottom - inkTop, 50);
-    EXPECT_EQ(device.ScreenPixel(4, 4), OnScreen(RGB(0, 0, 0x80)));  // the task bar
+    EXPECT_EQ(device.ScreenPixel(4, 4), OnScreen(RGB(0, 0, 0x80)));    // the task bar
     EXPECT_NE(device.ScreenPixel(10, 13), OnScreen(RGB(0, 0, 0x80)));  // shows the window's title
     EXPECT_LT(inkRight, 8 + 16);
     const char* folder = std::getenv("TAVREL_SCREENSHOTS");

@@ -50,14 +50,15 @@ void Paint(HWND window, ButtonState& state) {
         bool boxRight = (style & BS_LEFTTEXT) != 0;
         int left = boxRight ? client.right - box : 0;
         int top = (client.bottom - box) / 2;
-        HGDIOBJ previousBrush = SelectObject(dc, GetStockObject(state.pressed ? LTGRAY_BRUSH : WHITE_BRUSH));
+        HGDIOBJ previousBrush =
+            SelectObject(dc, GetStockObject(state.pressed ? LTGRAY_BRUSH : WHITE_BRUSH));
         if (IsRadio(kind)) {
             RoundRect(dc, left, top, left + box, top + box, box, box);
             if (state.check == BST_CHECKED) {
                 SelectObject(dc, GetStockObject(BLACK_BRUSH));
                 int inset = box / 4 + 1;
-                RoundRect(dc, left + inset, top + inset, left + box - inset, top + box - inset,
-                          box, box);
+                RoundRect(dc, left + inset, top + inset, left + box - inset, top + box - inset, box,
+                          box);
             }
         } else {
             Rectangle(dc, left, top, left + box, top + box);

@@ -50,7 +50,8 @@ bool HasEdit(HWND combo) {
 void Select(HWND combo, ComboState& state, int index) {
     state.selection = index >= 0 && index < static_cast<int>(state.items.size()) ? index : CB_ERR;
     if (state.edit != nullptr) {
-        SetWindowTextW(state.edit, state.selection >= 0 ? state.items[state.selection].text.c_str() : u"");
+        SetWindowTextW(state.edit,
+                       state.selection >= 0 ? state.items[state.selection].text.c_str() : u"");
     }
     InvalidateRect(combo, nullptr, TRUE);
 }
@@ -84,7 +85,8 @@ void PaintList(HWND list) {
         }
         SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
         row.left += Scaled(3);
-        DrawTextW(dc, state.items[i].text.c_str(), -1, &row, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+        DrawTextW(dc, state.items[i].text.c_str(), -1, &row,
+                  DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
     }
     SelectObject(dc, previousFont);
     HGDIOBJ previousBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
@@ -165,9 +167,9 @@ void OpenList(HWND combo, ComboState& state) {
     int room = std::max(state.droppedHeight - (field.bottom - field.top), ItemHeight() + 2);
     int height = std::min(wanted, room);
     int top = field.bottom + height <= screenHeight ? field.bottom : field.top - height;
-    state.list = CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOACTIVATE, kListClass, u"", WS_POPUP,
-                                 field.left, top, field.right - field.left, height, combo, nullptr,
-                                 nullptr, nullptr);
+    state.list =
+        CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOACTIVATE, kListClass, u"", WS_POPUP, field.left,
+                        top, field.right - field.left, height, combo, nullptr, nullptr, nullptr);
     SetWindowLongPtrW(state.list, GWL_USERDATA, reinterpret_cast<LONG_PTR>(combo));
     ShowWindow(state.list, SW_SHOWNOACTIVATE);
     SetCapture(state.list);
@@ -206,11 +208,14 @@ void Paint(HWND combo, ComboState& state) {
 
 int Insert(HWND combo, ComboState& state, int at, LPCWSTR text) {
     Item item{text != nullptr ? text : u"", 0};
-    int index = at < 0 || at > static_cast<int>(state.items.size()) ? static_cast<int>(state.items.size()) : at;
+    int index = at < 0 || at > static_cast<int>(state.items.size())
+                    ? static_cast<int>(state.items.size())
+                    : at;
     if (Sorted(combo)) {
         index = static_cast<int>(std::upper_bound(state.items.begin(), state.items.end(), item,
                                                   [](const Item& a, const Item& b) {
-                                                      return lstrcmpiW(a.text.c_str(), b.text.c_str()) < 0;
+                                                      return lstrcmpiW(a.text.c_str(),
+                                                                       b.text.c_str()) < 0;
                                                   }) -
                                  state.items.begin());
     }
@@ -231,19 +236,22 @@ LRESULT ComboBoxProc(HWND combo, UINT message, WPARAM wParam, LPARAM lParam) {
             auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
             state.droppedHeight = create->cy;
             int field = Scaled(22);
-            SetWindowPos(combo, nullptr, 0, 0, create->cx, field, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+            SetWindowPos(combo, nullptr, 0, 0, create->cx, field,
+                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
             if (HasEdit(combo)) {
-                state.edit = CreateWindowExW(0, WC_EDIT, u"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 1, 1,
-                                             create->cx - field - 1, field - 2, combo,
-                                             reinterpret_cast<HMENU>(static_cast<std::intptr_t>(kEditId)),
-                                             nullptr, nullptr);
+                state.edit = CreateWindowExW(
+                    0, WC_EDIT, u"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 1, 1,
+                    create->cx - field - 1, field - 2, combo,
+                    reinterpret_cast<HMENU>(static_cast<std::intptr_t>(kEditId)), nullptr, nullptr);
             }
             return 0;
         }
         case WM_SIZE:
             if (state.edit != nullptr) {
-                int width = LOWORD(static_cast<std::uintptr_t>(lParam)), height = HIWORD(static_cast<std::uintptr_t>(lParam));
-                MoveWindow(state.edit, 1, 1, std::max(width - height - 1, 0), std::max(height - 2, 0), TRUE);
+                int width = LOWORD(static_cast<std::uintptr_t>(lParam)),
+                    height = HIWORD(static_cast<std::uintptr_t>(lParam));
+                MoveWindow(state.edit, 1, 1, std::max(width - height - 1, 0),
+                           std::max(height - 2, 0), TRUE);
             }
             return 0;
         case WM_PAINT:
@@ -264,7 +272,8 @@ LRESULT ComboBoxProc(HWND combo, UINT message, WPARAM wParam, LPARAM lParam) {
             break;
         case WM_GETTEXT:
             if (state.edit != nullptr) {
-                return GetWindowTextW(state.edit, reinterpret_cast<LPWSTR>(lParam), static_cast<int>(wParam));
+                return GetWindowTextW(state.edit, reinterpret_cast<LPWSTR>(lParam),
+                                      static_cast<int>(wParam));
             }
             if (lParam != 0 && wParam > 0) {
                 lstrcpynW(reinterpret_cast<LPWSTR>(lParam),
@@ -304,7 +313,8 @@ LRESULT ComboBoxProc(HWND combo, UINT message, WPARAM wParam, LPARAM lParam) {
         case CB_ADDSTRING:
             return Insert(combo, state, -1, reinterpret_cast<LPCWSTR>(lParam));
         case CB_INSERTSTRING:
-            return Insert(combo, state, static_cast<int>(wParam), reinterpret_cast<LPCWSTR>(lParam));
+            return Insert(combo, state, static_cast<int>(wParam),
+                          reinterpret_cast<LPCWSTR>(lParam));
         case CB_DELETESTRING:
             if (!valid(wParam)) {
                 return CB_ERR;
@@ -342,7 +352,8 @@ LRESULT ComboBoxProc(HWND combo, UINT message, WPARAM wParam, LPARAM lParam) {
             if (!valid(wParam) || lParam == 0) {
                 return CB_ERR;
             }
-            std::copy(state.items[wParam].text.begin(), state.items[wParam].text.end(), reinterpret_cast<LPWSTR>(lParam));
+            std::copy(state.items[wParam].text.begin(), state.items[wParam].text.end(),
+                      reinterpret_cast<LPWSTR>(lParam));
             reinterpret_cast<LPWSTR>(lParam)[state.items[wParam].text.size()] = 0;
             return static_cast<LRESULT>(state.items[wParam].text.size());
         case CB_SHOWDROPDOWN:

@@ -26,7 +26,8 @@ class ControlStates {
 
 // Selects the control's font (or the system font) into dc; returns the previous font.
 inline HGDIOBJ SelectControlFont(HDC dc, HFONT font) {
-    return SelectObject(dc, font != nullptr ? static_cast<HGDIOBJ>(font) : GetStockObject(SYSTEM_FONT));
+    return SelectObject(dc,
+                        font != nullptr ? static_cast<HGDIOBJ>(font) : GetStockObject(SYSTEM_FONT));
 }
 
 // WM_SETFONT, WM_GETFONT and WM_SETTEXT (stored, then redrawn) for controls that draw their text;
@@ -68,7 +69,8 @@ inline bool ForwardDialogKey(HWND control, WPARAM key) {
     // The nearest dialog among the ancestors (an edit inside a combo box belongs to its dialog).
     for (HWND parent = GetParent(control); parent != nullptr; parent = GetParent(parent)) {
         WCHAR parentClass[16];
-        if (GetClassNameW(parent, parentClass, 16) != 0 && std::u16string(parentClass) == u"Dialog") {
+        if (GetClassNameW(parent, parentClass, 16) != 0 &&
+            std::u16string(parentClass) == u"Dialog") {
             PostMessageW(parent, WM_COMMAND, MAKEWPARAM(key == VK_RETURN ? 1 : 2, 0), 0);
             return true;
         }

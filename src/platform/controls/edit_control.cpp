@@ -31,7 +31,8 @@ int Margin() {
 
 std::u16string TextOf(HWND window) {
     std::u16string text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, u'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    text.resize(static_cast<std::size_t>(
+        GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
     return text;
 }
 
@@ -107,7 +108,7 @@ void Paint(HWND window, EditState& state) {
             IntersectRect(&cell, &cell, &inner);
             FillRect(dc, &cell, GetSysColorBrush(COLOR_HIGHLIGHT));
         }
-        SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT
+        SetTextColor(dc, GetSysColor(selected                  ? COLOR_HIGHLIGHTTEXT
                                      : IsWindowEnabled(window) ? COLOR_WINDOWTEXT
                                                                : COLOR_GRAYTEXT));
         ExtTextOutW(dc, x, top, ETO_CLIPPED, &inner, shown.c_str() + i, 1, nullptr);
@@ -158,11 +159,20 @@ void Key(HWND window, EditState& state, UINT key) {
             }
             changed = ReplaceSelection(window, state, u"");
             break;
-        case VK_LEFT: state.caret = state.anchor = std::max(state.caret - 1, 0); break;
-        case VK_RIGHT: state.caret = state.anchor = std::min(state.caret + 1, length); break;
-        case VK_HOME: state.caret = state.anchor = 0; break;
-        case VK_END: state.caret = state.anchor = length; break;
-        default: return;
+        case VK_LEFT:
+            state.caret = state.anchor = std::max(state.caret - 1, 0);
+            break;
+        case VK_RIGHT:
+            state.caret = state.anchor = std::min(state.caret + 1, length);
+            break;
+        case VK_HOME:
+            state.caret = state.anchor = 0;
+            break;
+        case VK_END:
+            state.caret = state.anchor = length;
+            break;
+        default:
+            return;
     }
     Changed(window, state);
     if (changed) {
@@ -211,7 +221,8 @@ LRESULT EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
             return result;
         }
         case WM_CHAR:
-            if (wParam >= 0x20 && ReplaceSelection(window, state, std::u16string(1, static_cast<char16_t>(wParam)))) {
+            if (wParam >= 0x20 &&
+                ReplaceSelection(window, state, std::u16string(1, static_cast<char16_t>(wParam)))) {
                 Changed(window, state);
                 NotifyParent(window, EN_CHANGE);
             }
@@ -237,7 +248,8 @@ LRESULT EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
             NotifyParent(window, EN_KILLFOCUS);
             return 0;
         case EM_LIMITTEXT:
-            state.limit = wParam == 0 ? kDefaultLimit : static_cast<int>(std::min<WPARAM>(wParam, 0x7FFFFFFE));
+            state.limit = wParam == 0 ? kDefaultLimit
+                                      : static_cast<int>(std::min<WPARAM>(wParam, 0x7FFFFFFE));
             return 0;
         case EM_SETPASSWORDCHAR:
             state.passwordChar = static_cast<WCHAR>(wParam);
@@ -247,16 +259,21 @@ LRESULT EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
             return state.passwordChar;
         case EM_SETSEL: {
             int length = GetWindowTextLengthW(window);
-            auto clamp = [&](LPARAM v) { return v < 0 || v > length ? length : static_cast<int>(v); };
+            auto clamp = [&](LPARAM v) {
+                return v < 0 || v > length ? length : static_cast<int>(v);
+            };
             state.anchor = clamp(static_cast<LPARAM>(static_cast<int>(wParam)));
             state.caret = clamp(lParam);
             Changed(window, state);
             return 0;
         }
         case EM_GETSEL: {
-            int from = std::min(state.anchor, state.caret), to = std::max(state.anchor, state.caret);
-            if (wParam != 0) *reinterpret_cast<DWORD*>(wParam) = static_cast<DWORD>(from);
-            if (lParam != 0) *reinterpret_cast<DWORD*>(lParam) = static_cast<DWORD>(to);
+            int from = std::min(state.anchor, state.caret),
+                to = std::max(state.anchor, state.caret);
+            if (wParam != 0)
+                *reinterpret_cast<DWORD*>(wParam) = static_cast<DWORD>(from);
+            if (lParam != 0)
+                *reinterpret_cast<DWORD*>(lParam) = static_cast<DWORD>(to);
             return MAKELPARAM(from, to);
         }
         case WM_NCDESTROY:

@@ -5,8 +5,10 @@ void RegisterControlClasses() {
         struct {
             LPCWSTR name;
             WNDPROC procedure;
-        } const classes[] = {{WC_STATIC, StaticProc}, {WC_BUTTON, ButtonProc}, {WC_EDIT, EditProc},
-                           {WC_COMBOBOX, ComboBoxProc}};
+        } const classes[] = {{WC_STATIC, StaticProc},
+                             {WC_BUTTON, ButtonProc},
+                             {WC_EDIT, EditProc},
+                             {WC_COMBOBOX, ComboBoxProc}};
         bool all = true;
         for (const auto& entry : classes) {
             WNDCLASSW windowClass{};

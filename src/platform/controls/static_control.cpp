@@ -24,7 +24,8 @@ void Paint(HWND window, StaticState& state) {
         }
     } else if (kind == SS_BITMAP) {
         BITMAP bitmap{};
-        if (state.image != nullptr && GetObjectW(static_cast<HGDIOBJ>(state.image), sizeof bitmap, &bitmap) != 0) {
+        if (state.image != nullptr &&
+            GetObjectW(static_cast<HGDIOBJ>(state.image), sizeof bitmap, &bitmap) != 0) {
             HDC source = CreateCompatibleDC(dc);
             HGDIOBJ previous = SelectObject(source, static_cast<HGDIOBJ>(state.image));
             BitBlt(dc, 0, 0, bitmap.bmWidth, bitmap.bmHeight, source, 0, 0, SRCCOPY);
@@ -37,7 +38,9 @@ void Paint(HWND window, StaticState& state) {
         HGDIOBJ previous = SelectControlFont(dc, state.font);
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, GetSysColor(IsWindowEnabled(window) ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
-        UINT format = DT_WORDBREAK | (kind == SS_RIGHT ? DT_RIGHT : kind == SS_CENTER ? DT_CENTER : DT_LEFT);
+        UINT format = DT_WORDBREAK | (kind == SS_RIGHT    ? DT_RIGHT
+                                      : kind == SS_CENTER ? DT_CENTER
+                                                          : DT_LEFT);
         if ((style & SS_NOPREFIX) != 0) {
             format |= DT_NOPREFIX;
         }
@@ -65,7 +68,8 @@ LRESULT StaticProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
             if (wParam == IMAGE_ICON && (GetWindowLongW(window, GWL_STYLE) & 0xF) == SS_ICON &&
                 state.image != nullptr) {  // an icon static takes the icon's own size
                 SetWindowPos(window, nullptr, 0, 0, GetSystemMetrics(SM_CXICON),
-                             GetSystemMetrics(SM_CYICON), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+                             GetSystemMetrics(SM_CYICON),
+                             SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
             }
             InvalidateRect(window, nullptr, TRUE);
             return reinterpret_cast<LRESULT>(previous);

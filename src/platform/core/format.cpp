@@ -32,8 +32,8 @@ struct FieldFormat {
     int precision = -1;
 };
 
-void PutPadded(Output& out, const FieldFormat& field, std::u16string_view prefix, std::u16string_view body,
-               bool numeric) {
+void PutPadded(Output& out, const FieldFormat& field, std::u16string_view prefix,
+               std::u16string_view body, bool numeric) {
     int length = static_cast<int>(prefix.size() + body.size());
     int pad = field.width > length ? field.width - length : 0;
     bool zeroPad = numeric && field.zero && !field.left && field.precision < 0;
@@ -158,7 +158,8 @@ int wvsprintfW(LPWSTR buffer, std::size_t capacity, LPCWSTR format, std::va_list
             case u'S': {
                 const WCHAR* text = va_arg(args, const WCHAR*);
                 std::u16string_view body = text ? text : u"(null)";
-                if (field.precision >= 0 && body.size() > static_cast<std::size_t>(field.precision)) {
+                if (field.precision >= 0 &&
+                    body.size() > static_cast<std::size_t>(field.precision)) {
                     body = body.substr(0, field.precision);
                 }
                 PutPadded(out, field, u"", body, false);

@@ -71,7 +71,8 @@ LRESULT DialogWindowProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam
             return 0;
         case WM_KEYDOWN:  // Return and Escape with the focus on the dialog itself
             if (wParam == VK_RETURN || wParam == VK_ESCAPE) {
-                PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(wParam == VK_RETURN ? IDOK : IDCANCEL, 0), 0);
+                PostMessageW(dialog, WM_COMMAND,
+                             MAKEWPARAM(wParam == VK_RETURN ? IDOK : IDCANCEL, 0), 0);
             }
             return 0;
         case WM_GETFONT:

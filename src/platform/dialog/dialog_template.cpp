@@ -119,12 +119,19 @@ std::u16string DialogClassName(const NameOrOrdinal& windowClass) {
         return windowClass.text;
     }
     switch (windowClass.ordinal) {
-        case 0x80: return u"BUTTON";
-        case 0x81: return u"EDIT";
-        case 0x82: return u"STATIC";
-        case 0x83: return u"LISTBOX";
-        case 0x84: return u"SCROLLBAR";
-        case 0x85: return u"COMBOBOX";
-        default: return u"";
+        case 0x80:
+            return u"BUTTON";
+        case 0x81:
+            return u"EDIT";
+        case 0x82:
+            return u"STATIC";
+        case 0x83:
+            return u"LISTBOX";
+        case 0x84:
+            return u"SCROLLBAR";
+        case 0x85:
+            return u"COMBOBOX";
+        default:
+            return u"";
     }
 }

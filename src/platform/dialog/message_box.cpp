@@ -55,10 +55,14 @@ struct ButtonSpec {
 
 std::vector<ButtonSpec> ButtonsFor(UINT type) {
     switch (type & 0xF) {
-        case MB_OKCANCEL: return {{IDOK, u"OK"}, {IDCANCEL, u"Cancel"}};
-        case MB_YESNO: return {{IDYES, u"Yes"}, {IDNO, u"No"}};
-        case MB_YESNOCANCEL: return {{IDYES, u"Yes"}, {IDNO, u"No"}, {IDCANCEL, u"Cancel"}};
-        default: return {{IDOK, u"OK"}};
+        case MB_OKCANCEL:
+            return {{IDOK, u"OK"}, {IDCANCEL, u"Cancel"}};
+        case MB_YESNO:
+            return {{IDYES, u"Yes"}, {IDNO, u"No"}};
+        case MB_YESNOCANCEL:
+            return {{IDYES, u"Yes"}, {IDNO, u"No"}, {IDCANCEL, u"Cancel"}};
+        default:
+            return {{IDOK, u"OK"}};
     }
 }
 
@@ -78,16 +82,19 @@ void Paint(HWND window, BoxState& state) {
     // The icon: a disc with a sign (error x, question ?, warning !, information i).
     UINT icon = state.type & 0xF0;
     if (icon != 0) {
-        COLORREF colour = icon == MB_ICONERROR      ? RGB(200, 0, 0)
-                          : icon == MB_ICONWARNING  ? RGB(220, 160, 0)
-                                                    : RGB(0, 0, 160);
+        COLORREF colour = icon == MB_ICONERROR     ? RGB(200, 0, 0)
+                          : icon == MB_ICONWARNING ? RGB(220, 160, 0)
+                                                   : RGB(0, 0, 160);
         HBRUSH disc = CreateSolidBrush(colour);
         SelectObject(dc, disc);
         int size = Scaled(26);
         RoundRect(dc, Scaled(10), Scaled(10), Scaled(10) + size, Scaled(10) + size, size, size);
         SelectObject(dc, GetStockObject(NULL_BRUSH));
         DeleteObject(disc);
-        LPCWSTR sign = icon == MB_ICONERROR ? u"x" : icon == MB_ICONQUESTION ? u"?" : icon == MB_ICONWARNING ? u"!" : u"i";
+        LPCWSTR sign = icon == MB_ICONERROR      ? u"x"
+                       : icon == MB_ICONQUESTION ? u"?"
+                       : icon == MB_ICONWARNING  ? u"!"
+                                                 : u"i";
         RECT signArea{Scaled(10), Scaled(10), Scaled(10) + size, Scaled(10) + size};
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, RGB(255, 255, 255));
@@ -184,10 +191,10 @@ void CreateBox(const std::shared_ptr<BoxState>& state) {
     int buttonWidth = Scaled(60), gap = Scaled(6);
     int x = (width - static_cast<int>(buttons.size()) * (buttonWidth + gap) + gap) / 2;
     for (const ButtonSpec& button : buttons) {
-        HWND control = CreateWindowExW(0, WC_BUTTON, button.label, WS_CHILD | WS_VISIBLE | WS_TABSTOP,
-                                       x, height - Scaled(30), buttonWidth, Scaled(22), window,
-                                       reinterpret_cast<HMENU>(static_cast<std::intptr_t>(button.id)),
-                                       nullptr, nullptr);
+        HWND control = CreateWindowExW(
+            0, WC_BUTTON, button.label, WS_CHILD | WS_VISIBLE | WS_TABSTOP, x, height - Scaled(30),
+            buttonWidth, Scaled(22), window,
+            reinterpret_cast<HMENU>(static_cast<std::intptr_t>(button.id)), nullptr, nullptr);
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(state->font), FALSE);
         x += buttonWidth + gap;
     }

@@ -41,7 +41,8 @@ class Faces {
                     u"Fonts: Liberation Sans (fonts-liberation2) is missing; no text is drawn\r\n");
             }
         }
-        if (face == nullptr || em <= 0 || em > 1000 * 64 || FT_Set_Char_Size(face, 0, em, 72, 72) != 0) {
+        if (face == nullptr || em <= 0 || em > 1000 * 64 ||
+            FT_Set_Char_Size(face, 0, em, 72, 72) != 0) {
             return nullptr;
         }
         return face;
@@ -80,8 +81,8 @@ int EmPixelsForHeight(long height, bool bold, int dpi) {
     if (face == nullptr || face->ascender - face->descender <= 0) {
         return static_cast<int>(height) * 64;
     }
-    return static_cast<int>(std::lround(64.0 * height * face->units_per_EM /
-                                        (face->ascender - face->descender)));
+    return static_cast<int>(
+        std::lround(64.0 * height * face->units_per_EM / (face->ascender - face->descender)));
 }
 
 bool GetFontMetrics(int em, bool bold, FontMetrics* metrics) {
@@ -115,8 +116,8 @@ std::vector<int> TextAdvances(int em, bool bold, std::u16string_view text) {
     if (face == nullptr) {
         return advances;
     }
-    long pen = 0;  // 1/64 pixels
-    int placed = 0;   // whole pixels given out so far
+    long pen = 0;    // 1/64 pixels
+    int placed = 0;  // whole pixels given out so far
     for (std::size_t i = 0; i < text.size(); ++i) {
         std::size_t start = i;
         char32_t code = CodePoint(text, i);
@@ -152,7 +153,8 @@ void RenderText(int em, bool bold, std::u16string_view text,
                 const unsigned char* line = bitmap.buffer + static_cast<long>(row) * bitmap.pitch;
                 for (unsigned column = 0; column < bitmap.width; ++column) {
                     if (line[column] != 0) {
-                        plot(static_cast<int>((pen + 32) >> 6) + glyph->bitmap_left + static_cast<int>(column),
+                        plot(static_cast<int>((pen + 32) >> 6) + glyph->bitmap_left +
+                                 static_cast<int>(column),
                              ascent - glyph->bitmap_top + static_cast<int>(row), line[column]);
                     }
                 }

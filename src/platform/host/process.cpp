@@ -7,10 +7,10 @@
 #include <platform/process.h>
 #include <platform/text.h>
 
-#include <filesystem>
-#include <mutex>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <filesystem>
+#include <mutex>
 #include <thread>
 
 extern char** environ;
@@ -30,8 +30,8 @@ bool HelpTarget(const std::u16string& commandLine, std::string& url) {
     std::size_t hash = rest.find(u'#');
     std::string name = Utf16ToUtf8(rest.substr(0, hash));
     std::string anchor = hash == std::u16string::npos ? "" : Utf16ToUtf8(rest.substr(hash + 1));
-    if (name.empty() || name.find('/') != std::string::npos || name.find('\\') != std::string::npos ||
-        name.find("..") != std::string::npos) {
+    if (name.empty() || name.find('/') != std::string::npos ||
+        name.find('\\') != std::string::npos || name.find("..") != std::string::npos) {
         return false;
     }
     std::filesystem::path folder = std::filesystem::path(DeviceRoot()) / "Program Files" / "Tavrel";

@@ -230,7 +230,8 @@ BOOL SHCreateMenuBar(SHMENUBARINFO* info) {
     (void)registered;
     auto bar = std::make_unique<MenuBar>();
     bar->parent = info->hwndParent;
-    if ((info->dwFlags & SHCMBF_EMPTYBAR) == 0 && !ReadRecord(info->hInstRes, info->nToolBarId, *bar)) {
+    if ((info->dwFlags & SHCMBF_EMPTYBAR) == 0 &&
+        !ReadRecord(info->hInstRes, info->nToolBarId, *bar)) {
         DestroyMenu(bar->menu);
         info->hwndMB = nullptr;
         return FALSE;

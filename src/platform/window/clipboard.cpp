@@ -28,7 +28,7 @@ bool OpenedHere(const Clipboard& clipboard) {
 
 HLOCAL LocalAlloc(UINT flags, std::size_t bytes) {
     void* block = (flags & LMEM_ZEROINIT) != 0 ? std::calloc(bytes == 0 ? 1 : bytes, 1)
-                                              : std::malloc(bytes == 0 ? 1 : bytes);
+                                               : std::malloc(bytes == 0 ? 1 : bytes);
     return block;
 }
 

@@ -28,8 +28,8 @@ bool BlitIntoWindow(HWND handle, const WindowBlitDraw& draw) {
     }
     {
         std::lock_guard pixels(SurfaceMutex());
-        target.plane = PixelPlane{surface->pixels.data(), surface->pitch, surface->width, surface->height,
-                                  BytesPerDevicePixel(surface->format)};
+        target.plane = PixelPlane{surface->pixels.data(), surface->pitch, surface->width,
+                                  surface->height, BytesPerDevicePixel(surface->format)};
         draw(target);
     }
     MarkWindowSurfacesChanged();

@@ -15,7 +15,7 @@ struct PROCESS_INFORMATION {
 
 // Returns FALSE for a program the device does not have. The process is not waited for; the
 // handles returned are null (nothing to close).
-BOOL CreateProcessW(LPCWSTR application, LPWSTR commandLine, LPSECURITY_ATTRIBUTES processAttributes,
-                    LPSECURITY_ATTRIBUTES threadAttributes, BOOL inheritHandles, DWORD flags,
-                    LPVOID environment, LPCWSTR currentDirectory, STARTUPINFOW* startup,
-                    PROCESS_INFORMATION* information);
+BOOL CreateProcessW(LPCWSTR application, LPWSTR commandLine,
+                    LPSECURITY_ATTRIBUTES processAttributes, LPSECURITY_ATTRIBUTES threadAttributes,
+                    BOOL inheritHandles, DWORD flags, LPVOID environment, LPCWSTR currentDirectory,
+                    STARTUPINFOW* startup, PROCESS_INFORMATION* information);

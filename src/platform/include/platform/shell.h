@@ -81,11 +81,11 @@ struct SHINITDLGINFO {
     DWORD dwFlags;
 };
 constexpr DWORD SHIDIM_FLAGS = 0x0001;
-constexpr DWORD SHIDIF_DONEBUTTON = 0x0001;        // the task bar's "ok" sends IDOK
+constexpr DWORD SHIDIF_DONEBUTTON = 0x0001;  // the task bar's "ok" sends IDOK
 constexpr DWORD SHIDIF_SIZEDLG = 0x0002;
 constexpr DWORD SHIDIF_SIZEDLGFULLSCREEN = 0x0004;  // fills the work area, refitted on rotation
 constexpr DWORD SHIDIF_SIPDOWN = 0x0008;            // lowers the input panel
 constexpr DWORD SHIDIF_FULLSCREENNOMENUBAR = 0x0010;
-constexpr DWORD SHIDIF_EMPTYMENU = 0x0020;          // an empty soft-key bar below the dialog
+constexpr DWORD SHIDIF_EMPTYMENU = 0x0020;  // an empty soft-key bar below the dialog
 // Makes a dialog a full-screen device dialog as the flags ask.
 BOOL SHInitDialog(SHINITDLGINFO* info);

@@ -82,4 +82,3 @@ inline LPCWSTR MAKEINTRESOURCEW(unsigned id) {
 inline bool IS_INTRESOURCE(LPCWSTR name) {
     return (reinterpret_cast<std::uintptr_t>(name) >> 16) == 0;
 }
-

@@ -37,7 +37,7 @@ struct WindowObject {
     bool destroying = false;
     bool hasInvalid = false;
     bool erase = false;
-    RECT invalid{};                    // client coordinates
+    RECT invalid{};                          // client coordinates
     std::shared_ptr<WindowSurface> surface;  // top-levels and pop-ups only
     HWND lastActivePopup = nullptr;
 
@@ -102,7 +102,8 @@ void ActivateWindow(HWND window, bool withPopups);
 
 HWND FindLocalWindow(LPCWSTR className, LPCWSTR title);
 
-// Routes DirectDraw's blits through clippers bound to windows into the windows (once a window exists).
+// Routes DirectDraw's blits through clippers bound to windows into the windows (once a window
+// exists).
 void InstallWindowBlitHook();
 
 // Re-composes the screen from the window surfaces when something changed; true when it did.

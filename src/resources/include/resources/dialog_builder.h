@@ -14,10 +14,10 @@ struct DialogItemSpec {
     DWORD style = 0;
     short x = 0, y = 0, width = 0, height = 0;
     WORD id = 0xFFFF;
-    WORD classOrdinal = 0;        // 0x80 button ... 0x85 combo box; 0: className is used
+    WORD classOrdinal = 0;  // 0x80 button ... 0x85 combo box; 0: className is used
     std::u16string className;
     std::u16string title;
-    WORD titleOrdinal = 0;        // non-zero: the title is this resource ordinal
+    WORD titleOrdinal = 0;  // non-zero: the title is this resource ordinal
 };
 
 struct DialogSpec {
