@@ -32,7 +32,7 @@ DialogItemSpec Make(WORD classOrdinal, std::u16string title, DWORD style, WORD i
 
 }  // namespace
 
-std::vector<BYTE> BuildDialog(const DialogSpec& dialog) {
+std::vector<BYTE> BuildDialog(const DialogDefinition& dialog) {
     std::vector<BYTE> out;
     Put32(out, dialog.style | kSetFont);
     Put32(out, 0);

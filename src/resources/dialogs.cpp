@@ -21,13 +21,13 @@ constexpr DWORD kVScroll = 0x00200000;
 constexpr DWORD kBorder = 0x00800000;
 constexpr DWORD kReport = 0x1, kSingleSel = 0x4, kShowSelAlways = 0x8, kNoHeader = 0x4000;
 
-void Add(HINSTANCE module, unsigned id, const DialogSpec& dialog) {
+void Add(HINSTANCE module, unsigned id, const DialogDefinition& dialog) {
     AddResource(module, RT_DIALOG, id, BuildDialog(dialog));
 }
 
-DialogSpec Dialog(std::u16string title, short width, short height,
-                  std::vector<DialogItemSpec> items, std::u16string font = u"MS Shell Dlg") {
-    DialogSpec dialog;
+DialogDefinition Dialog(std::u16string title, short width, short height,
+                        std::vector<DialogItemSpec> items, std::u16string font = u"MS Shell Dlg") {
+    DialogDefinition dialog;
     dialog.style = kDialogStyle;
     dialog.title = std::move(title);
     dialog.width = width, dialog.height = height;
@@ -40,7 +40,7 @@ struct Box {
     short x, y, w, h;
 };
 
-DialogSpec About(short width, short height, Box name, Box version) {
+DialogDefinition About(short width, short height, Box name, Box version) {
     return Dialog(
         u"About Tavrel", width, height,
         {DialogIcon(IDI_APP_ICON, 201, 6, 6, 22, 22),
@@ -48,7 +48,7 @@ DialogSpec About(short width, short height, Box name, Box version) {
          DialogText(u"Version 1.00", 0, version.x, version.y, version.w, version.h, 203)});
 }
 
-DialogSpec MacroEditor(short width, short height, short editWidth, Box list) {
+DialogDefinition MacroEditor(short width, short height, short editWidth, Box list) {
     return Dialog(
         u"Edit Macro", width, height,
         {DialogText(u"Name:", kRight, 3, 6, 24, 8),
@@ -58,7 +58,7 @@ DialogSpec MacroEditor(short width, short height, short editWidth, Box list) {
                        1016, list.x, list.y, list.w, list.h)});
 }
 
-DialogSpec ListDialog(short width, short height, short listWidth, short listHeight) {
+DialogDefinition ListDialog(short width, short height, short listWidth, short listHeight) {
     return Dialog(u"Macros", width, height,
                   {DialogControl(u"SysListView32",
                                  kBorder | 0x00010000 | kReport | kShowSelAlways | kNoHeader, 1018,

@@ -21,16 +21,16 @@ namespace {
 
 constexpr unsigned kTestDialog = 7001;
 
-DialogSpec TestSpec() {
-    DialogSpec spec;
-    spec.style = WS_POPUP;
-    spec.title = u"Test dialog";
-    spec.width = 160, spec.height = 118;
-    spec.items = {DialogText(u"Name:", SS_RIGHT, 6, 6, 27, 8),
-                  DialogEdit(ES_AUTOHSCROLL, 10, 36, 3, 117, 14),
-                  DialogButton(u"Shared", BS_AUTOCHECKBOX, 11, 6, 24, 98, 10),
-                  DialogButton(u"Go", BS_PUSHBUTTON, 12, 6, 40, 50, 14)};
-    return spec;
+DialogDefinition TestSpec() {
+    DialogDefinition dialog;
+    dialog.style = WS_POPUP;
+    dialog.title = u"Test dialog";
+    dialog.width = 160, dialog.height = 118;
+    dialog.items = {DialogText(u"Name:", SS_RIGHT, 6, 6, 27, 8),
+                    DialogEdit(ES_AUTOHSCROLL, 10, 36, 3, 117, 14),
+                    DialogButton(u"Shared", BS_AUTOCHECKBOX, 11, 6, 24, 98, 10),
+                    DialogButton(u"Go", BS_PUSHBUTTON, 12, 6, 40, 50, 14)};
+    return dialog;
 }
 
 struct Seen {
@@ -302,13 +302,13 @@ INT_PTR ComboProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
 }
 
 TEST_F(DialogTest, ADropDownListOpensOnATapAndTheTappedItemIsChosen) {
-    DialogSpec spec;
-    spec.style = WS_POPUP;
-    spec.title = u"Combos";
-    spec.width = 160, spec.height = 118;
-    spec.items = {DialogCombo(CBS_DROPDOWNLIST, 20, 6, 6, 99, 78),
-                  DialogCombo(CBS_DROPDOWN | CBS_SORT, 21, 6, 30, 99, 78)};
-    AddResource(GetModuleHandleW(nullptr), RT_DIALOG, kTestDialog + 2, BuildDialog(spec));
+    DialogDefinition dialog;
+    dialog.style = WS_POPUP;
+    dialog.title = u"Combos";
+    dialog.width = 160, dialog.height = 118;
+    dialog.items = {DialogCombo(CBS_DROPDOWNLIST, 20, 6, 6, 99, 78),
+                    DialogCombo(CBS_DROPDOWN | CBS_SORT, 21, 6, 30, 99, 78)};
+    AddResource(GetModuleHandleW(nullptr), RT_DIALOG, kTestDialog + 2, BuildDialog(dialog));
     HINSTANCE module = GetModuleHandleW(nullptr);
     auto* dialogTemplate = static_cast<const DLGTEMPLATE*>(LockResource(
         LoadResource(module, FindResourceW(module, MAKEINTRESOURCEW(kTestDialog + 2), RT_DIALOG))));

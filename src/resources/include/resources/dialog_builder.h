@@ -20,7 +20,7 @@ struct DialogItemSpec {
     WORD titleOrdinal = 0;  // non-zero: the title is this resource ordinal
 };
 
-struct DialogSpec {
+struct DialogDefinition {
     DWORD style = 0;
     short width = 0, height = 0;
     std::u16string title;
@@ -29,7 +29,7 @@ struct DialogSpec {
     std::vector<DialogItemSpec> items;
 };
 
-std::vector<BYTE> BuildDialog(const DialogSpec& dialog);
+std::vector<BYTE> BuildDialog(const DialogDefinition& dialog);
 
 // Item helpers (WS_CHILD | WS_VISIBLE are added).
 DialogItemSpec DialogText(std::u16string text, DWORD style, short x, short y, short w, short h,
