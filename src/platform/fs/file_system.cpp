@@ -111,14 +111,27 @@ DWORD ErrorFromErrno(int error) {
     }
 }
 
+// The program's folder exists on the device; made once per home folder, not at every call
+// (thumbnail paths ask for the program's path at each paint).
+void EnsureProgramFolder() {
+    static std::mutex mutex;
+    static std::string madeUnder;
+    std::string root = DeviceRoot();
+    std::lock_guard lock(mutex);
+    if (root != madeUnder) {
+        std::error_code ignored;
+        std::filesystem::create_directories(root + "/Program Files/Tavrel", ignored);
+        madeUnder = root;
+    }
+}
+
 }  // namespace
 
 DWORD GetModuleFileNameW(HMODULE, LPWSTR buffer, DWORD capacity) {
     if (buffer == nullptr || capacity == 0) {
         return 0;
     }
-    std::error_code ignored;
-    std::filesystem::create_directories(DeviceRoot() + "/Program Files/Tavrel", ignored);
+    EnsureProgramFolder();
     lstrcpynW(buffer, kModulePath, static_cast<int>(capacity));
     return static_cast<DWORD>(lstrlenW(buffer));
 }

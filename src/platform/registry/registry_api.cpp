@@ -74,7 +74,7 @@ bool SplitPath(LPCWSTR path, std::vector<std::u16string>& parts) {
 struct LockedKey {
     std::unique_lock<std::mutex> lock;
     std::shared_ptr<RegistryKey> key;
-    LONG error;
+    LONG error = ERROR_SUCCESS;
 };
 
 LockedKey LockKey(HKEY handle) {
@@ -83,6 +83,16 @@ LockedKey LockKey(HKEY handle) {
     locked.key = Resolve(handle, store.Roots());
     locked.error = KeyError(locked.key);
     return locked;
+}
+
+// The start of every call that walks a sub-path: the store's lock, the parent key and the
+// path's names. ERROR_SUCCESS when all three are good.
+LONG LockPath(HKEY parent, LPCWSTR subKey, LockedKey& locked, std::vector<std::u16string>& parts) {
+    locked = LockKey(parent);
+    if (locked.error != ERROR_SUCCESS) {
+        return locked.error;
+    }
+    return SplitPath(subKey, parts) ? ERROR_SUCCESS : ERROR_INVALID_PARAMETER;
 }
 
 HKEY NewHandle(std::shared_ptr<RegistryKey> key) {
@@ -101,15 +111,12 @@ LONG RegCreateKeyExW(HKEY parent, LPCWSTR subKey, DWORD, LPWSTR, DWORD, REGSAM,
         return ERROR_INVALID_PARAMETER;
     }
     *result = nullptr;
-    LockedKey locked = LockKey(parent);
-    if (locked.error != ERROR_SUCCESS) {
-        return locked.error;
+    LockedKey locked;
+    std::vector<std::u16string> parts;
+    if (LONG error = LockPath(parent, subKey, locked, parts); error != ERROR_SUCCESS) {
+        return error;
     }
     auto& key = locked.key;
-    std::vector<std::u16string> parts;
-    if (!SplitPath(subKey, parts)) {
-        return ERROR_INVALID_PARAMETER;
-    }
     std::shared_ptr<RegistryKey> firstCreatedParent;
     std::u16string firstCreated;
     for (const auto& part : parts) {
@@ -144,15 +151,12 @@ LONG RegOpenKeyExW(HKEY parent, LPCWSTR subKey, DWORD, REGSAM, PHKEY result) {
         return ERROR_INVALID_PARAMETER;
     }
     *result = nullptr;
-    LockedKey locked = LockKey(parent);
-    if (locked.error != ERROR_SUCCESS) {
-        return locked.error;
+    LockedKey locked;
+    std::vector<std::u16string> parts;
+    if (LONG error = LockPath(parent, subKey, locked, parts); error != ERROR_SUCCESS) {
+        return error;
     }
     auto& key = locked.key;
-    std::vector<std::u16string> parts;
-    if (!SplitPath(subKey, parts)) {
-        return ERROR_INVALID_PARAMETER;
-    }
     for (const auto& part : parts) {
         key = key->FindChild(part);
         if (!key) {
@@ -252,15 +256,15 @@ LONG RegDeleteValueW(HKEY handle, LPCWSTR name) {
 }
 
 LONG RegDeleteKeyW(HKEY handle, LPCWSTR subKey) {
-    LockedKey locked = LockKey(handle);
-    if (locked.error != ERROR_SUCCESS) {
-        return locked.error;
-    }
-    auto& key = locked.key;
+    LockedKey locked;
     std::vector<std::u16string> parts;
-    if (!SplitPath(subKey, parts) || parts.empty()) {
+    if (LONG error = LockPath(handle, subKey, locked, parts); error != ERROR_SUCCESS) {
+        return error;
+    }
+    if (parts.empty()) {
         return ERROR_INVALID_PARAMETER;
     }
+    auto& key = locked.key;
     for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
         key = key->FindChild(parts[i]);
         if (!key) {
