@@ -59,8 +59,8 @@ inline void FillPixels(Pixel* p, int count, Pixel colour) {
 // over 8 bytes: two or four stores a row, the later ones overlapping the earlier where n is not a
 // multiple of their size. Both ends of every store are on pixel boundaries, so the overlap
 // writes the same pixels again.
-inline void PaintNarrowRows(BYTE* row, std::ptrdiff_t rowBytes, std::size_t n, int h,
-                            std::uint64_t word) {
+[[gnu::always_inline]] inline void PaintNarrowRows(BYTE* row, std::ptrdiff_t rowBytes,
+                                                   std::size_t n, int h, std::uint64_t word) {
     auto put = [](BYTE* at, const void* from, std::size_t size) { std::memcpy(at, from, size); };
     if (n >= 16) {
         for (int r = 0; r < h; ++r, row += rowBytes) {
@@ -84,7 +84,8 @@ inline void PaintNarrowRows(BYTE* row, std::ptrdiff_t rowBytes, std::size_t n, i
 
 // Fills w x h pixels at (x, y) of an image whose rows are stride pixels apart.
 template <typename Pixel>
-inline void PaintRect(Pixel* image, int stride, int x, int y, int w, int h, Pixel colour) {
+[[gnu::always_inline]] inline void PaintRect(Pixel* image, int stride, int x, int y, int w, int h,
+                                             Pixel colour) {
     Pixel* row = image + static_cast<std::ptrdiff_t>(y) * stride + x;
     if constexpr (std::is_same_v<Pixel, std::uint16_t> || std::is_same_v<Pixel, std::uint32_t>) {
         // Most subrectangles are a few pixels wide: up to 32 bytes a row go by fixed stores.
