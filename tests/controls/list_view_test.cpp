@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -88,6 +89,7 @@ class ListViewTest : public ::testing::Test {
             WNDCLASSW windowClass{};
             windowClass.lpfnWndProc = ParentProc;
             windowClass.lpszClassName = u"ListParent";
+            windowClass.hbrBackground = GetSysColorBrush(COLOR_WINDOW);
             return RegisterClassW(&windowClass) != 0;
         }();
         ASSERT_TRUE(registered);
@@ -200,7 +202,7 @@ TEST_F(ListViewTest, RowsAreDrawnWhiteTheSelectedOneHighlightedAndTextStaysInIts
     HWND list = MakeList(LVS_REPORT);
     AddColumns(list);
     SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-    Fill(list, 3);
+    Fill(list, 12);
     std::u16string longText(80, u'W');
     LVITEMW item{0, 0, 0, 0, 0, longText.data(), 0, 0, 0, 0};
     SendMessageW(list, LVM_SETITEMTEXTW, 0, reinterpret_cast<LPARAM>(&item));
@@ -237,6 +239,8 @@ TEST_F(ListViewTest, RowsAreDrawnWhiteTheSelectedOneHighlightedAndTextStaysInIts
         }
     }
     EXPECT_TRUE(lightText);
+    const char* folder = std::getenv("TAVREL_SCREENSHOTS");
+    device.SaveScreenshot(std::string(folder != nullptr ? folder : ".") + "/list_view.png");
     // Without a header the first row starts just inside the border.
     HWND bare = MakeList(LVS_REPORT | LVS_NOCOLUMNHEADER);
     AddColumns(bare);
