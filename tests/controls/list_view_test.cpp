@@ -312,6 +312,14 @@ TEST_F(ListViewTest, TheScrollBarScrollsALongListByArrowTrackAndThumb) {
     // A tap on the last row selects row 39, not the row that was there before scrolling.
     TapRow(list, 39);
     EXPECT_EQ(Selected(list), std::vector<int>{39});
+
+    // The thumb reaches rows beyond the 16 bits that WM_VSCROLL carries.
+    HWND huge = MakeList(LVS_REPORT | LVS_OWNERDATA | LVS_NOCOLUMNHEADER, 150);
+    SendMessageW(huge, LVM_SETITEMCOUNT, 100000, 0);
+    device.PumpUntilIdle();
+    device.Drag({x, box.top + 1 + bar + 3}, {x, box.bottom + 40});
+    EXPECT_EQ(SendMessageW(huge, LVM_GETTOPINDEX, 0, 0),
+              100000 - SendMessageW(huge, LVM_GETCOUNTPERPAGE, 0, 0));
 }
 
 TEST_F(ListViewTest, AnOwnerDataListIsMeasuredOnceAndDrawsEachVisibleRowThroughItsParent) {

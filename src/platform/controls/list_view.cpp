@@ -255,9 +255,13 @@ void Scroll(HWND list, ListViewState& state, WPARAM request) {
             ListScrollTo(list, state, state.top + page);
             break;
         case SB_THUMBPOSITION:
-        case SB_THUMBTRACK:
-            ListScrollTo(list, state, HIWORD(request));
+        case SB_THUMBTRACK: {
+            // The list's own thumb knows the whole row number; the message keeps its low 16 bits.
+            int position = HIWORD(request);
+            bool own = state.thumbReport >= 0 && (state.thumbReport & 0xFFFF) == position;
+            ListScrollTo(list, state, own ? state.thumbReport : position);
             break;
+        }
         case SB_TOP:
             ListScrollTo(list, state, 0);
             break;

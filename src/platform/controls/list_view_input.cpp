@@ -10,7 +10,13 @@
 namespace {
 
 void SendScroll(HWND list, WORD request, int position = 0) {
+    if (ListViewState* state = ListStateOf(list); state != nullptr && position != 0) {
+        state->thumbReport = position;
+    }
     SendMessageW(list, WM_VSCROLL, MAKEWPARAM(request, position), 0);
+    if (ListViewState* state = ListStateOf(list)) {
+        state->thumbReport = -1;
+    }
 }
 
 // The row the thumb points at when its top edge is at y.

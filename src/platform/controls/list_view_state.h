@@ -40,9 +40,10 @@ struct ListViewState {
     ListPress press = ListPress::None;
     int pressedRow = -1;
     bool pressedWasSelected = false;
-    bool held = false;   // the press became a press-and-hold: its release is no tap
-    int thumbGrab = 0;   // for a thumb drag: the stylus's offset from the thumb's top
-    int trackedTop = 0;  // for a thumb drag: the row the thumb points at
+    bool held = false;     // the press became a press-and-hold: its release is no tap
+    int thumbGrab = 0;     // for a thumb drag: the stylus's offset from the thumb's top
+    int trackedTop = 0;    // for a thumb drag: the row the thumb points at
+    int thumbReport = -1;  // that row while it is reported (WM_VSCROLL carries only 16 bits)
 };
 
 // Looks the state up; null once the window has gone (a parent may destroy the list while it

@@ -15,8 +15,6 @@ struct NMHDR {
     UINT code;
 };
 
-constexpr UINT NM_CLICK = static_cast<UINT>(-2);
-
 // ---- owner-drawn items ----
 constexpr UINT WM_DRAWITEM = 0x002B;
 constexpr UINT WM_MEASUREITEM = 0x002C;
@@ -50,7 +48,6 @@ struct DRAWITEMSTRUCT {
 // ---- image lists: here only their image size matters (a list view takes its row height) ----
 using HIMAGELIST = struct ImageListObject*;
 constexpr UINT ILC_COLOR = 0x0;
-constexpr UINT ILC_MASK = 0x1;
 HIMAGELIST ImageList_Create(int width, int height, UINT flags, int initial, int grow);
 BOOL ImageList_Destroy(HIMAGELIST list);
 BOOL ImageList_GetIconSize(HIMAGELIST list, int* width, int* height);
@@ -58,10 +55,7 @@ BOOL ImageList_GetIconSize(HIMAGELIST list, int* width, int* height);
 // ---- the list view ----
 inline LPCWSTR const WC_LISTVIEW = u"SysListView32";
 
-constexpr DWORD LVS_ICON = 0x0000;
 constexpr DWORD LVS_REPORT = 0x0001;
-constexpr DWORD LVS_SMALLICON = 0x0002;
-constexpr DWORD LVS_LIST = 0x0003;
 constexpr DWORD LVS_TYPEMASK = 0x0003;
 constexpr DWORD LVS_SINGLESEL = 0x0004;
 constexpr DWORD LVS_SHOWSELALWAYS = 0x0008;
@@ -70,7 +64,6 @@ constexpr DWORD LVS_OWNERDRAWFIXED = 0x0400;
 constexpr DWORD LVS_OWNERDATA = 0x1000;
 constexpr DWORD LVS_NOCOLUMNHEADER = 0x4000;
 
-constexpr DWORD LVS_EX_GRIDLINES = 0x00000001;
 constexpr DWORD LVS_EX_FULLROWSELECT = 0x00000020;
 constexpr DWORD LVS_EX_GRADIENT = 0x20000000;
 
@@ -91,13 +84,11 @@ constexpr int LVIR_ICON = 1;
 constexpr int LVIR_LABEL = 2;
 constexpr int LVIR_SELECTBOUNDS = 3;
 
-constexpr int LVSIL_NORMAL = 0;
 constexpr int LVSIL_SMALL = 1;
 
 constexpr UINT LVCF_FMT = 0x0001;
 constexpr UINT LVCF_WIDTH = 0x0002;
 constexpr UINT LVCF_TEXT = 0x0004;
-constexpr UINT LVCF_SUBITEM = 0x0008;
 constexpr int LVCFMT_LEFT = 0x0000;
 constexpr int LVCFMT_RIGHT = 0x0001;
 constexpr int LVCFMT_CENTER = 0x0002;
@@ -143,7 +134,6 @@ constexpr UINT LVM_GETSELECTEDCOUNT = LVM_FIRST + 50;
 constexpr UINT LVM_SETEXTENDEDLISTVIEWSTYLE = LVM_FIRST + 54;
 constexpr UINT LVM_GETEXTENDEDLISTVIEWSTYLE = LVM_FIRST + 55;
 constexpr UINT LVM_GETITEMW = LVM_FIRST + 75;
-constexpr UINT LVM_SETITEMW = LVM_FIRST + 76;
 constexpr UINT LVM_INSERTITEMW = LVM_FIRST + 77;
 constexpr UINT LVM_INSERTCOLUMNW = LVM_FIRST + 97;
 constexpr UINT LVM_GETITEMTEXTW = LVM_FIRST + 115;
