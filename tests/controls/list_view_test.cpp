@@ -127,6 +127,11 @@ class ListViewTest : public ::testing::Test {
             ASSERT_TRUE(SendMessageW(list, LVM_SETITEMTEXTW, i, reinterpret_cast<LPARAM>(&sub)));
         }
     }
+    // LVM_SETITEMSTATE selecting (or, with on false, deselecting) a row; -1 is every row.
+    static LRESULT Select(HWND list, WPARAM index, bool on = true) {
+        LVITEMW item{0, 0, 0, on ? LVIS_SELECTED : 0, LVIS_SELECTED, nullptr, 0, 0, 0, 0};
+        return SendMessageW(list, LVM_SETITEMSTATE, index, reinterpret_cast<LPARAM>(&item));
+    }
     static RECT RowRect(HWND list, int index) {
         RECT rect{LVIR_BOUNDS, 0, 0, 0};
         SendMessageW(list, LVM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&rect));
@@ -208,8 +213,7 @@ TEST_F(ListViewTest, RowsAreDrawnWhiteTheSelectedOneHighlightedAndTextStaysInIts
     SendMessageW(list, LVM_SETITEMTEXTW, 0, reinterpret_cast<LPARAM>(&item));
     LVITEMW noMode{0, 0, 1, 0, 0, const_cast<LPWSTR>(u""), 0, 0, 0, 0};
     SendMessageW(list, LVM_SETITEMTEXTW, 0, reinterpret_cast<LPARAM>(&noMode));
-    LVITEMW select{0, 0, 0, LVIS_SELECTED, LVIS_SELECTED, nullptr, 0, 0, 0, 0};
-    SendMessageW(list, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&select));
+    Select(list, 1);
     device.PumpUntilIdle();
 
     RECT box = device.ScreenRectOf(list);
@@ -358,8 +362,7 @@ TEST_F(ListViewTest, AnOwnerDataListIsMeasuredOnceAndDrawsEachVisibleRowThroughI
     device.PumpUntilIdle();
     ASSERT_FALSE(heard.draws.empty());
     EXPECT_EQ(heard.draws.front().itemID, 10u - SendMessageW(list, LVM_GETCOUNTPERPAGE, 0, 0));
-    LVITEMW select{0, 0, 0, LVIS_SELECTED, LVIS_SELECTED, nullptr, 0, 0, 0, 0};
-    SendMessageW(list, LVM_SETITEMSTATE, 8, reinterpret_cast<LPARAM>(&select));
+    Select(list, 8);
     EXPECT_TRUE(SendMessageW(list, LVM_SETITEMCOUNT, 5, 0));
     EXPECT_EQ(Selected(list), std::vector<int>{1});
     EXPECT_EQ(SendMessageW(list, LVM_GETTOPINDEX, 0, 0), 1);
@@ -383,8 +386,7 @@ TEST_F(ListViewTest, PressAndHoldAsksTheParentForAContextMenuWithoutActivating) 
     device.PressAndHold(at.x, at.y);
     EXPECT_TRUE(heard.activations.empty());
     // Two rows selected by the program: a hold on one of them keeps both.
-    LVITEMW select{0, 0, 0, LVIS_SELECTED, LVIS_SELECTED, nullptr, 0, 0, 0, 0};
-    SendMessageW(list, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&select));
+    Select(list, 1);
     POINT one = OnRow(list, 1);
     device.PressAndHold(one.x, one.y);
     EXPECT_EQ(SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0), 2);
@@ -395,9 +397,8 @@ TEST_F(ListViewTest, InsertingAndDeletingRowsKeepsTheSelectionOnItsRows) {
     HWND list = MakeList(LVS_REPORT);
     AddColumns(list);
     Fill(list, 5);
-    LVITEMW select{0, 0, 0, LVIS_SELECTED, LVIS_SELECTED, nullptr, 0, 0, 0, 0};
-    SendMessageW(list, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&select));
-    SendMessageW(list, LVM_SETITEMSTATE, 3, reinterpret_cast<LPARAM>(&select));
+    Select(list, 1);
+    Select(list, 3);
     EXPECT_TRUE(SendMessageW(list, LVM_DELETEITEM, 0, 0));
     EXPECT_EQ(Selected(list), (std::vector<int>{0, 2}));
     EXPECT_TRUE(SendMessageW(list, LVM_DELETEITEM, 2, 0));
@@ -416,7 +417,7 @@ TEST_F(ListViewTest, InsertingAndDeletingRowsKeepsTheSelectionOnItsRows) {
     LVITEMW again{LVIF_TEXT | LVIF_PARAM, 1, 0, 0, 0, const_cast<LPWSTR>(u"Row 1"), 0, 0, 101, 0};
     EXPECT_EQ(SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&again)), 1);
     EXPECT_TRUE(Selected(list).empty());
-    SendMessageW(list, LVM_SETITEMSTATE, 2, reinterpret_cast<LPARAM>(&select));
+    Select(list, 2);
     LVITEMW first{LVIF_TEXT, 0, 0, 0, 0, const_cast<LPWSTR>(u"First"), 0, 0, 0, 0};
     SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&first));
     EXPECT_EQ(Selected(list), std::vector<int>{3});
@@ -429,20 +430,16 @@ TEST_F(ListViewTest, InsertingAndDeletingRowsKeepsTheSelectionOnItsRows) {
 TEST_F(ListViewTest, ASingleSelectionListKeepsOneRowSelected) {
     HWND list = MakeList(LVS_REPORT | LVS_SINGLESEL);
     Fill(list, 4);
-    LVITEMW select{0, 0, 0, LVIS_SELECTED, LVIS_SELECTED, nullptr, 0, 0, 0, 0};
-    SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&select));
+    Select(list, 0);
     heard.changes.clear();
-    SendMessageW(list, LVM_SETITEMSTATE, 2, reinterpret_cast<LPARAM>(&select));
+    Select(list, 2);
     EXPECT_EQ(Selected(list), std::vector<int>{2});
     ASSERT_EQ(heard.changes.size(), 2u);
     EXPECT_EQ(heard.changes[0].iItem, 0);
     EXPECT_EQ(heard.changes[0].uOldState, LVIS_SELECTED);
     EXPECT_EQ(heard.changes[0].uNewState, 0u);
-    EXPECT_FALSE(SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
-                              reinterpret_cast<LPARAM>(&select)));
-    LVITEMW none{0, 0, 0, 0, LVIS_SELECTED, nullptr, 0, 0, 0, 0};
-    EXPECT_TRUE(SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
-                             reinterpret_cast<LPARAM>(&none)));
+    EXPECT_FALSE(Select(list, static_cast<WPARAM>(-1)));  // every row of a single-selection list
+    EXPECT_TRUE(Select(list, static_cast<WPARAM>(-1), false));
     EXPECT_EQ(SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0), 0);
 }
 
@@ -483,9 +480,7 @@ TEST_F(ListViewTest, BadIndicesAndBadArgumentsFailWithoutHarm) {
         EXPECT_FALSE(SendMessageW(list, LVM_SETITEMTEXTW, bad, reinterpret_cast<LPARAM>(&read)));
         EXPECT_FALSE(SendMessageW(list, LVM_SETCOLUMNWIDTH, bad, 50));
         if (bad != static_cast<WPARAM>(-1)) {
-            LVITEMW select{0, 0, 0, LVIS_SELECTED, LVIS_SELECTED, nullptr, 0, 0, 0, 0};
-            EXPECT_FALSE(
-                SendMessageW(list, LVM_SETITEMSTATE, bad, reinterpret_cast<LPARAM>(&select)));
+            EXPECT_FALSE(Select(list, bad));
         }
     }
     read.iItem = 7;
@@ -513,14 +508,13 @@ TEST_F(ListViewTest, AParentThatDestroysTheListWhileHearingOfAChangeIsSafe) {
             DestroyWindow(list);
         }
     };
-    LVITEMW select{0, 0, 0, LVIS_SELECTED, LVIS_SELECTED, nullptr, 0, 0, 0, 0};
-    SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&select));
+    Select(list, 0);
     EXPECT_FALSE(IsWindow(list));
 
     // A parent that empties the list when a row loses its selection, during a tap on another.
     HWND second = MakeList(LVS_REPORT | LVS_SINGLESEL);
     Fill(second, 4);
-    SendMessageW(second, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&select));
+    Select(second, 0);
     heard.onNotify = [second](const NMHDR* header) {
         auto* change = reinterpret_cast<const NMLISTVIEW*>(header);
         if (header->code == LVN_ITEMCHANGED && change->uNewState == 0) {
