@@ -391,6 +391,11 @@ TEST_F(ListViewTest, PressAndHoldAsksTheParentForAContextMenuWithoutActivating) 
     device.PressAndHold(one.x, one.y);
     EXPECT_EQ(SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0), 2);
     EXPECT_EQ(heard.contextMenus.size(), 3u);
+    // Below the last row: a menu too (the server list's with nothing selected).
+    RECT box = device.ScreenRectOf(list);
+    device.PressAndHold(box.left + 20, box.bottom - 4);
+    EXPECT_EQ(heard.contextMenus.size(), 4u);
+    EXPECT_EQ(SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0), 0);
 }
 
 TEST_F(ListViewTest, InsertingAndDeletingRowsKeepsTheSelectionOnItsRows) {
