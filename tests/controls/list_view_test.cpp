@@ -467,6 +467,7 @@ TEST_F(ListViewTest, TheSmallImageListSetsTheRowHeightAndGoesWithTheList) {
     DestroyWindow(sharing);
     EXPECT_TRUE(ImageList_Destroy(shared));
     EXPECT_EQ(ImageList_Create(0, 10, ILC_COLOR, 0, 1), nullptr);
+    EXPECT_EQ(ImageList_Create(1, 1 << 30, ILC_COLOR, 0, 1), nullptr);
 }
 
 TEST_F(ListViewTest, BadIndicesAndBadArgumentsFailWithoutHarm) {
@@ -495,6 +496,9 @@ TEST_F(ListViewTest, BadIndicesAndBadArgumentsFailWithoutHarm) {
     EXPECT_FALSE(SendMessageW(list, LVM_SETITEMSTATE, 0, 0));
     EXPECT_EQ(SendMessageW(list, LVM_INSERTITEMW, 0, 0), -1);
     EXPECT_EQ(SendMessageW(list, LVM_INSERTCOLUMNW, 0, 0), -1);
+    LVCOLUMNW wide{LVCF_WIDTH, 0, 0x7FFFFFFF, nullptr, 0, 0};  // widths add up without overflow
+    SendMessageW(list, LVM_INSERTCOLUMNW, 2, reinterpret_cast<LPARAM>(&wide));
+    EXPECT_EQ(SendMessageW(list, LVM_GETCOLUMNWIDTH, 2, 0), 0x7FFF);
     EXPECT_EQ(SendMessageW(list, LVM_GETNEXTITEM, 2, LVNI_ALL), -1);
     // A short buffer gets the start of the text, terminated; the text-callback marker is no text.
     EXPECT_EQ(SendMessageW(list, LVM_GETITEMTEXTW, 0, reinterpret_cast<LPARAM>(&read)), 5);

@@ -12,6 +12,7 @@ struct ImageListObject {
 
 namespace {
 
+constexpr int kMaxSide = 0x7FFF;  // as large as a window can be
 std::mutex mutex;
 std::set<HIMAGELIST>& Live() {
     static std::set<HIMAGELIST> live;
@@ -21,7 +22,7 @@ std::set<HIMAGELIST>& Live() {
 }  // namespace
 
 HIMAGELIST ImageList_Create(int width, int height, UINT, int, int) {
-    if (width <= 0 || height <= 0) {
+    if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) {
         return nullptr;
     }
     auto* list = new ImageListObject{width, height};

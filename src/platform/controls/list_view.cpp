@@ -10,6 +10,7 @@ namespace {
 
 constexpr int kMaxVirtualRows = 1 << 20;  // the selection of an owner-data list is kept per row
 constexpr int kMaxSubItems = 256;
+constexpr int kMaxColumnWidth = 0x7FFF;  // what LVM_SETCOLUMNWIDTH can carry
 
 ControlStates<ListViewState> states;
 
@@ -103,7 +104,7 @@ LRESULT InsertColumn(HWND list, ListViewState& state, WPARAM at, const LVCOLUMNW
         added.text = TextFrom(column->pszText);
     }
     if ((column->mask & LVCF_WIDTH) != 0) {
-        added.width = std::max(column->cx, 0);
+        added.width = std::clamp(column->cx, 0, kMaxColumnWidth);
     }
     if ((column->mask & LVCF_FMT) != 0) {
         added.format = column->fmt & (LVCFMT_RIGHT | LVCFMT_CENTER);
