@@ -66,7 +66,7 @@ void Measure(HWND list, ListViewState& state, HWND parent, int id) {
     SendMessageW(parent, WM_MEASUREITEM, static_cast<WPARAM>(id),
                  reinterpret_cast<LPARAM>(&measure));
     if (ListViewState* still = ListStateOf(list)) {
-        still->measuredHeight = static_cast<int>(std::min<UINT>(measure.itemHeight, 2000));
+        still->measuredHeight = static_cast<int>(std::min<UINT>(measure.itemHeight, kMaxRowHeight));
     }
 }
 
@@ -97,8 +97,7 @@ LRESULT InsertColumn(HWND list, ListViewState& state, WPARAM at, const LVCOLUMNW
     if (column == nullptr || state.columns.size() >= kMaxSubItems) {
         return -1;
     }
-    int index = std::min(static_cast<int>(std::min<WPARAM>(at, state.columns.size())),
-                         static_cast<int>(state.columns.size()));
+    int index = static_cast<int>(std::min<WPARAM>(at, state.columns.size()));
     ListColumn added;
     if ((column->mask & LVCF_TEXT) != 0) {
         added.text = TextFrom(column->pszText);

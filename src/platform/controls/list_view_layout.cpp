@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr int kMaxRowHeight = 2000;  // a parent's answer to WM_MEASUREITEM is kept within this
-
 bool HasBorder(HWND list) {
     return (GetWindowLongW(list, GWL_STYLE) & WS_BORDER) != 0;
 }

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+constexpr int kMaxRowHeight = 2000;  // a parent's answer to WM_MEASUREITEM is kept within this
+
 struct ListColumn {
     std::u16string text;
     int width = 0;
