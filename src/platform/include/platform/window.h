@@ -96,6 +96,18 @@ constexpr UINT WM_NOTIFY = 0x004E;
 constexpr UINT WM_CONTEXTMENU = 0x007B;
 constexpr UINT WM_USER = 0x0400;
 
+// WM_HSCROLL / WM_VSCROLL request codes (low word of wParam; the thumb's position in the high
+// word).
+constexpr WORD SB_LINEUP = 0;
+constexpr WORD SB_LINEDOWN = 1;
+constexpr WORD SB_PAGEUP = 2;
+constexpr WORD SB_PAGEDOWN = 3;
+constexpr WORD SB_THUMBPOSITION = 4;
+constexpr WORD SB_THUMBTRACK = 5;
+constexpr WORD SB_TOP = 6;
+constexpr WORD SB_BOTTOM = 7;
+constexpr WORD SB_ENDSCROLL = 8;
+
 constexpr WPARAM WA_INACTIVE = 0;
 constexpr WPARAM WA_ACTIVE = 1;
 constexpr WPARAM WA_CLICKACTIVE = 2;
