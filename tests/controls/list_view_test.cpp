@@ -160,7 +160,7 @@ class ListViewTest : public ::testing::Test {
     HWND parent = nullptr;
 };
 
-TEST_F(ListViewTest, ATapSelectsARowAndATapOnTheSelectedRowActivatesIt) {
+TEST_F(ListViewTest, ATapSelectsAndActivatesARow) {
     HWND list = MakeList(LVS_REPORT | LVS_SINGLESEL);
     AddColumns(list);
     Fill(list, 5);
@@ -175,7 +175,9 @@ TEST_F(ListViewTest, ATapSelectsARowAndATapOnTheSelectedRowActivatesIt) {
     EXPECT_EQ(heard.changes[0].uNewState, LVIS_SELECTED | LVIS_FOCUSED);
     EXPECT_EQ(heard.changes[0].uChanged, LVIF_STATE);
     EXPECT_EQ(heard.changes[0].lParam, 102);
-    EXPECT_TRUE(heard.activations.empty());
+    ASSERT_EQ(heard.activations.size(), 1u);
+    EXPECT_EQ(static_cast<int>(heard.activations[0].hdr.code), -114);
+    EXPECT_EQ(heard.activations[0].iItem, 2);
 
     // Another row: the old one loses the selection (first), then the new one gains it.
     heard.changes.clear();
@@ -186,16 +188,17 @@ TEST_F(ListViewTest, ATapSelectsARowAndATapOnTheSelectedRowActivatesIt) {
     EXPECT_EQ(heard.changes.back().iItem, 3);
     EXPECT_EQ(heard.changes.back().uNewState, LVIS_SELECTED | LVIS_FOCUSED);
     EXPECT_EQ(Selected(list), std::vector<int>{3});
-    EXPECT_TRUE(heard.activations.empty());
-
-    TapRow(list, 3);
-    ASSERT_EQ(heard.activations.size(), 1u);
-    EXPECT_EQ(static_cast<int>(heard.activations[0].hdr.code), -114);
-    EXPECT_EQ(heard.activations[0].iItem, 3);
-    SetFocus(list);
-    device.PressKey(VK_RETURN);
     ASSERT_EQ(heard.activations.size(), 2u);
     EXPECT_EQ(heard.activations[1].iItem, 3);
+
+    // Tapping the selected row again activates it again; so does Return.
+    TapRow(list, 3);
+    ASSERT_EQ(heard.activations.size(), 3u);
+    EXPECT_EQ(heard.activations[2].iItem, 3);
+    SetFocus(list);
+    device.PressKey(VK_RETURN);
+    ASSERT_EQ(heard.activations.size(), 4u);
+    EXPECT_EQ(heard.activations[3].iItem, 3);
 
     // A tap below the last row clears the selection.
     RECT box = device.ScreenRectOf(list);

@@ -1,7 +1,8 @@
-// The list view's stylus and keys: a tap selects a row, a tap on the row that was already
-// selected activates it, a press-and-hold asks the parent for a context menu; the arrow keys move
-// the selection and Return activates; the scroll bar at the right edge scrolls by its arrows, by
-// a tap on its track and by dragging its thumb, each as WM_VSCROLL sent to the list itself.
+// The list view's stylus and keys: a tap on a row selects and activates it (the handheld's one-tap
+// convention: the stylus has no double click), a press-and-hold asks the parent for a context menu;
+// the arrow keys move the selection and Return activates; the scroll bar at the right edge scrolls
+// by its arrows, by a tap on its track and by dragging its thumb, each as WM_VSCROLL sent to the
+// list itself.
 #include "list_view_state.h"
 
 #include <algorithm>
@@ -87,7 +88,6 @@ void PressDown(HWND list, ListViewState& state, POINT point) {
 void Release(HWND list, ListViewState& state, POINT point) {
     ListPress press = state.press;
     int row = state.pressedRow;
-    bool tapOnSelected = state.pressedWasSelected && !state.held;
     bool held = state.held;
     int trackedTop = state.trackedTop;
     state.press = ListPress::None;
@@ -102,7 +102,7 @@ void Release(HWND list, ListViewState& state, POINT point) {
     if (press != ListPress::Row || held || ListRowAt(list, state, point) != row) {
         return;
     }
-    if (tapOnSelected && ListSelectOnly(list, row)) {
+    if (ListSelectOnly(list, row)) {
         POINT at = point;
         ListNotifyActivate(list, row, at);
     }
