@@ -82,3 +82,4 @@ LRESULT StaticProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT ButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT ComboBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT TrackbarProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

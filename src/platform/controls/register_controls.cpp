@@ -1,5 +1,7 @@
 #include "control_state.h"
 
+#include <platform/trackbar.h>
+
 void RegisterControlClasses() {
     static bool registered = [] {
         struct {
@@ -8,7 +10,8 @@ void RegisterControlClasses() {
         } const classes[] = {{WC_STATIC, StaticProc},
                              {WC_BUTTON, ButtonProc},
                              {WC_EDIT, EditProc},
-                             {WC_COMBOBOX, ComboBoxProc}};
+                             {WC_COMBOBOX, ComboBoxProc},
+                             {TRACKBAR_CLASS, TrackbarProc}};
         bool all = true;
         for (const auto& entry : classes) {
             WNDCLASSW windowClass{};

@@ -1,0 +1,163 @@
+// The trackbar driven as a person would: the thumb dragged along the channel, the channel tapped,
+// the keys pressed; the parent's reports and the final position are checked. It is set up the
+// way the zoom bar sets up its slider: range 37 to 600, one tick at 100, position 100.
+#include <platform/dialog.h>
+#include <platform/trackbar.h>
+#include <platform_testing/device_harness.h>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+struct Report {
+    UINT message;
+    WORD code;
+    int highWord;
+    int position;  // TBM_GETPOS when the report arrived
+    bool operator==(const Report&) const = default;
+};
+
+std::vector<Report> reports;
+HWND reportingTrackbar = nullptr;
+
+LRESULT ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_HSCROLL || message == WM_VSCROLL) {
+        auto from = reinterpret_cast<HWND>(lParam);
+        EXPECT_EQ(from, reportingTrackbar);
+        reports.push_back({message, LOWORD(wParam), HIWORD(wParam),
+                           static_cast<int>(SendMessageW(from, TBM_GETPOS, 0, 0))});
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+class TrackbarTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        RegisterControlClasses();
+        static bool registered = [] {
+            WNDCLASSW windowClass{};
+            windowClass.lpfnWndProc = ParentProc;
+            windowClass.lpszClassName = u"TrackbarParent";
+            windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+            return RegisterClassW(&windowClass) != 0;
+        }();
+        ASSERT_TRUE(registered);
+        parent = CreateWindowExW(0, u"TrackbarParent", u"Trackbar", WS_VISIBLE, 0, 26, 240, 200,
+                                 nullptr, nullptr, nullptr, nullptr);
+        trackbar = CreateWindowExW(0, TRACKBAR_CLASS, u"", WS_CHILD | WS_VISIBLE, 10, 10, 200, 30,
+                                   parent, nullptr, nullptr, nullptr);
+        ASSERT_NE(trackbar, nullptr);
+        reportingTrackbar = trackbar;
+        Send(TBM_SETRANGE, TRUE, MAKELPARAM(37, 600));
+        Send(TBM_CLEARTICS, TRUE, 0);
+        Send(TBM_SETTIC, 0, 100);
+        Send(TBM_SETPOS, TRUE, 100);
+        device.PumpUntilIdle();
+        reports.clear();
+    }
+    LRESULT Send(UINT message, WPARAM wParam, LPARAM lParam) {
+        return SendMessageW(trackbar, message, wParam, lParam);
+    }
+    std::vector<WORD> Codes() const {
+        std::vector<WORD> codes;
+        for (const Report& report : reports) {
+            codes.push_back(report.code);
+        }
+        return codes;
+    }
+
+    DeviceHarness device;
+    HWND parent = nullptr;
+    HWND trackbar = nullptr;
+};
+
+// The 200-pixel bar at screen (10, 36): the thumb's centre runs from x 17 to 203; position 100
+// puts it at x 37, y 47.
+constexpr POINT kThumbAt100{37, 47};
+
+TEST_F(TrackbarTest, DraggingTheThumbReportsEachPositionAndEndsWhereItIsLetGo) {
+    device.Drag(kThumbAt100, {120, 47});
+    ASSERT_GE(reports.size(), 3u);
+    for (std::size_t i = 0; i + 2 < reports.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(reports[i].message, WM_HSCROLL);
+        EXPECT_EQ(reports[i].code, TB_THUMBTRACK);
+        EXPECT_EQ(reports[i].highWord, reports[i].position);  // already the slider's position
+        if (i > 0) {
+            EXPECT_GT(reports[i].position, reports[i - 1].position);
+        }
+    }
+    int final = static_cast<int>(Send(TBM_GETPOS, 0, 0));
+    EXPECT_NEAR(final, 37 + (120 - 17) * 563 / 186, 3);
+    EXPECT_EQ(reports[reports.size() - 2], (Report{WM_HSCROLL, TB_THUMBPOSITION, final, final}));
+    EXPECT_EQ(reports.back().code, TB_ENDTRACK);
+
+    // Past either end of the channel the thumb stops at the range's ends.
+    reports.clear();
+    device.Drag({120, 47}, {239, 60});
+    EXPECT_EQ(Send(TBM_GETPOS, 0, 0), 600);
+    device.Drag({203, 47}, {0, 47});
+    EXPECT_EQ(Send(TBM_GETPOS, 0, 0), 37);
+}
+
+TEST_F(TrackbarTest, TapsOnTheChannelAndKeysStepThePosition) {
+    device.Tap(180, 47);  // right of the thumb: a page (a fifth of the range) on
+    EXPECT_EQ(Codes(), (std::vector<WORD>{TB_PAGEDOWN, TB_ENDTRACK}));
+    EXPECT_EQ(Send(TBM_GETPOS, 0, 0), 100 + 112);
+
+    reports.clear();
+    device.PressKey(VK_RIGHT);
+    device.PressKey(VK_HOME);
+    device.PressKey(VK_LEFT);  // already at the minimum: reported, but it stays
+    device.PressKey(VK_END);
+    EXPECT_EQ(Codes(), (std::vector<WORD>{TB_LINEDOWN, TB_ENDTRACK, TB_TOP, TB_ENDTRACK, TB_LINEUP,
+                                          TB_ENDTRACK, TB_BOTTOM, TB_ENDTRACK}));
+    std::vector<int> positions;
+    for (const Report& report : reports) {
+        positions.push_back(report.position);
+    }
+    EXPECT_EQ(positions, (std::vector<int>{213, 213, 37, 37, 37, 37, 600, 600}));
+}
+
+TEST_F(TrackbarTest, AVerticalTrackbarReportsWithVScrollAndRunsDownwards) {
+    SetWindowLongW(trackbar, GWL_STYLE, GetWindowLongW(trackbar, GWL_STYLE) | TBS_VERT);
+    SetWindowPos(trackbar, nullptr, 10, 10, 30, 180, SWP_NOZORDER | SWP_SHOWWINDOW);
+    Send(TBM_SETPOS, TRUE, 37);
+    device.PumpUntilIdle();
+    // The thumb's centre runs from y 7 to 173 of the bar (screen y 43 to 209), x in its middle.
+    device.Drag({10 + 11, 36 + 7}, {10 + 11, 36 + 173});
+    ASSERT_FALSE(reports.empty());
+    EXPECT_EQ(reports.front().message, WM_VSCROLL);
+    EXPECT_EQ(reports.front().code, TB_THUMBTRACK);
+    EXPECT_EQ(Send(TBM_GETPOS, 0, 0), 600);
+}
+
+TEST_F(TrackbarTest, RangePositionAndTicksStayConsistent) {
+    EXPECT_EQ(Send(TBM_GETRANGEMIN, 0, 0), 37);
+    EXPECT_EQ(Send(TBM_GETRANGEMAX, 0, 0), 600);
+    EXPECT_EQ(Send(TBM_GETNUMTICS, 0, 0), 3);  // the set tick and both ends
+    EXPECT_EQ(Send(TBM_GETTIC, 0, 0), 100);
+    EXPECT_FALSE(Send(TBM_SETTIC, 0, 700));  // outside the range: refused
+    EXPECT_EQ(Send(TBM_GETNUMTICS, 0, 0), 3);
+    Send(TBM_CLEARTICS, FALSE, 0);
+    EXPECT_EQ(Send(TBM_GETNUMTICS, 0, 0), 2);
+    EXPECT_EQ(Send(TBM_GETTIC, 0, 0), -1);
+
+    Send(TBM_SETPOS, TRUE, 1000);
+    EXPECT_EQ(Send(TBM_GETPOS, 0, 0), 600);
+    Send(TBM_SETPOS, TRUE, -5);
+    EXPECT_EQ(Send(TBM_GETPOS, 0, 0), 37);
+    // A narrower range pulls the position in; a range given backwards holds its minimum only.
+    Send(TBM_SETPOS, TRUE, 500);
+    Send(TBM_SETRANGE, TRUE, MAKELPARAM(0, 200));
+    EXPECT_EQ(Send(TBM_GETPOS, 0, 0), 200);
+    Send(TBM_SETRANGE, TRUE, MAKELPARAM(50, 10));
+    EXPECT_EQ(Send(TBM_GETRANGEMAX, 0, 0), 50);
+    EXPECT_EQ(Send(TBM_GETPOS, 0, 0), 50);
+    EXPECT_TRUE(reports.empty());  // setting from the program reports nothing
+}
+
+}  // namespace
