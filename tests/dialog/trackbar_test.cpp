@@ -5,7 +5,11 @@
 #include <platform/trackbar.h>
 #include <platform_testing/device_harness.h>
 
+#include <platform_internal/window_surface.h>
+
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 
 #include <vector>
 
@@ -158,6 +162,48 @@ TEST_F(TrackbarTest, RangePositionAndTicksStayConsistent) {
     EXPECT_EQ(Send(TBM_GETRANGEMAX, 0, 0), 50);
     EXPECT_EQ(Send(TBM_GETPOS, 0, 0), 50);
     EXPECT_TRUE(reports.empty());  // setting from the program reports nothing
+}
+
+}  // namespace
+
+namespace {
+
+COLORREF OnScreen(COLORREF colour) {
+    auto format = CurrentDeviceScreen().format;
+    return DecodeDevicePixel(format, EncodeDevicePixel(format, colour));
+}
+
+TEST_F(TrackbarTest, ScreenshotOfTrackbarsAndAWindowsScrollBars) {
+    DestroyWindow(parent);
+    parent = CreateWindowExW(0, u"TrackbarParent", u"Trackbar and scroll bars",
+                             WS_VISIBLE | WS_HSCROLL | WS_VSCROLL, 0, 26, 240, 268, nullptr,
+                             nullptr, nullptr, nullptr);
+    SCROLLINFO info{sizeof(SCROLLINFO), SIF_RANGE | SIF_PAGE | SIF_POS, 0, 639, 227, 200, 0};
+    SetScrollInfo(parent, SB_HORZ, &info, TRUE);
+    info = {sizeof(SCROLLINFO), SIF_RANGE | SIF_PAGE | SIF_POS, 0, 479, 255, 40, 0};
+    SetScrollInfo(parent, SB_VERT, &info, TRUE);
+    HWND across = CreateWindowExW(0, TRACKBAR_CLASS, u"", WS_CHILD | WS_VISIBLE, 10, 20, 200, 30,
+                                  parent, nullptr, nullptr, nullptr);
+    HWND down = CreateWindowExW(0, TRACKBAR_CLASS, u"", WS_CHILD | WS_VISIBLE | TBS_VERT, 20, 70,
+                                30, 160, parent, nullptr, nullptr, nullptr);
+    for (HWND bar : {across, down}) {
+        SendMessageW(bar, TBM_SETRANGE, TRUE, MAKELPARAM(37, 600));
+        SendMessageW(bar, TBM_SETTIC, 0, 100);
+        SendMessageW(bar, TBM_SETPOS, TRUE, 250);
+    }
+    device.PumpUntilIdle();
+    const char* folder = std::getenv("TAVREL_SCREENSHOTS");
+    EXPECT_TRUE(device.SaveScreenshot(std::string(folder != nullptr ? folder : ".") +
+                                      "/trackbar_scroll_bars.png"));
+
+    // The vertical bar's up arrow: button face around a black triangle; its track below the
+    // thumb; the corner square between the two bars; a trackbar's thumb face.
+    EXPECT_EQ(device.ScreenPixel(229, 28), OnScreen(GetSysColor(COLOR_BTNFACE)));
+    EXPECT_EQ(device.ScreenPixel(233, 32), OnScreen(RGB(0, 0, 0)));
+    EXPECT_EQ(device.ScreenPixel(233, 26 + 200), OnScreen(GetSysColor(COLOR_SCROLLBAR)));
+    EXPECT_EQ(device.ScreenPixel(233, 26 + 262), OnScreen(GetSysColor(COLOR_BTNFACE)));
+    int thumbX = 10 + 7 + (250 - 37) * 186 / 563;
+    EXPECT_EQ(device.ScreenPixel(thumbX, 26 + 20 + 15), OnScreen(GetSysColor(COLOR_BTNFACE)));
 }
 
 }  // namespace
