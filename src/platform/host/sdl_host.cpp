@@ -1,6 +1,7 @@
 // The sdl host: the device screen in a desktop window at an integer scale. The mouse is the
 // stylus (held still for 600 ms: press-and-hold), typed text is the input panel, the other keys
-// are hardware keys, F9 rotates the screen, closing the window closes the program.
+// are hardware keys, F9 rotates the screen, F10 is the shell's Help command (WM_HELP), closing
+// the window closes the program.
 #include "host_backends.h"
 
 #include <platform_internal/device_input.h>
@@ -216,6 +217,11 @@ class SdlHost : public HostBackend {
                 if (event.key.keysym.sym == SDLK_F9) {
                     if (down)
                         RotateDeviceScreen();
+                    break;
+                }
+                if (event.key.keysym.sym == SDLK_F10) {
+                    if (down)
+                        DeliverHelpRequest();
                     break;
                 }
                 UINT vk = VirtualKey(event.key.keysym.sym);

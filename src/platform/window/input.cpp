@@ -61,6 +61,28 @@ void DeliverStylusHold(POINT screen) {
     }
 }
 
+void DeliverHelpRequest() {
+    HWND foreground = GetForegroundWindow();
+    HWND target = GetFocus();
+    {
+        WindowManager& manager = WindowManager::Instance();
+        std::lock_guard lock(manager.mutex);
+        WindowObject* focus = manager.Find(target);
+        if (focus == nullptr || manager.TopLevelOf(focus) != manager.Find(foreground)) {
+            target = foreground;
+        }
+    }
+    if (target == nullptr) {
+        return;
+    }
+    HELPINFO info{};
+    info.cbSize = sizeof(HELPINFO);
+    info.iContextType = HELPINFO_WINDOW;
+    info.iCtrlId = GetDlgCtrlID(target);
+    info.hItemHandle = target;
+    SendMessageW(target, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+}
+
 namespace {
 
 void PostKey(UINT vk, bool down, bool alt) {
