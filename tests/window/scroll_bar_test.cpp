@@ -251,6 +251,31 @@ TEST_F(ScrollBarTest, DraggingTheThumbTracksThenSettlesWhereItIsLetGo) {
     EXPECT_EQ(requests[requests.size() - 2], (Request{WM_VSCROLL, SB_THUMBPOSITION, 0}));
 }
 
+TEST_F(ScrollBarTest, AHeldArrowRepeatsAndAHeldTrackPagesUntilTheThumbReachesTheStylus) {
+    DeliverStylus(StylusAction::Down, kDownArrow);
+    EXPECT_TRUE(device.RunUntil([] { return requests.size() >= 3; }, 3000));
+    DeliverStylus(StylusAction::Up, kDownArrow);
+    device.PumpUntilIdle();
+    ASSERT_GE(requests.size(), 4u);
+    for (std::size_t i = 0; i + 1 < requests.size(); ++i) {
+        EXPECT_EQ(requests[i].code, SB_LINEDOWN);
+    }
+    EXPECT_EQ(requests.back().code, SB_ENDSCROLL);
+
+    // From the top, held at y 150 of the bar: the second page brings the thumb (58 of the 229
+    // track pixels) under the stylus, and the paging stops there.
+    SetBar(SB_VERT, 0, 999, 255, 0);
+    requests.clear();
+    DeliverStylus(StylusAction::Down, {kBarX, 26 + 150});
+    device.RunUntil([] { return false; }, 900);
+    DeliverStylus(StylusAction::Up, {kBarX, 26 + 150});
+    device.PumpUntilIdle();
+    std::vector<Request> expected = {{WM_VSCROLL, SB_PAGEDOWN, 255},
+                                     {WM_VSCROLL, SB_PAGEDOWN, 510},
+                                     {WM_VSCROLL, SB_ENDSCROLL, 510}};
+    EXPECT_EQ(requests, expected);
+}
+
 TEST_F(ScrollBarTest, HoldingABarOpensNoContextMenuAndChildrenEndAtTheBars) {
     device.PressAndHold(kDownArrow.x, kDownArrow.y);
     EXPECT_EQ(contextMenus, 0);

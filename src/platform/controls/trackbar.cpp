@@ -11,6 +11,7 @@
 #include <platform/trackbar.h>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -22,7 +23,6 @@ struct TrackbarState {
     int page = 20;           // a fifth of the range
     std::vector<int> ticks;  // set with TBM_SETTIC, in order
     bool dragging = false;
-    bool paging = false;
     int grab = 0;  // from the thumb's centre to where the stylus took it
 };
 
@@ -184,7 +184,6 @@ void PressAt(HWND window, TrackbarState& state, POINT point) {
         InvalidateRect(window, nullptr, TRUE);
         return;
     }
-    state.paging = true;
     bool before = layout.Along(point) < CentreOf(layout, state, state.pos);
     MoveTo(window, state, before ? state.pos - state.page : state.pos + state.page);
     Notify(window, before ? TB_PAGEUP : TB_PAGEDOWN);
@@ -224,13 +223,14 @@ LRESULT TrackbarProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_LBUTTONUP:
             if (GetCapture() == window) {
+                // The parent may destroy the trackbar when told: nothing of it is touched after.
                 ReleaseCapture();
-                if (state.dragging) {
-                    state.dragging = false;
-                    InvalidateRect(window, nullptr, TRUE);
-                    Notify(window, TB_THUMBPOSITION, state.pos);
+                bool dragged = std::exchange(state.dragging, false);
+                int position = state.pos;
+                InvalidateRect(window, nullptr, TRUE);
+                if (dragged) {
+                    Notify(window, TB_THUMBPOSITION, position);
                 }
-                state.paging = false;
                 Notify(window, TB_ENDTRACK);
             }
             return 0;

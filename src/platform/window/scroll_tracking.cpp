@@ -1,6 +1,7 @@
 // The stylus on a window's scroll bar. A press on an arrow sends a line step, on the track a
-// page step; a press on the thumb drags it (SB_THUMBTRACK at each new position, SB_THUMBPOSITION
-// where it is let go). Lifting the stylus ends every action with SB_ENDSCROLL.
+// page step, repeated while the stylus stays on that part (after 400 ms, then every 100 ms); a
+// press on the thumb drags it (SB_THUMBTRACK at each new position, SB_THUMBPOSITION where it is
+// let go). Lifting the stylus ends every action with SB_ENDSCROLL.
 #include <platform_internal/message_queue.h>
 #include <platform_internal/scroll_bars.h>
 
@@ -16,8 +17,13 @@ struct Track {
     HWND window = nullptr;
     int bar = SB_VERT;
     int part = kNoScrollPart;
-    int grab = 0;  // where along the thumb the stylus took it
+    int grab = 0;         // where along the thumb the stylus took it
+    POINT at{};           // the stylus on the screen
+    UINT_PTR repeat = 0;  // the thread timer repeating a line or page step
 };
+
+constexpr UINT kFirstRepeatMilliseconds = 400;
+constexpr UINT kRepeatMilliseconds = 100;
 
 Track track;
 
@@ -99,6 +105,30 @@ std::optional<int> FollowThumb(POINT screen) {
     return position;
 }
 
+// The part of the held bar under the stylus now (the thumb may have come under it).
+int PartUnderStylus() {
+    WindowManager& manager = WindowManager::Instance();
+    std::lock_guard lock(manager.mutex);
+    WindowObject* window = manager.Find(track.window);
+    if (window == nullptr || !ScrollBarShown(*window, track.bar)) {
+        return kNoScrollPart;
+    }
+    POINT origin = manager.ClientOrigin(window);
+    return ScrollPartAt(LayoutScrollBar(*window, track.bar),
+                        {track.at.x - origin.x, track.at.y - origin.y});
+}
+
+void Repeat(HWND, UINT, UINT_PTR id, DWORD) {
+    if (!track.active || track.repeat != id) {
+        KillTimer(nullptr, id);
+        return;
+    }
+    if (PartUnderStylus() == track.part) {
+        Post(track.window, track.bar, CodeOf(track.part));
+    }
+    SetTimer(nullptr, id, kRepeatMilliseconds, Repeat);
+}
+
 // Lets the bar go; the thumb's last position (when it was dragged), else 0.
 int Release() {
     WindowManager& manager = WindowManager::Instance();
@@ -126,17 +156,23 @@ bool ScrollBarStylus(StylusAction action, POINT screen) {
         if (action != StylusAction::Down || !Begin(screen)) {
             return false;
         }
+        track.at = screen;
         if (track.part != kNoScrollPart && track.part != kThumbPart) {
             Post(track.window, track.bar, CodeOf(track.part));
+            track.repeat = SetTimer(nullptr, 0, kFirstRepeatMilliseconds, Repeat);
         }
         QueueOf(GetCurrentThreadId())->Wake();
         return true;
     }
+    track.at = screen;
     if (action == StylusAction::Move && track.part == kThumbPart) {
         if (std::optional<int> position = FollowThumb(screen)) {
             Post(track.window, track.bar, SB_THUMBTRACK, *position);
         }
     } else if (action == StylusAction::Up) {
+        if (track.repeat != 0) {
+            KillTimer(nullptr, track.repeat);
+        }
         int position = Release();
         if (track.part == kThumbPart) {
             Post(track.window, track.bar, SB_THUMBPOSITION, position);
