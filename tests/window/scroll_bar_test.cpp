@@ -5,6 +5,8 @@
 #include <platform_internal/window_surface.h>
 #include <platform_testing/device_harness.h>
 
+#include <platform/dialog.h>
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -291,6 +293,18 @@ TEST_F(ScrollBarTest, HoldingABarOpensNoContextMenuAndChildrenEndAtTheBars) {
     EXPECT_EQ(buttonDowns, 0);
     EXPECT_EQ(device.ScreenPixel(210, 26 + 120), RGB(255, 0, 0));  // the child, in the client area
     EXPECT_NE(device.ScreenPixel(kBarX, 26 + 120), RGB(255, 0, 0));  // the bar, drawn over it
+}
+
+TEST_F(ScrollBarTest, AComboBoxsScrollBarStyleIsForItsListNotItsField) {
+    RegisterControlClasses();
+    HWND combo =
+        CreateWindowExW(0, WC_COMBOBOX, u"", WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST | WS_VSCROLL,
+                        10, 10, 120, 80, window, nullptr, nullptr, nullptr);
+    ASSERT_NE(combo, nullptr);
+    RECT field{}, client{};
+    GetWindowRect(combo, &field);
+    GetClientRect(combo, &client);
+    EXPECT_EQ(client.right, field.right - field.left);
 }
 
 TEST_F(ScrollBarTest, ScrollInfoIsReadSafelyWhileTheUiThreadChangesIt) {
