@@ -339,7 +339,7 @@ constexpr WORD SB_ENDSCROLL = 8;
 // Sets the fields that fMask names and returns the position, kept within
 // [nMin, nMax - max(nPage, 1) + 1]; a range that no longer exceeds the page hides the bar (or,
 // with SIF_DISABLENOSCROLL, disables it). Showing or hiding a bar resizes the client area
-// (WM_SIZE). 0 for a bad window, bar or cbSize.
+// (WM_SIZE). 0 for a bad window, bar or cbSize. Call on the window's own thread.
 int SetScrollInfo(HWND window, int bar, LPCSCROLLINFO info, BOOL redraw);
 // Fills the fields that fMask names; nTrackPos is the thumb's place while the stylus drags it
 // (else the position). Safe from any thread.
