@@ -19,15 +19,9 @@ namespace {
 
 constexpr unsigned kShellDialog = 7101;
 
-struct HelpSeen {
-    HWND window;
-    int controlId;
-    HANDLE item;
-    bool operator==(const HelpSeen&) const = default;
-};
-
 std::vector<UINT> commands;
-std::vector<HelpSeen> helps;
+std::vector<std::pair<HWND, int>> helps;  // the window that answered, the control asked about
+DeviceHarness* harness = nullptr;
 bool dialogAnswersHelp = true;
 std::function<void(HWND)> whenOpen;
 
@@ -59,9 +53,9 @@ INT_PTR EditorProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
                 return FALSE;
             }
             auto* info = reinterpret_cast<HELPINFO*>(lParam);
-            EXPECT_EQ(info->cbSize, sizeof(HELPINFO));
             EXPECT_EQ(info->iContextType, HELPINFO_WINDOW);
-            helps.push_back({dialog, info->iCtrlId, info->hItemHandle});
+            EXPECT_EQ(info->hItemHandle, GetDlgItem(dialog, info->iCtrlId));
+            helps.emplace_back(dialog, info->iCtrlId);
             return TRUE;
         }
         default:
@@ -71,8 +65,7 @@ INT_PTR EditorProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
 
 LRESULT OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_HELP) {
-        auto* info = reinterpret_cast<HELPINFO*>(lParam);
-        helps.push_back({window, info->iCtrlId, info->hItemHandle});
+        helps.emplace_back(window, reinterpret_cast<HELPINFO*>(lParam)->iCtrlId);
         return TRUE;
     }
     return DefWindowProcW(window, message, wParam, lParam);
@@ -101,6 +94,7 @@ class DialogShellTest : public ::testing::Test {
         commands.clear();
         helps.clear();
         dialogAnswersHelp = true;
+        harness = &device;
         device.PumpUntilIdle();
     }
     INT_PTR Run(std::function<void(HWND)> steps) {
@@ -116,15 +110,12 @@ class DialogShellTest : public ::testing::Test {
 };
 
 TEST_F(DialogShellTest, TheRecordsSoftKeysSendTheirCommandsAndTheMenuOpensAboveTheBar) {
-    static DeviceHarness* harness;
-    harness = &device;
     EXPECT_EQ(Run([](HWND dialog) {
                   HWND bar = SHFindMenuBar(dialog);
                   ASSERT_NE(bar, nullptr);
                   // The named bar took the empty one's place at the bottom; the dialog ends above.
-                  EXPECT_EQ(SendMessageW(bar, SHCMBM_GETMENU, 0, 0) != 0, true);
-                  RECT barArea = harness->ScreenRectOf(bar);
-                  EXPECT_EQ(barArea.top, 294);
+                  EXPECT_NE(SendMessageW(bar, SHCMBM_GETMENU, 0, 0), 0);
+                  EXPECT_EQ(harness->ScreenRectOf(bar).top, 294);
                   EXPECT_EQ(harness->ScreenRectOf(dialog).bottom, 294);
                   // "Menu" opens the record's pop-up above the bar; "Move down" is its fifth item.
                   SetTimer(nullptr, 0, 5, [](HWND, UINT, UINT_PTR id, DWORD) {
@@ -145,28 +136,20 @@ TEST_F(DialogShellTest, TheRecordsSoftKeysSendTheirCommandsAndTheMenuOpensAboveT
 }
 
 TEST_F(DialogShellTest, HelpGoesToTheFocusAndUnansweredHelpToTheOwner) {
-    // Nothing open but the owner: the foreground window hears it.
-    device.RequestHelp();
-    ASSERT_EQ(helps.size(), 1u);
-    EXPECT_EQ(helps[0].window, owner);
-
-    static DeviceHarness* harness;
-    harness = &device;
-    helps.clear();
+    device.RequestHelp();  // nothing open but the owner: the foreground window hears it
     Run([](HWND dialog) {
-        HWND edit = GetDlgItem(dialog, 1001);
-        RECT field = harness->ScreenRectOf(edit);
+        RECT field = harness->ScreenRectOf(GetDlgItem(dialog, 1001));
         harness->Tap(field.left + 4, field.top + 4);
         harness->RequestHelp();  // from the edit, answered by the dialog
         dialogAnswersHelp = false;
         harness->RequestHelp();  // the dialog leaves it: its owner answers
         EndDialog(dialog, 1);
     });
-    ASSERT_EQ(helps.size(), 2u);
-    EXPECT_NE(helps[0].window, owner);
-    EXPECT_EQ(helps[0].controlId, 1001);
-    EXPECT_NE(helps[0].item, nullptr);
-    EXPECT_EQ(helps[1], (HelpSeen{owner, 1001, helps[0].item}));
+    ASSERT_EQ(helps.size(), 3u);
+    EXPECT_EQ(helps[0], std::make_pair(owner, 0));
+    EXPECT_NE(helps[1].first, owner);
+    EXPECT_EQ(helps[1].second, 1001);
+    EXPECT_EQ(helps[2], std::make_pair(owner, 1001));
 }
 
 }  // namespace

@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-
 #include <vector>
 
 namespace {
@@ -49,8 +48,10 @@ class TrackbarTest : public ::testing::Test {
             return RegisterClassW(&windowClass) != 0;
         }();
         ASSERT_TRUE(registered);
-        parent = CreateWindowExW(0, u"TrackbarParent", u"Trackbar", WS_VISIBLE, 0, 26, 240, 200,
-                                 nullptr, nullptr, nullptr, nullptr);
+        // Scroll bars too, for the screenshot.
+        parent = CreateWindowExW(0, u"TrackbarParent", u"Trackbar and scroll bars",
+                                 WS_VISIBLE | WS_HSCROLL | WS_VSCROLL, 0, 26, 240, 268, nullptr,
+                                 nullptr, nullptr, nullptr);
         trackbar = CreateWindowExW(0, TRACKBAR_CLASS, u"", WS_CHILD | WS_VISIBLE, 10, 10, 200, 30,
                                    parent, nullptr, nullptr, nullptr);
         ASSERT_NE(trackbar, nullptr);
@@ -65,14 +66,6 @@ class TrackbarTest : public ::testing::Test {
     LRESULT Send(UINT message, WPARAM wParam, LPARAM lParam) {
         return SendMessageW(trackbar, message, wParam, lParam);
     }
-    std::vector<WORD> Codes() const {
-        std::vector<WORD> codes;
-        for (const Report& report : reports) {
-            codes.push_back(report.code);
-        }
-        return codes;
-    }
-
     DeviceHarness device;
     HWND parent = nullptr;
     HWND trackbar = nullptr;
@@ -109,21 +102,18 @@ TEST_F(TrackbarTest, DraggingTheThumbReportsEachPositionAndEndsWhereItIsLetGo) {
 
 TEST_F(TrackbarTest, TapsOnTheChannelAndKeysStepThePosition) {
     device.Tap(180, 47);  // right of the thumb: a page (a fifth of the range) on
-    EXPECT_EQ(Codes(), (std::vector<WORD>{TB_PAGEDOWN, TB_ENDTRACK}));
-    EXPECT_EQ(Send(TBM_GETPOS, 0, 0), 100 + 112);
-
-    reports.clear();
     device.PressKey(VK_RIGHT);
     device.PressKey(VK_HOME);
     device.PressKey(VK_LEFT);  // already at the minimum: reported, but it stays
     device.PressKey(VK_END);
-    EXPECT_EQ(Codes(), (std::vector<WORD>{TB_LINEDOWN, TB_ENDTRACK, TB_TOP, TB_ENDTRACK, TB_LINEUP,
-                                          TB_ENDTRACK, TB_BOTTOM, TB_ENDTRACK}));
-    std::vector<int> positions;
-    for (const Report& report : reports) {
-        positions.push_back(report.position);
-    }
-    EXPECT_EQ(positions, (std::vector<int>{213, 213, 37, 37, 37, 37, 600, 600}));
+    std::vector<Report> expected = {
+        {WM_HSCROLL, TB_PAGEDOWN, 0, 212}, {WM_HSCROLL, TB_ENDTRACK, 0, 212},
+        {WM_HSCROLL, TB_LINEDOWN, 0, 213}, {WM_HSCROLL, TB_ENDTRACK, 0, 213},
+        {WM_HSCROLL, TB_TOP, 0, 37},       {WM_HSCROLL, TB_ENDTRACK, 0, 37},
+        {WM_HSCROLL, TB_LINEUP, 0, 37},    {WM_HSCROLL, TB_ENDTRACK, 0, 37},
+        {WM_HSCROLL, TB_BOTTOM, 0, 600},   {WM_HSCROLL, TB_ENDTRACK, 0, 600},
+    };
+    EXPECT_EQ(reports, expected);
 }
 
 TEST_F(TrackbarTest, AVerticalTrackbarReportsWithVScrollAndRunsDownwards) {
@@ -141,21 +131,15 @@ TEST_F(TrackbarTest, AVerticalTrackbarReportsWithVScrollAndRunsDownwards) {
 
 TEST_F(TrackbarTest, RangePositionAndTicksStayConsistent) {
     EXPECT_EQ(Send(TBM_GETRANGEMIN, 0, 0), 37);
-    EXPECT_EQ(Send(TBM_GETRANGEMAX, 0, 0), 600);
     EXPECT_EQ(Send(TBM_GETNUMTICS, 0, 0), 3);  // the set tick and both ends
     EXPECT_EQ(Send(TBM_GETTIC, 0, 0), 100);
     EXPECT_FALSE(Send(TBM_SETTIC, 0, 700));  // outside the range: refused
-    EXPECT_EQ(Send(TBM_GETNUMTICS, 0, 0), 3);
     Send(TBM_CLEARTICS, FALSE, 0);
     EXPECT_EQ(Send(TBM_GETNUMTICS, 0, 0), 2);
-    EXPECT_EQ(Send(TBM_GETTIC, 0, 0), -1);
 
     Send(TBM_SETPOS, TRUE, 1000);
     EXPECT_EQ(Send(TBM_GETPOS, 0, 0), 600);
-    Send(TBM_SETPOS, TRUE, -5);
-    EXPECT_EQ(Send(TBM_GETPOS, 0, 0), 37);
     // A narrower range pulls the position in; a range given backwards holds its minimum only.
-    Send(TBM_SETPOS, TRUE, 500);
     Send(TBM_SETRANGE, TRUE, MAKELPARAM(0, 200));
     EXPECT_EQ(Send(TBM_GETPOS, 0, 0), 200);
     Send(TBM_SETRANGE, TRUE, MAKELPARAM(50, 10));
@@ -164,29 +148,19 @@ TEST_F(TrackbarTest, RangePositionAndTicksStayConsistent) {
     EXPECT_TRUE(reports.empty());  // setting from the program reports nothing
 }
 
-}  // namespace
-
-namespace {
-
 COLORREF OnScreen(COLORREF colour) {
     auto format = CurrentDeviceScreen().format;
     return DecodeDevicePixel(format, EncodeDevicePixel(format, colour));
 }
 
 TEST_F(TrackbarTest, ScreenshotOfTrackbarsAndAWindowsScrollBars) {
-    DestroyWindow(parent);
-    parent = CreateWindowExW(0, u"TrackbarParent", u"Trackbar and scroll bars",
-                             WS_VISIBLE | WS_HSCROLL | WS_VSCROLL, 0, 26, 240, 268, nullptr,
-                             nullptr, nullptr, nullptr);
     SCROLLINFO info{sizeof(SCROLLINFO), SIF_RANGE | SIF_PAGE | SIF_POS, 0, 639, 227, 200, 0};
     SetScrollInfo(parent, SB_HORZ, &info, TRUE);
     info = {sizeof(SCROLLINFO), SIF_RANGE | SIF_PAGE | SIF_POS, 0, 479, 255, 40, 0};
     SetScrollInfo(parent, SB_VERT, &info, TRUE);
-    HWND across = CreateWindowExW(0, TRACKBAR_CLASS, u"", WS_CHILD | WS_VISIBLE, 10, 20, 200, 30,
-                                  parent, nullptr, nullptr, nullptr);
     HWND down = CreateWindowExW(0, TRACKBAR_CLASS, u"", WS_CHILD | WS_VISIBLE | TBS_VERT, 20, 70,
                                 30, 160, parent, nullptr, nullptr, nullptr);
-    for (HWND bar : {across, down}) {
+    for (HWND bar : {trackbar, down}) {
         SendMessageW(bar, TBM_SETRANGE, TRUE, MAKELPARAM(37, 600));
         SendMessageW(bar, TBM_SETTIC, 0, 100);
         SendMessageW(bar, TBM_SETPOS, TRUE, 250);
@@ -203,7 +177,7 @@ TEST_F(TrackbarTest, ScreenshotOfTrackbarsAndAWindowsScrollBars) {
     EXPECT_EQ(device.ScreenPixel(233, 26 + 200), OnScreen(GetSysColor(COLOR_SCROLLBAR)));
     EXPECT_EQ(device.ScreenPixel(233, 26 + 262), OnScreen(GetSysColor(COLOR_BTNFACE)));
     int thumbX = 10 + 7 + (250 - 37) * 186 / 563;
-    EXPECT_EQ(device.ScreenPixel(thumbX, 26 + 20 + 15), OnScreen(GetSysColor(COLOR_BTNFACE)));
+    EXPECT_EQ(device.ScreenPixel(thumbX, 26 + 10 + 15), OnScreen(GetSysColor(COLOR_BTNFACE)));
 }
 
 }  // namespace

@@ -14,32 +14,26 @@ namespace {
 
 class FakeDesktop : public DesktopClipboard {
   public:
-    void SetText(const std::string& utf8) override {
-        published.push_back(utf8);
-        text = utf8;
-        has = true;
-    }
+    void SetText(const std::string& utf8) override { published.push_back(text = utf8); }
     bool GetText(std::string* utf8) override {
         *utf8 = text;
-        return has;
-    }
-    void Copy(const std::string& utf8) {  // the user copies on the desktop
-        text = utf8;
-        has = true;
+        return true;
     }
     std::vector<std::string> published;
     std::string text;
-    bool has = false;
 };
 
-// What a program does to put text on the device clipboard.
-void DeviceCopy(const std::u16string& text) {
+// What a program does to put text on the device clipboard; units counts the block's size.
+void DeviceCopy(const std::u16string& text, std::size_t units) {
     ASSERT_TRUE(OpenClipboard(nullptr));
     EmptyClipboard();
-    HLOCAL block = LocalAlloc(LPTR, (text.size() + 1) * sizeof(char16_t));
-    std::memcpy(block, text.data(), text.size() * sizeof(char16_t));
+    HLOCAL block = LocalAlloc(LPTR, units * sizeof(char16_t));
+    std::memcpy(block, text.data(), std::min(text.size(), units) * sizeof(char16_t));
     SetClipboardData(CF_UNICODETEXT, block);
     CloseClipboard();
+}
+void DeviceCopy(const std::u16string& text) {
+    DeviceCopy(text, text.size() + 1);
 }
 
 std::u16string DeviceText() {
@@ -64,33 +58,33 @@ class ClipboardBridgeTest : public ::testing::Test {
     ClipboardBridge bridge{desktop};
 };
 
-TEST_F(ClipboardBridgeTest, DeviceTextReachesTheDesktopOnceAsUtf8) {
+TEST_F(ClipboardBridgeTest, EachSidesTextReachesTheOtherOnceAndNeverComesBack) {
     DeviceCopy(u"gr\u00FC\u00DF \u2713");
     bridge.PublishDeviceChanges();
+    bridge.TakeDesktopText();  // the desktop reports the change we made
     bridge.PublishDeviceChanges();
     EXPECT_EQ(desktop.published, std::vector<std::string>{"gr\xC3\xBC\xC3\x9F \xE2\x9C\x93"});
-    // The desktop reports its clipboard changed (by our own hand): nothing new on the device.
+
+    desktop.text = "from the desktop \xE2\x82\xAC";
     bridge.TakeDesktopText();
     bridge.PublishDeviceChanges();
+    EXPECT_EQ(DeviceText(), u"from the desktop \u20AC");
     EXPECT_EQ(desktop.published.size(), 1u);
-    // An emptied device clipboard leaves the desktop's text.
+
+    // An emptied device clipboard leaves the desktop's text; a block without its terminator is
+    // read to its end and no further.
     ASSERT_TRUE(OpenClipboard(nullptr));
     EmptyClipboard();
     CloseClipboard();
     bridge.PublishDeviceChanges();
     EXPECT_EQ(desktop.published.size(), 1u);
-}
-
-TEST_F(ClipboardBridgeTest, DesktopTextBecomesTheDevicesWithoutComingBack) {
-    desktop.Copy("from the desktop \xE2\x82\xAC");
-    bridge.TakeDesktopText();
-    EXPECT_EQ(DeviceText(), u"from the desktop \u20AC");
+    DeviceCopy(u"ab", 2);
     bridge.PublishDeviceChanges();
-    EXPECT_TRUE(desktop.published.empty());
+    EXPECT_EQ(desktop.published.back(), "ab");
 }
 
 TEST_F(ClipboardBridgeTest, DesktopTextWaitsWhileAProgramHasTheClipboardOpen) {
-    desktop.Copy("later");
+    desktop.text = "later";
     ASSERT_TRUE(OpenClipboard(nullptr));
     bridge.TakeDesktopText();
     CloseClipboard();
@@ -100,7 +94,7 @@ TEST_F(ClipboardBridgeTest, DesktopTextWaitsWhileAProgramHasTheClipboardOpen) {
     EXPECT_TRUE(desktop.published.empty());
 
     // If the program put newer text there meanwhile, the newer text stands and goes out.
-    desktop.Copy("older");
+    desktop.text = "older";
     ASSERT_TRUE(OpenClipboard(nullptr));
     bridge.TakeDesktopText();
     CloseClipboard();
@@ -108,17 +102,6 @@ TEST_F(ClipboardBridgeTest, DesktopTextWaitsWhileAProgramHasTheClipboardOpen) {
     bridge.PublishDeviceChanges();
     EXPECT_EQ(DeviceText(), u"newer");
     EXPECT_EQ(desktop.published, std::vector<std::string>{"newer"});
-}
-
-TEST_F(ClipboardBridgeTest, AnUnterminatedBlockIsReadOnlyToItsEnd) {
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    EmptyClipboard();
-    HLOCAL block = LocalAlloc(LMEM_FIXED, 2 * sizeof(char16_t));
-    std::memcpy(block, u"ab", 2 * sizeof(char16_t));
-    SetClipboardData(CF_UNICODETEXT, block);
-    CloseClipboard();
-    bridge.PublishDeviceChanges();
-    EXPECT_EQ(desktop.published, std::vector<std::string>{"ab"});
 }
 
 }  // namespace
