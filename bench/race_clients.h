@@ -5,9 +5,12 @@
 
 #include <cstddef>
 
+// CPU time the calling thread has used so far, in seconds.
+double ThreadCpuSeconds();
+
 // Our session: socket transport, handshake, message thread, decoders, framebuffer store on a
-// 16-bit device screen.
-bool RunTavrelClient(int port, int updates);
+// 16-bit device screen. cpuSeconds: what its connect and message threads used.
+bool RunTavrelClient(int port, int updates, double& cpuSeconds);
 // libvncclient with the same pixel format (16 bits 5:6:5, big-endian) and encoding.
 bool RunLibvncClient(int port, int updates, RaceEncoding encoding);
 // The floor: a client that reads the bytes to the end and does nothing with them.

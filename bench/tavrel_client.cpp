@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <ctime>
 #include <memory>
 #include <mutex>
 
@@ -43,6 +44,7 @@ class RaceListener : public SessionListener, public TransportListener {
         if (status == 0 && session->Handshake(u"", true) &&
             session->SetPixelFormatFromBits(16, 5, 6, 5)) {
             session->StartMessageThread();
+            cpuSeconds_ += ThreadCpuSeconds();  // the connect thread: connect and handshake
         } else {
             Done(false);
         }
@@ -50,12 +52,14 @@ class RaceListener : public SessionListener, public TransportListener {
     void OnConnectionLost(int) override { Done(false); }
     void OnUpdateComplete() override {
         if (++updates_ == wanted_) {
+            cpuSeconds_ += ThreadCpuSeconds();  // the message thread
             Done(true);
         }
     }
-    bool Wait() {
+    bool Wait(double& cpuSeconds) {
         std::unique_lock lock(mutex_);
         finished_.wait_for(lock, std::chrono::seconds(60), [this] { return done_; });
+        cpuSeconds = cpuSeconds_;
         return ok_;
     }
     RfbSession* session = nullptr;
@@ -72,6 +76,7 @@ class RaceListener : public SessionListener, public TransportListener {
     FrameBufferStore& store_;
     int wanted_;
     int updates_ = 0;
+    double cpuSeconds_ = 0;
     std::mutex mutex_;
     std::condition_variable finished_;
     bool done_ = false;
@@ -80,7 +85,13 @@ class RaceListener : public SessionListener, public TransportListener {
 
 }  // namespace
 
-bool RunTavrelClient(int port, int updates) {
+double ThreadCpuSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+bool RunTavrelClient(int port, int updates, double& cpuSeconds) {
     static std::unique_ptr<DisplayInfo> display = [] {
         ConfigureDeviceScreen(DeviceScreenConfig{240, 320, 96, DevicePixelFormat::Rgb565});
         InitDisplay();
@@ -92,7 +103,7 @@ bool RunTavrelClient(int port, int updates) {
     RfbSession session(&listener, &transport);
     listener.session = &session;
     transport.Connect(u"127.0.0.1", static_cast<WORD>(port));
-    bool ok = listener.Wait();
+    bool ok = listener.Wait(cpuSeconds);
     transport.WaitForConnectThread();
     return ok;
 }

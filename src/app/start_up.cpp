@@ -7,6 +7,7 @@
 #include <encodings/standard_decoders.h>
 #include <rfb/decoder_registry.h>
 
+#include <platform/commctrl.h>
 #include <platform/resources.h>
 #include <platform/winsock.h>
 #include <resources/resources.h>
@@ -43,6 +44,7 @@ int WinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     WSADATA socketLibrary;
     WSAStartup(MAKEWORD(2, 2), &socketLibrary);
     std::srand(CurrentTimeSeconds());
+    InitCommonControls();
     if (!CheckSingleInstance(instance)) {
         return 0;
     }

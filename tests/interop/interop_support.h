@@ -6,6 +6,14 @@
 #include <string>
 #include <vector>
 
+// Skips the test (with the reason) when one of the programs is not installed.
+#define REQUIRE_PROGRAMS(...)                                                                    \
+    for (const char* program : {__VA_ARGS__}) {                                                  \
+        if (!HaveProgram(program)) {                                                             \
+            GTEST_SKIP() << program << " is not installed (./dev installs the interop servers)"; \
+        }                                                                                        \
+    }
+
 // A child process, stopped by its id (SIGTERM, then waited for) when the object goes.
 class ServerProcess {
   public:

@@ -44,13 +44,6 @@ void ExpectWrongPasswordRefused(const std::string& folder, int port) {
     EXPECT_EQ(run.error, "VNC authentication failed");
 }
 
-#define REQUIRE_PROGRAMS(...)                                                                    \
-    for (const char* program : {__VA_ARGS__}) {                                                  \
-        if (!HaveProgram(program)) {                                                             \
-            GTEST_SKIP() << program << " is not installed (./dev installs the interop servers)"; \
-        }                                                                                        \
-    }
-
 // Puts the pattern on an X display as the root window's background.
 bool ShowPattern(const std::string& folder, int display) {
     std::string ppm = WritePatternPpm(folder, kWidth, kHeight, 0);

@@ -118,6 +118,88 @@ TEST(SessionEvents, OverlappingCopyRectAndDesktopResizeFromOurServer) {
     EXPECT_EQ(Mismatches(listener.framebuffer, Expected565(320, 200, 1), 320), 0);
 }
 
+// What a fresh raw snapshot of the server shows, against the session's 5:6:5 framebuffer with
+// its components widened the way the snapshot tool widens them.
+int MismatchesWithFreshSnapshot(const std::string& folder, int port,
+                                const TestFrameBuffer& framebuffer) {
+    SnapshotRun truth =
+        RunSnapshot(folder, {"--encodings", "raw,cursor", "127.0.0.1::" + std::to_string(port)});
+    if (truth.exitCode != 0 || truth.image.width != framebuffer.Width() ||
+        truth.image.height != framebuffer.Height()) {
+        ADD_FAILURE() << "snapshot: exit " << truth.exitCode << " " << truth.error << ", "
+                      << truth.image.width << "x" << truth.image.height;
+        return -1;
+    }
+    Image ours{truth.image.width, truth.image.height, {}};
+    for (int y = 0; y < ours.height; ++y) {
+        for (int x = 0; x < ours.width; ++x) {
+            std::uint32_t v = framebuffer.At(x, y);
+            ours.rgb.push_back(static_cast<std::uint8_t>((v >> 11) << 3));
+            ours.rgb.push_back(static_cast<std::uint8_t>(((v >> 5) & 63) << 2));
+            ours.rgb.push_back(static_cast<std::uint8_t>((v & 31) << 3));
+        }
+    }
+    return CountMismatches(ours, truth.image);
+}
+
+TEST(SessionEvents, TigerVncCopiesAMovedWindowAndResizesItsDesktop) {
+    REQUIRE_PROGRAMS("Xtigervnc", "xmessage", "xdotool", "xrandr");
+    std::string folder = MakeTempFolder();
+    const int port = 6170;
+    ServerProcess tiger({"Xtigervnc", ":170", "-rfbport", std::to_string(port), "-SecurityTypes",
+                         "None", "-geometry", "640x480", "-depth", "24", "-localhost", "-interface",
+                         "127.0.0.1", "-nolisten", "tcp", "-AlwaysShared"},
+                        folder + "/tiger.log");
+    ASSERT_TRUE(WaitForRfb(port));
+    std::vector<std::string> display{"DISPLAY=:170"};
+    ServerProcess window({"xmessage", "-geometry", "+40+40", "-name", "tavrel-move",
+                          "A window that moves across the desktop"},
+                         folder + "/xmessage.log", display);
+    for (int i = 0; i < 100 && RunProgram({"xdotool", "search", "--classname", "tavrel-move"},
+                                          folder + "/search.log", display) != 0;
+         ++i) {
+        Sleep(50);
+    }
+
+    ViewerLikeListener listener;
+    SocketTransport transport(&listener);
+    RfbSession session(&listener, &transport);
+    listener.session = &session;
+    transport.Connect(u"127.0.0.1", static_cast<WORD>(port));
+    ASSERT_TRUE(WaitForUpdates(listener, 1));
+    EXPECT_EQ(MismatchesWithFreshSnapshot(folder, port, listener.framebuffer), 0);
+
+    // Moving a window is a copy of its pixels on the server: it arrives as CopyRect.
+    ASSERT_EQ(
+        RunProgram({"xdotool", "search", "--classname", "tavrel-move", "windowmove", "250", "200"},
+                   folder + "/move.log", display),
+        0);
+    Sleep(300);
+    int before = listener.updates;
+    session.SendFramebufferUpdateRequest(true, 0, 0, 640, 480);
+    ASSERT_TRUE(WaitForUpdates(listener, before + 1));
+    bool copied = false;
+    for (const std::string& call : listener.Calls()) {
+        copied = copied || call.rfind("Copy", 0) == 0;
+    }
+    EXPECT_TRUE(copied);
+    EXPECT_EQ(MismatchesWithFreshSnapshot(folder, port, listener.framebuffer), 0);
+
+    // A new screen size arrives as DesktopSize; the listener then asks for the whole screen.
+    before = listener.updates;
+    ASSERT_EQ(RunProgram({"xrandr", "-s", "800x600"}, folder + "/xrandr.log", display), 0);
+    session.SendFramebufferUpdateRequest(true, 0, 0, 640, 480);
+    for (int i = 0; i < 500 && (session.Width() != 800 || listener.updates < before + 2); ++i) {
+        Sleep(10);
+    }
+    EXPECT_EQ(session.Width(), 800);
+    EXPECT_EQ(session.Height(), 600);
+    ASSERT_EQ(listener.framebuffer.Width(), 800);
+    EXPECT_EQ(MismatchesWithFreshSnapshot(folder, port, listener.framebuffer), 0);
+    transport.Close();
+    transport.WaitForConnectThread();
+}
+
 // A scripted server on a loopback port runs on its own thread beside the snapshot tool.
 SnapshotRun SnapshotAgainst(const std::function<void(LoopbackServer&)>& script) {
     LoopbackServer server;

@@ -38,34 +38,42 @@ int Between(std::mt19937& random, int low, int high) {
 
 TEST(StretchBlit, FastPathEqualsReferenceForEveryPixelSizeScaleAndClip) {
     std::mt19937 random(1234);
-    for (int bpp = 1; bpp <= 4; ++bpp) {
-        for (int round = 0; round < 300; ++round) {
-            Buffer source = MakeBuffer(Between(random, 1, 70), Between(random, 1, 50), bpp,
-                                       Between(random, 0, 5), random);
-            Buffer fast = MakeBuffer(Between(random, 1, 90), Between(random, 1, 70), bpp,
-                                     Between(random, 0, 5), random);
-            Buffer reference = fast;
-            reference.plane.pixels = reference.bytes.data();
-            int sl = Between(random, 0, source.plane.width - 1);
-            int st = Between(random, 0, source.plane.height - 1);
-            RECT from{sl, st, Between(random, sl + 1, source.plane.width),
-                      Between(random, st + 1, source.plane.height)};
-            // Destinations reach past the plane on every side; the clip keeps writes inside.
-            int dl = Between(random, -40, fast.plane.width);
-            int dt = Between(random, -40, fast.plane.height);
-            RECT to{dl, dt, dl + Between(random, 1, 200), dt + Between(random, 1, 200)};
-            if (round % 5 == 0) {  // equal sizes: the row-copy branch
-                to.right = to.left + (from.right - from.left);
-                to.bottom = to.top + (from.bottom - from.top);
+    int widest = SetRowCopyVectorBytes(64);
+    for (int vector : {16, 64}) {
+        if (SetRowCopyVectorBytes(vector) != vector) {
+            continue;  // the processor has no such vectors
+        }
+        for (int bpp = 1; bpp <= 4; ++bpp) {
+            for (int round = 0; round < 300; ++round) {
+                Buffer source = MakeBuffer(Between(random, 1, 70), Between(random, 1, 50), bpp,
+                                           Between(random, 0, 5), random);
+                Buffer fast = MakeBuffer(Between(random, 1, 90), Between(random, 1, 70), bpp,
+                                         Between(random, 0, 5), random);
+                Buffer reference = fast;
+                reference.plane.pixels = reference.bytes.data();
+                int sl = Between(random, 0, source.plane.width - 1);
+                int st = Between(random, 0, source.plane.height - 1);
+                RECT from{sl, st, Between(random, sl + 1, source.plane.width),
+                          Between(random, st + 1, source.plane.height)};
+                // Destinations reach past the plane on every side; the clip keeps writes inside.
+                int dl = Between(random, -40, fast.plane.width);
+                int dt = Between(random, -40, fast.plane.height);
+                RECT to{dl, dt, dl + Between(random, 1, 200), dt + Between(random, 1, 200)};
+                if (round % 5 == 0) {  // equal sizes: the row-copy branch
+                    to.right = to.left + (from.right - from.left);
+                    to.bottom = to.top + (from.bottom - from.top);
+                }
+                RECT clip{Between(random, 0, fast.plane.width / 2),
+                          Between(random, 0, fast.plane.height / 2), fast.plane.width,
+                          fast.plane.height};
+                StretchBlit(fast.plane, to, clip, source.plane, from);
+                StretchBlitReference(reference.plane, to, clip, source.plane, from);
+                ASSERT_EQ(fast.bytes, reference.bytes)
+                    << "bpp " << bpp << " round " << round << " vectors " << vector;
             }
-            RECT clip{Between(random, 0, fast.plane.width / 2),
-                      Between(random, 0, fast.plane.height / 2), fast.plane.width,
-                      fast.plane.height};
-            StretchBlit(fast.plane, to, clip, source.plane, from);
-            StretchBlitReference(reference.plane, to, clip, source.plane, from);
-            ASSERT_EQ(fast.bytes, reference.bytes) << "bpp " << bpp << " round " << round;
         }
     }
+    SetRowCopyVectorBytes(widest);
 }
 
 TEST(StretchBlit, SamplesTheSourcePixelUnderEachDestinationCentre) {

@@ -4,8 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include "loopback_server.h"
+
+#include <algorithm>
+#include <chrono>
 #include <cstring>
+#include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -57,6 +63,76 @@ TEST(Net, ConnectionManagerSucceedsUnlessSwitchedOff) {
     EXPECT_LT(ConnMgrMapURL(u"http://host:5900/", &network, nullptr), 0);
     EXPECT_LT(ConnMgrEstablishConnectionSync(&info, &connection, 60000, nullptr), 0);
     SetConnectionManagerFailure(false);
+}
+
+// A device socket connected to a test server on loopback.
+struct LoopbackPair {
+    LoopbackPair() {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(static_cast<WORD>(server.Port()));
+        address.sin_addr.s_addr = inet_addr("127.0.0.1");
+        device = socket(AF_INET, SOCK_STREAM, 0);
+        EXPECT_EQ(connect(device, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        EXPECT_TRUE(server.Accept());
+    }
+    ~LoopbackPair() { closesocket(device); }
+    LoopbackServer server;
+    SOCKET device = INVALID_SOCKET;
+};
+
+TEST(Net, SmallReadsDeliverTheStreamExactlyInOrder) {
+    LoopbackPair pair;
+    std::vector<std::uint8_t> sent(300000);
+    for (std::size_t i = 0; i < sent.size(); ++i) {
+        sent[i] = static_cast<std::uint8_t>(i * 7 + i / 251);
+    }
+    std::thread writer([&] {
+        // Segments of odd sizes, some of them larger than the read-ahead's block.
+        std::size_t at = 0;
+        for (std::size_t step = 1; at < sent.size(); step = step * 3 % 70001 + 1) {
+            std::size_t n = std::min(step, sent.size() - at);
+            pair.server.Write(std::vector<std::uint8_t>(sent.begin() + at, sent.begin() + at + n));
+            at += n;
+        }
+        pair.server.CloseClient();
+    });
+    std::vector<std::uint8_t> got;
+    char buffer[70000];
+    for (int ask = 1;; ask = ask * 5 % 69997 + 1) {
+        int n = recv(pair.device, buffer, ask, 0);
+        ASSERT_GE(n, 0);
+        ASSERT_LE(n, ask);
+        if (n == 0) {
+            break;
+        }
+        got.insert(got.end(), buffer, buffer + n);
+    }
+    writer.join();
+    EXPECT_TRUE(got == sent);
+    EXPECT_EQ(recv(pair.device, buffer, 10, 0), 0);
+    EXPECT_EQ(recv(pair.device, buffer, 0, 0), 0);
+}
+
+TEST(Net, ShuttingDownDropsBytesNotYetReadAndWakesABlockedReader) {
+    LoopbackPair pair;
+    ASSERT_TRUE(pair.server.Write(std::string("0123456789")));
+    char buffer[16];
+    ASSERT_EQ(recv(pair.device, buffer, 1, 0), 1);
+    EXPECT_EQ(buffer[0], '0');
+    // The other nine bytes came in the same block and wait in the read-ahead.
+    ASSERT_EQ(recv(pair.device, buffer, 2, 0), 2);
+    EXPECT_EQ(std::string(buffer, 2), "12");
+    ASSERT_EQ(shutdown(pair.device, SD_BOTH), 0);
+    EXPECT_EQ(recv(pair.device, buffer, 4, 0), 0);
+
+    LoopbackPair idle;
+    int result = -2;
+    std::thread reader([&] { result = recv(idle.device, buffer, sizeof buffer, 0); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_EQ(shutdown(idle.device, SD_BOTH), 0);
+    reader.join();
+    EXPECT_EQ(result, 0);
 }
 
 }  // namespace

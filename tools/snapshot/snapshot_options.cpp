@@ -113,6 +113,10 @@ bool ParseSnapshotOptions(const std::vector<std::string>& arguments, SnapshotOpt
         error = "bad server " + positional[0];
         return false;
     }
+    if (positional[1].empty()) {
+        error = "OUT.png must name a file";
+        return false;
+    }
     options.output = positional[1];
     return true;
 }

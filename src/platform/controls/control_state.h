@@ -18,6 +18,11 @@ class ControlStates {
         }
         return *state;
     }
+    // The state, or null when the window has none (any more).
+    State* Find(HWND window) {
+        auto found = states_.find(window);
+        return found == states_.end() ? nullptr : found->second.get();
+    }
     void Forget(HWND window) { states_.erase(window); }
 
   private:
@@ -82,4 +87,5 @@ LRESULT StaticProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT ButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT ComboBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT ListViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT TrackbarProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

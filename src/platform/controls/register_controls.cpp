@@ -1,5 +1,6 @@
 #include "control_state.h"
 
+#include <platform/commctrl.h>
 #include <platform/trackbar.h>
 
 void RegisterControlClasses() {
@@ -11,6 +12,7 @@ void RegisterControlClasses() {
                              {WC_BUTTON, ButtonProc},
                              {WC_EDIT, EditProc},
                              {WC_COMBOBOX, ComboBoxProc},
+                             {WC_LISTVIEW, ListViewProc},
                              {TRACKBAR_CLASS, TrackbarProc}};
         bool all = true;
         for (const auto& entry : classes) {
@@ -23,4 +25,8 @@ void RegisterControlClasses() {
         return all;
     }();
     (void)registered;
+}
+
+void InitCommonControls() {
+    RegisterControlClasses();
 }

@@ -1,11 +1,14 @@
 #include <platform_internal/pixel_plane.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <vector>
 
-#if defined(__SSE2__)
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#elif defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
@@ -88,37 +91,102 @@ void GatherRow24(BYTE* destRow, const BYTE* sourceRow, const int* offsets, int c
     }
 }
 
-// A row copy between distinct buffers: 64 bytes a step with aligned stores. On rows of a few
-// hundred bytes to a few kilobytes (screen rows) this beats the C library's memcpy, whose wide
-// vector code pays off only on longer runs (see bench/README.md).
-inline void CopyRow(BYTE* dest, const BYTE* source, std::size_t bytes) {
-#if defined(__SSE2__)
-    while (bytes > 0 && (reinterpret_cast<std::uintptr_t>(dest) & 15) != 0) {
-        *dest++ = *source++;
-        --bytes;
+// Row copies between distinct buffers. On rows of a few hundred bytes to a few kilobytes (screen
+// rows) a loop of aligned vector stores beats the C library's memcpy, whose widest code pays off
+// only on longer runs (see bench/README.md). A row of at least one vector: the first vector is
+// stored unaligned, the rest aligned from the next boundary on, the last vector again unaligned
+// and overlapping; the overlaps store the same bytes twice.
+#if defined(__x86_64__) && defined(__GNUC__)
+#define TAVREL_WIDE_ROWS 1
+
+// 64-byte vectors: one store a cache line.
+[[gnu::target("avx512f")]] void CopyRows64(BYTE* dest, std::ptrdiff_t destPitch, const BYTE* source,
+                                           std::ptrdiff_t sourcePitch, std::size_t bytes,
+                                           int rows) {
+    using V = __m512i;
+    for (int r = 0; r < rows; ++r, dest += destPitch, source += sourcePitch) {
+        if (bytes < 64) {
+            std::memcpy(dest, source, bytes);
+            continue;
+        }
+        auto* out = reinterpret_cast<V*>(dest);
+        auto* in = reinterpret_cast<const V*>(source);
+        _mm512_storeu_si512(out, _mm512_loadu_si512(in));
+        std::size_t at = 64 - (reinterpret_cast<std::uintptr_t>(dest) & 63);
+        for (; at + 256 <= bytes; at += 256) {
+            V a = _mm512_loadu_si512(source + at);
+            V b = _mm512_loadu_si512(source + at + 64);
+            V c = _mm512_loadu_si512(source + at + 128);
+            V d = _mm512_loadu_si512(source + at + 192);
+            _mm512_store_si512(dest + at, a);
+            _mm512_store_si512(dest + at + 64, b);
+            _mm512_store_si512(dest + at + 128, c);
+            _mm512_store_si512(dest + at + 192, d);
+        }
+        for (; at + 64 <= bytes; at += 64) {
+            _mm512_store_si512(dest + at, _mm512_loadu_si512(source + at));
+        }
+        _mm512_storeu_si512(dest + bytes - 64, _mm512_loadu_si512(source + bytes - 64));
     }
-    for (; bytes >= 64; bytes -= 64, dest += 64, source += 64) {
-        __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source));
-        __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + 16));
-        __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + 32));
-        __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + 48));
-        _mm_store_si128(reinterpret_cast<__m128i*>(dest), a);
-        _mm_store_si128(reinterpret_cast<__m128i*>(dest + 16), b);
-        _mm_store_si128(reinterpret_cast<__m128i*>(dest + 32), c);
-        _mm_store_si128(reinterpret_cast<__m128i*>(dest + 48), d);
-    }
-    for (; bytes >= 16; bytes -= 16, dest += 16, source += 16) {
-        _mm_store_si128(reinterpret_cast<__m128i*>(dest),
-                        _mm_loadu_si128(reinterpret_cast<const __m128i*>(source)));
-    }
-    // The last few bytes inline: a library call per row costs more than they do.
-    while (bytes > 0) {
-        *dest++ = *source++;
-        --bytes;
-    }
-#else
-    std::memcpy(dest, source, bytes);
+}
 #endif
+
+// 16-byte vectors where the processor has them (every x86-64 does), else the library's copy.
+void CopyRows16(BYTE* dest, std::ptrdiff_t destPitch, const BYTE* source,
+                std::ptrdiff_t sourcePitch, std::size_t bytes, int rows) {
+    for (int r = 0; r < rows; ++r, dest += destPitch, source += sourcePitch) {
+#if defined(__SSE2__)
+        if (bytes >= 16) {
+            using V = __m128i;
+            auto load = [&](std::size_t at) {
+                return _mm_loadu_si128(reinterpret_cast<const V*>(source + at));
+            };
+            _mm_storeu_si128(reinterpret_cast<V*>(dest), load(0));
+            std::size_t at = 16 - (reinterpret_cast<std::uintptr_t>(dest) & 15);
+            for (; at + 64 <= bytes; at += 64) {
+                V a = load(at), b = load(at + 16), c = load(at + 32), d = load(at + 48);
+                _mm_store_si128(reinterpret_cast<V*>(dest + at), a);
+                _mm_store_si128(reinterpret_cast<V*>(dest + at + 16), b);
+                _mm_store_si128(reinterpret_cast<V*>(dest + at + 32), c);
+                _mm_store_si128(reinterpret_cast<V*>(dest + at + 48), d);
+            }
+            for (; at + 16 <= bytes; at += 16) {
+                _mm_store_si128(reinterpret_cast<V*>(dest + at), load(at));
+            }
+            _mm_storeu_si128(reinterpret_cast<V*>(dest + bytes - 16), load(bytes - 16));
+            continue;
+        }
+#endif
+        std::memcpy(dest, source, bytes);
+    }
+}
+
+std::atomic<int>& RowCopyVector() {
+    static std::atomic<int> bytes = [] {
+#if defined(TAVREL_WIDE_ROWS)
+        if (__builtin_cpu_supports("avx512f")) {
+            return 64;
+        }
+#endif
+        return 16;
+    }();
+    return bytes;
+}
+
+// rows rows of bytes each, pitch apart, between distinct buffers.
+void CopyRows(BYTE* dest, std::ptrdiff_t destPitch, const BYTE* source, std::ptrdiff_t sourcePitch,
+              std::size_t bytes, int rows) {
+#if defined(TAVREL_WIDE_ROWS)
+    if (RowCopyVector().load(std::memory_order_relaxed) == 64) {
+        CopyRows64(dest, destPitch, source, sourcePitch, bytes, rows);
+        return;
+    }
+#endif
+    CopyRows16(dest, destPitch, source, sourcePitch, bytes, rows);
+}
+
+inline void CopyRow(BYTE* dest, const BYTE* source, std::size_t bytes) {
+    CopyRows(dest, 0, source, 0, bytes, 1);
 }
 
 void CopyUnscaled(const PixelPlane& dest, Span xs, Span ys, const PixelPlane& source, int dx,
@@ -130,9 +198,7 @@ void CopyUnscaled(const PixelPlane& dest, Span xs, Span ys, const PixelPlane& so
         BYTE* to = PixelAt(dest, xs.first, ys.first);
         const BYTE* from = PixelAt(source, xs.first + dx, ys.first + dy);
         std::ptrdiff_t toPitch = dest.pitch, fromPitch = source.pitch;
-        for (int i = 0; i < rows; ++i, to += toPitch, from += fromPitch) {
-            CopyRow(to, from, bytes);
-        }
+        CopyRows(to, toPitch, from, fromPitch, bytes, rows);
         return;
     }
     // Within one surface, rows move in the order that never overwrites a row still to be read.
@@ -208,4 +274,17 @@ void StretchBlit(const PixelPlane& dest, const RECT& destRect, const RECT& clip,
         previousRow = out;
         previousSourceY = sy;
     }
+}
+
+int SetRowCopyVectorBytes(int bytes) {
+    std::atomic<int>& current = RowCopyVector();
+    if (bytes == 16) {
+        current = 16;
+    }
+#if defined(TAVREL_WIDE_ROWS)
+    if (bytes == 64 && __builtin_cpu_supports("avx512f")) {
+        current = 64;
+    }
+#endif
+    return current;
 }

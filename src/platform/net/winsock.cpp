@@ -2,6 +2,7 @@
 #include <platform/winsock.h>
 
 #include "host_socket.h"
+#include "read_ahead.h"
 
 #include <cstring>
 #include <string>
@@ -45,7 +46,11 @@ int WSAGetLastError() {
 
 SOCKET socket(int family, int type, int protocol) {
     int fd = host_net::Socket(family, type, protocol);
-    return fd < 0 ? INVALID_SOCKET : static_cast<SOCKET>(fd);
+    if (fd < 0) {
+        return INVALID_SOCKET;
+    }
+    host_net::OpenReadAhead(fd);
+    return static_cast<SOCKET>(fd);
 }
 
 int connect(SOCKET s, const sockaddr* address, int length) {
@@ -72,17 +77,27 @@ int recv(SOCKET s, char* buffer, int length, int) {
     if (fd < 0 || length < 0 || (buffer == nullptr && length > 0)) {
         return SOCKET_ERROR;
     }
-    return host_net::Receive(fd, buffer, length);
+    return host_net::ReceiveAhead(fd, buffer, length);
 }
 
 int shutdown(SOCKET s, int how) {
     int fd = ToFd(s);
-    return fd < 0 ? SOCKET_ERROR : host_net::Shutdown(fd, how);
+    if (fd < 0) {
+        return SOCKET_ERROR;
+    }
+    if (how != SD_SEND) {
+        host_net::ShutReadAhead(fd);
+    }
+    return host_net::Shutdown(fd, how);
 }
 
 int closesocket(SOCKET s) {
     int fd = ToFd(s);
-    return fd < 0 ? SOCKET_ERROR : host_net::Close(fd);
+    if (fd < 0) {
+        return SOCKET_ERROR;
+    }
+    host_net::CloseReadAhead(fd);
+    return host_net::Close(fd);
 }
 
 hostent* gethostbyname(const char* name) {

@@ -81,7 +81,7 @@ bool DecodeTiles(const PixelFormat& format, RfbSession& session, SessionListener
     Pixel foreground{};
     // Room for a raw tile (16 x 16 x 4) or a tile's 255 coloured subrectangles (255 x 6).
     BYTE tile[255 * 6];
-    BYTE wire[4];
+    BYTE wire[2 * 4 + 1];
     auto* pixels = reinterpret_cast<Pixel*>(
         session.PixelBuffer(static_cast<std::size_t>(std::min(width, kBandPixels)) * 16 * kBytes));
     for (int ty = 0; ty < height; ty += 16) {
@@ -115,27 +115,29 @@ bool DecodeTiles(const PixelFormat& format, RfbSession& session, SessionListener
                 band.Painted(tw);
                 continue;
             }
+            // Background, foreground and the subrectangle count, those that are present, come
+            // in one read.
+            int headerBytes = (subencoding & kBackgroundSpecified ? kBytes : 0) +
+                              (subencoding & kForegroundSpecified ? kBytes : 0) +
+                              (subencoding & kAnySubrects ? 1 : 0);
+            if (!transport.Receive(wire, headerBytes)) {
+                return fail();
+            }
+            const BYTE* field = wire;
             if (subencoding & kBackgroundSpecified) {
-                if (!transport.Receive(wire, kBytes)) {
-                    return fail();
-                }
-                background = ReadWirePixel<Pixel>(wire, bigEndian);
+                background = ReadWirePixel<Pixel>(field, bigEndian);
+                field += kBytes;
             }
             if (subencoding & kForegroundSpecified) {
-                if (!transport.Receive(wire, kBytes)) {
-                    return fail();
-                }
-                foreground = ReadWirePixel<Pixel>(wire, bigEndian);
+                foreground = ReadWirePixel<Pixel>(field, bigEndian);
+                field += kBytes;
             }
             if (!(subencoding & kAnySubrects)) {
                 PaintRect(at, stride, 0, 0, tw, th, background);
                 band.Painted(tw);
                 continue;
             }
-            BYTE count;
-            if (!transport.Receive(&count, 1)) {
-                return fail();
-            }
+            BYTE count = *field;
             bool coloured = (subencoding & kSubrectsColoured) != 0;
             int subrectBytes = coloured ? kBytes + 2 : 2;
             // All subrectangles of a tile arrive in one read.

@@ -55,10 +55,49 @@ inline void FillPixels(Pixel* p, int count, Pixel colour) {
     }
 }
 
+// Fills h rows of n bytes (2 to 32, whole pixels), rowBytes apart, from word, a pixel repeated
+// over 8 bytes: two or four stores a row, the later ones overlapping the earlier where n is not a
+// multiple of their size. Both ends of every store are on pixel boundaries, so the overlap
+// writes the same pixels again.
+[[gnu::always_inline]] inline void PaintNarrowRows(BYTE* row, std::ptrdiff_t rowBytes,
+                                                   std::size_t n, int h, std::uint64_t word) {
+    auto put = [](BYTE* at, const void* from, std::size_t size) { std::memcpy(at, from, size); };
+    if (n >= 16) {
+        for (int r = 0; r < h; ++r, row += rowBytes) {
+            put(row, &word, 8), put(row + 8, &word, 8);
+            put(row + n - 16, &word, 8), put(row + n - 8, &word, 8);
+        }
+    } else if (n >= 8) {
+        for (int r = 0; r < h; ++r, row += rowBytes) {
+            put(row, &word, 8), put(row + n - 8, &word, 8);
+        }
+    } else if (n >= 4) {
+        for (int r = 0; r < h; ++r, row += rowBytes) {
+            put(row, &word, 4), put(row + n - 4, &word, 4);
+        }
+    } else {
+        for (int r = 0; r < h; ++r, row += rowBytes) {
+            put(row, &word, 2);
+        }
+    }
+}
+
 // Fills w x h pixels at (x, y) of an image whose rows are stride pixels apart.
 template <typename Pixel>
-inline void PaintRect(Pixel* image, int stride, int x, int y, int w, int h, Pixel colour) {
+[[gnu::always_inline]] inline void PaintRect(Pixel* image, int stride, int x, int y, int w, int h,
+                                             Pixel colour) {
     Pixel* row = image + static_cast<std::ptrdiff_t>(y) * stride + x;
+    if constexpr (std::is_same_v<Pixel, std::uint16_t> || std::is_same_v<Pixel, std::uint32_t>) {
+        // Most subrectangles are a few pixels wide: up to 32 bytes a row go by fixed stores.
+        auto n = static_cast<std::size_t>(w) * sizeof(Pixel);
+        if (w > 0 && n <= 32) {
+            std::uint64_t word = sizeof(Pixel) == 2 ? std::uint64_t{colour} * 0x0001000100010001u
+                                                    : std::uint64_t{colour} * 0x0000000100000001u;
+            PaintNarrowRows(reinterpret_cast<BYTE*>(row),
+                            static_cast<std::ptrdiff_t>(stride) * sizeof(Pixel), n, h, word);
+            return;
+        }
+    }
     if (w == 1) {
         for (int r = 0; r < h; ++r, row += stride) {
             *row = colour;

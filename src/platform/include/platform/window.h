@@ -96,6 +96,18 @@ constexpr UINT WM_NOTIFY = 0x004E;
 constexpr UINT WM_CONTEXTMENU = 0x007B;
 constexpr UINT WM_USER = 0x0400;
 
+// WM_HSCROLL / WM_VSCROLL request codes (low word of wParam; the thumb's position in the high
+// word).
+constexpr WORD SB_LINEUP = 0;
+constexpr WORD SB_LINEDOWN = 1;
+constexpr WORD SB_PAGEUP = 2;
+constexpr WORD SB_PAGEDOWN = 3;
+constexpr WORD SB_THUMBPOSITION = 4;
+constexpr WORD SB_THUMBTRACK = 5;
+constexpr WORD SB_TOP = 6;
+constexpr WORD SB_BOTTOM = 7;
+constexpr WORD SB_ENDSCROLL = 8;
+
 constexpr WPARAM WA_INACTIVE = 0;
 constexpr WPARAM WA_ACTIVE = 1;
 constexpr WPARAM WA_CLICKACTIVE = 2;
@@ -318,23 +330,13 @@ constexpr UINT SIF_DISABLENOSCROLL = 0x0008;
 constexpr UINT SIF_TRACKPOS = 0x0010;
 constexpr UINT SIF_ALL = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_TRACKPOS;
 
-// Request codes in the low word of WM_HSCROLL / WM_VSCROLL's wParam (the high word carries the
-// position for the two thumb codes).
-constexpr WORD SB_LINEUP = 0;
-constexpr WORD SB_LINELEFT = 0;
-constexpr WORD SB_LINEDOWN = 1;
-constexpr WORD SB_LINERIGHT = 1;
-constexpr WORD SB_PAGEUP = 2;
-constexpr WORD SB_PAGELEFT = 2;
-constexpr WORD SB_PAGEDOWN = 3;
-constexpr WORD SB_PAGERIGHT = 3;
-constexpr WORD SB_THUMBPOSITION = 4;
-constexpr WORD SB_THUMBTRACK = 5;
-constexpr WORD SB_TOP = 6;
-constexpr WORD SB_LEFT = 6;
-constexpr WORD SB_BOTTOM = 7;
-constexpr WORD SB_RIGHT = 7;
-constexpr WORD SB_ENDSCROLL = 8;
+// The horizontal bar's names for the request codes above.
+constexpr WORD SB_LINELEFT = SB_LINEUP;
+constexpr WORD SB_LINERIGHT = SB_LINEDOWN;
+constexpr WORD SB_PAGELEFT = SB_PAGEUP;
+constexpr WORD SB_PAGERIGHT = SB_PAGEDOWN;
+constexpr WORD SB_LEFT = SB_TOP;
+constexpr WORD SB_RIGHT = SB_BOTTOM;
 
 // Sets the fields that fMask names and returns the position, kept within
 // [nMin, nMax - max(nPage, 1) + 1]; a range that no longer exceeds the page hides the bar (or,

@@ -1,0 +1,88 @@
+#include "read_ahead.h"
+
+#include "host_socket.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <unordered_map>
+
+namespace host_net {
+namespace {
+
+constexpr int kBlockBytes = 64 * 1024;
+
+struct ReadAhead {
+    std::mutex reading;  // one reader at a time, held across the blocking host call
+    std::atomic<bool> shut{false};
+    std::unique_ptr<char[]> block;  // made at the first read that needs it
+    int position = 0;
+    int count = 0;
+};
+
+std::mutex tableLock;
+std::unordered_map<int, std::shared_ptr<ReadAhead>>& Table() {
+    static auto* table = new std::unordered_map<int, std::shared_ptr<ReadAhead>>;
+    return *table;
+}
+
+std::shared_ptr<ReadAhead> Find(int fd) {
+    std::lock_guard lock(tableLock);
+    auto found = Table().find(fd);
+    return found == Table().end() ? nullptr : found->second;
+}
+
+}  // namespace
+
+void OpenReadAhead(int fd) {
+    std::lock_guard lock(tableLock);
+    Table()[fd] = std::make_shared<ReadAhead>();
+}
+
+void ShutReadAhead(int fd) {
+    if (std::shared_ptr<ReadAhead> ahead = Find(fd)) {
+        ahead->shut = true;
+    }
+}
+
+void CloseReadAhead(int fd) {
+    std::lock_guard lock(tableLock);
+    Table().erase(fd);
+}
+
+int ReceiveAhead(int fd, char* buffer, int length) {
+    std::shared_ptr<ReadAhead> ahead = Find(fd);
+    if (ahead == nullptr) {
+        return Receive(fd, buffer, length);
+    }
+    if (length <= 0) {
+        return 0;
+    }
+    std::lock_guard lock(ahead->reading);
+    if (ahead->shut) {
+        return 0;
+    }
+    if (ahead->position == ahead->count) {
+        if (length >= kBlockBytes) {
+            // A read as large as a block gains nothing from passing through it.
+            return Receive(fd, buffer, length);
+        }
+        if (ahead->block == nullptr) {
+            ahead->block = std::make_unique<char[]>(kBlockBytes);
+        }
+        int received = Receive(fd, ahead->block.get(), kBlockBytes);
+        if (received <= 0 || ahead->shut) {
+            return received < 0 ? -1 : 0;
+        }
+        ahead->position = 0;
+        ahead->count = received;
+    }
+    int chunk = std::min(length, ahead->count - ahead->position);
+    std::memcpy(buffer, ahead->block.get() + ahead->position, static_cast<std::size_t>(chunk));
+    ahead->position += chunk;
+    return chunk;
+}
+
+}  // namespace host_net

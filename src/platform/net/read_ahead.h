@@ -1,0 +1,17 @@
+// Each socket's incoming bytes come from the host in blocks of up to 64 KiB and are handed out
+// from there, so a reader that asks for a few hundred bytes at a time makes one system call per
+// block rather than one per request. The bytes and their order are exactly those of the stream.
+#pragma once
+
+namespace host_net {
+
+// The socket fd was just created: its reads go through a read-ahead from now on.
+void OpenReadAhead(int fd);
+// Reading was shut down: bytes not yet handed out are dropped and later reads give 0.
+void ShutReadAhead(int fd);
+// fd is about to be closed; a reader still blocked on it keeps its block until it returns.
+void CloseReadAhead(int fd);
+// recv's result: bytes delivered (at most length), 0 at the end of the stream, -1 on error.
+int ReceiveAhead(int fd, char* buffer, int length);
+
+}  // namespace host_net
