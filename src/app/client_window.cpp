@@ -1,5 +1,6 @@
 #include <app/client_window.h>
 
+#include <app/help.h>
 #include <app/start_up.h>
 
 #include <platform/resources.h>
@@ -124,6 +125,9 @@ LRESULT ClientWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_SETTINGCHANGE:
             SHHandleWMSettingChange(window_, wParam, lParam, &activateInfo_);
             return 0;
+        case WM_HELP:
+            ShowHelp(HelpTopic());
+            return 1;
         default:
             return DefWindowProcW(window_, message, wParam, lParam);
     }

@@ -3,6 +3,7 @@
 #include <app/main_window.h>
 #include <app/start_up.h>
 #include <platform/resources.h>
+#include <platform_internal/started_processes.h>
 #include <platform_testing/device_harness.h>
 #include <resources/resources.h>
 #include <rfb/decoder_registry.h>
@@ -52,6 +53,37 @@ TEST_F(StartUpTest, AWindowWithoutAMenuBarKeepsItsFullSize) {
     Probe window(u"Probe", 4242);  // no such record
     EXPECT_EQ(window.MenuBar(), nullptr);
     EXPECT_EQ(device.ScreenRectOf(window.Handle()).bottom, 320);
+}
+
+// A window built as the viewer is: scroll bars, the viewer's soft-key bar and the topic "Client".
+class ScrolledProbe : public ClientWindow {
+  public:
+    ScrolledProbe() : ClientWindow(nullptr, u"Server", IDR_VIEWER_BAR, true) {}
+    LPCWSTR HelpTopic() override { return u"Client"; }
+};
+
+TEST_F(StartUpTest, TheShellsHelpCommandOpensTheForegroundWindowsTopic) {
+    ClearStartedProcesses();
+    Probe plain(u"Probe", 0);
+    device.PumpUntilIdle();
+    device.RequestHelp();  // no topic: nothing starts
+    EXPECT_TRUE(StartedProcesses().empty());
+
+    ScrolledProbe viewer;
+    viewer.Show(true);
+    device.PumpUntilIdle();
+    device.RequestHelp();
+    EXPECT_EQ(StartedProcesses(),
+              std::vector<std::u16string>{u"peghelp.exe|file:Tavrel.htm#Client"});
+    // Its scroll bars are shown and take their room from the client area above the menu bar.
+    RECT area = device.ScreenRectOf(viewer.Handle());
+    RECT client{};
+    GetClientRect(viewer.Handle(), &client);
+    EXPECT_EQ(area.bottom, device.ScreenRectOf(viewer.MenuBar()).top);
+    EXPECT_EQ(client.right, 240 - GetSystemMetrics(SM_CXVSCROLL));
+    EXPECT_EQ(client.bottom, area.bottom - area.top - GetSystemMetrics(SM_CYHSCROLL));
+    viewer.Destroy();
+    plain.Destroy();
 }
 
 TEST_F(StartUpTest, DestroyDetachesTheObjectBeforeTheWindowGoes) {

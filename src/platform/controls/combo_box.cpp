@@ -233,6 +233,9 @@ LRESULT ComboBoxProc(HWND combo, UINT message, WPARAM wParam, LPARAM lParam) {
     auto valid = [&](WPARAM index) { return index < state.items.size(); };
     switch (message) {
         case WM_CREATE: {
+            // A combo box's scroll-bar styles are meant for its drop-down list, not its field.
+            SetWindowLongW(combo, GWL_STYLE,
+                           GetWindowLongW(combo, GWL_STYLE) & ~(WS_VSCROLL | WS_HSCROLL));
             auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
             state.droppedHeight = create->cy;
             int field = Scaled(22);

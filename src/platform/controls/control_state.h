@@ -88,3 +88,4 @@ LRESULT ButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT ComboBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT ListViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT TrackbarProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -1,6 +1,7 @@
 #include "control_state.h"
 
 #include <platform/commctrl.h>
+#include <platform/trackbar.h>
 
 void RegisterControlClasses() {
     static bool registered = [] {
@@ -11,7 +12,8 @@ void RegisterControlClasses() {
                              {WC_BUTTON, ButtonProc},
                              {WC_EDIT, EditProc},
                              {WC_COMBOBOX, ComboBoxProc},
-                             {WC_LISTVIEW, ListViewProc}};
+                             {WC_LISTVIEW, ListViewProc},
+                             {TRACKBAR_CLASS, TrackbarProc}};
         bool all = true;
         for (const auto& entry : classes) {
             WNDCLASSW windowClass{};

@@ -1,8 +1,10 @@
 // The sdl host: the device screen in a desktop window at an integer scale. The mouse is the
 // stylus (held still for 600 ms: press-and-hold), typed text is the input panel, the other keys
-// are hardware keys, F9 rotates the screen, closing the window closes the program.
+// are hardware keys, F9 rotates the screen, F10 is the shell's Help command (WM_HELP), closing
+// the window closes the program. The device clipboard and the desktop's are kept in step.
 #include "host_backends.h"
 
+#include <platform_internal/clipboard_bridge.h>
 #include <platform_internal/device_input.h>
 #include <platform_internal/device_shell.h>
 #include <platform_internal/screen_buffer.h>
@@ -67,6 +69,24 @@ UINT VirtualKey(SDL_Keycode key) {
     }
 }
 
+// SDL's clipboard: the desktop's, as UTF-8.
+class SdlClipboard : public DesktopClipboard {
+  public:
+    void SetText(const std::string& utf8) override { SDL_SetClipboardText(utf8.c_str()); }
+    bool GetText(std::string* utf8) override {
+        if (!SDL_HasClipboardText()) {
+            return false;
+        }
+        char* text = SDL_GetClipboardText();
+        if (text == nullptr) {
+            return false;
+        }
+        *utf8 = text;
+        SDL_free(text);
+        return true;
+    }
+};
+
 class SdlHost : public HostBackend {
   public:
     explicit SdlHost(const HostOptions& options) : scale_(options.scale < 1 ? 1 : options.scale) {}
@@ -98,6 +118,9 @@ class SdlHost : public HostBackend {
         SDL_Event event;
         while (SDL_PollEvent(&event)) {
             Handle(event);
+        }
+        if (window_ != nullptr) {
+            clipboard_.PublishDeviceChanges();
         }
         if (holding_ && SDL_GetTicks() - downTicks_ >= kHoldMilliseconds) {
             holding_ = false;
@@ -164,6 +187,7 @@ class SdlHost : public HostBackend {
             return false;
         }
         SDL_StartTextInput();
+        clipboard_.TakeDesktopText();  // what the desktop holds at start is the device's too
         return true;
     }
 
@@ -178,6 +202,9 @@ class SdlHost : public HostBackend {
                 if (event.window.event == SDL_WINDOWEVENT_EXPOSED) {
                     ScreenBuffer::Instance().MarkDirty();
                 }
+                break;
+            case SDL_CLIPBOARDUPDATE:
+                clipboard_.TakeDesktopText();
                 break;
             case SDL_MOUSEBUTTONDOWN:
                 if (event.button.button == SDL_BUTTON_LEFT) {
@@ -218,6 +245,11 @@ class SdlHost : public HostBackend {
                         RotateDeviceScreen();
                     break;
                 }
+                if (event.key.keysym.sym == SDLK_F10) {
+                    if (down)
+                        DeliverHelpRequest();
+                    break;
+                }
                 UINT vk = VirtualKey(event.key.keysym.sym);
                 if (vk != 0) {
                     DeliverKey(vk, down, (event.key.keysym.mod & KMOD_ALT) != 0);
@@ -235,6 +267,8 @@ class SdlHost : public HostBackend {
     SDL_Texture* texture_ = nullptr;
     int textureWidth_ = 0, textureHeight_ = 0;
     bool failed_ = false;
+    SdlClipboard desktopClipboard_;
+    ClipboardBridge clipboard_{desktopClipboard_};
     bool holding_ = false;
     POINT downAt_{0, 0};
     Uint32 downTicks_ = 0;

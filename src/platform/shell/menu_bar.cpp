@@ -247,6 +247,14 @@ BOOL SHCreateMenuBar(SHMENUBARINFO* info) {
         return FALSE;
     }
     SetWindowLongPtrW(window, GWL_USERDATA, reinterpret_cast<LONG_PTR>(bar.release()));
+    // A window has one soft-key bar: a named bar made after SHInitDialog's empty one replaces it,
+    // so SHFindMenuBar and the taps find the same bar.
+    for (HWND earlier : TopLevelWindows()) {
+        if (earlier != window && ClassOf(earlier) == kMenuBarClass &&
+            GetWindow(earlier, GW_OWNER) == info->hwndParent) {
+            DestroyWindow(earlier);
+        }
+    }
     ShowWindow(window, SW_SHOWNOACTIVATE);
     info->hwndMB = window;
     return TRUE;

@@ -117,6 +117,11 @@ void DeviceHarness::PressKey(UINT virtualKey, bool alt) {
     PumpUntilIdle();
 }
 
+void DeviceHarness::RequestHelp() {
+    DeliverHelpRequest();
+    PumpUntilIdle();
+}
+
 void DeviceHarness::Rotate() {
     RotateDeviceScreen();
     PumpUntilIdle();

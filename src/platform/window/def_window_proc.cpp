@@ -78,6 +78,18 @@ LRESULT DefWindowProcW(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) 
                        ? SendMessageW(parent, message, reinterpret_cast<WPARAM>(handle), lParam)
                        : 0;
         }
+        case WM_HELP: {
+            // Unanswered help goes up: from a child to its parent, from a top-level to its owner.
+            HWND next = nullptr;
+            {
+                std::lock_guard lock(manager.mutex);
+                WindowObject* window = manager.Find(handle);
+                if (window != nullptr) {
+                    next = window->IsChild() ? window->parent : window->owner;
+                }
+            }
+            return next != nullptr ? SendMessageW(next, message, wParam, lParam) : FALSE;
+        }
         default:
             return 0;
     }

@@ -15,8 +15,7 @@ bool SameSize(const RECT& a, const RECT& b) {
 
 BOOL GetClientRect(HWND handle, LPRECT rect) {
     return rect != nullptr && ReadWindow(handle, FALSE, [&](WindowManager&, WindowObject& window) {
-               *rect = {0, 0, window.rect.right - window.rect.left,
-                        window.rect.bottom - window.rect.top};
+               *rect = window.ClientArea();
                return TRUE;
            });
 }
@@ -121,7 +120,7 @@ BOOL MoveWindow(HWND window, int x, int y, int width, int height, BOOL repaint) 
 }
 
 void NotifyGeometry(HWND handle, bool moved, bool sized) {
-    RECT rect{};
+    RECT rect{}, client{};
     {
         WindowManager& manager = WindowManager::Instance();
         std::lock_guard lock(manager.mutex);
@@ -130,10 +129,11 @@ void NotifyGeometry(HWND handle, bool moved, bool sized) {
             return;
         }
         rect = window->rect;
+        client = window->ClientArea();
+        window->frameDirty = window->frameDirty || sized;
     }
     if (sized) {
-        CallProcedure(handle, WM_SIZE, SIZE_RESTORED,
-                      MAKELPARAM(rect.right - rect.left, rect.bottom - rect.top));
+        CallProcedure(handle, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
     }
     if (moved) {
         CallProcedure(handle, WM_MOVE, 0, MAKELPARAM(rect.left, rect.top));

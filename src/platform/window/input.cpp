@@ -1,5 +1,6 @@
 #include <platform_internal/device_input.h>
 #include <platform_internal/keyboard_state.h>
+#include <platform_internal/scroll_bars.h>
 #include <platform_internal/window_manager.h>
 
 namespace {
@@ -35,11 +36,11 @@ void DeliverStylus(StylusAction action, POINT screen) {
     } else if (action == StylusAction::Up) {
         stylusDown = false;
     }
-    if (target == nullptr) {
-        return;
-    }
     if (activate != nullptr) {
         ActivateWindow(activate, false);
+    }
+    if (ScrollBarStylus(action, screen) || target == nullptr) {
+        return;
     }
     UINT message = action == StylusAction::Down ? WM_LBUTTONDOWN
                    : action == StylusAction::Up ? WM_LBUTTONUP
@@ -49,12 +50,37 @@ void DeliverStylus(StylusAction action, POINT screen) {
 }
 
 void DeliverStylusHold(POINT screen) {
+    if (ScrollBarHasStylus()) {
+        return;  // holding a scroll bar's arrow or thumb is no request for a context menu
+    }
     POINT client{};
     HWND target = StylusTarget(screen, &client, nullptr);
     if (target != nullptr) {
         PostMessageW(target, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(target),
                      MAKELPARAM(screen.x, screen.y));
     }
+}
+
+void DeliverHelpRequest() {
+    HWND foreground = GetForegroundWindow();
+    HWND target = GetFocus();
+    {
+        WindowManager& manager = WindowManager::Instance();
+        std::lock_guard lock(manager.mutex);
+        WindowObject* focus = manager.Find(target);
+        if (focus == nullptr || manager.TopLevelOf(focus) != manager.Find(foreground)) {
+            target = foreground;
+        }
+    }
+    if (target == nullptr) {
+        return;
+    }
+    HELPINFO info{};
+    info.cbSize = sizeof(HELPINFO);
+    info.iContextType = HELPINFO_WINDOW;
+    info.iCtrlId = GetDlgCtrlID(target);
+    info.hItemHandle = target;
+    SendMessageW(target, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
 }
 
 namespace {

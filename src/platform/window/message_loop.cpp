@@ -3,6 +3,7 @@
 #include <platform_internal/host_backend.h>
 #include <platform_internal/keyboard_state.h>
 #include <platform_internal/message_queue.h>
+#include <platform_internal/scroll_bars.h>
 #include <platform_internal/window_manager.h>
 
 #include <platform/core.h>
@@ -65,6 +66,8 @@ bool TakeMessage(MessageQueue& queue, MSG* out, HWND filter, UINT first, UINT la
             *out = MSG{window, WM_PAINT, 0, 0, GetTickCount(), {0, 0}};
             return true;
         }
+        // Scroll bars go on last, over whatever their parents painted.
+        DrawDirtyScrollBars(queue.thread);
     }
     if (InRange(WM_TIMER, first, last)) {
         std::lock_guard lock(queue.mutex);

@@ -8,8 +8,16 @@ namespace {
 // Adds area (client coordinates; null: all) to the window's invalid region and to the children
 // it overlaps, since the parent paints over them.
 void AddInvalid(WindowManager& manager, WindowObject* window, const RECT* area, bool erase) {
-    RECT client{0, 0, window->rect.right - window->rect.left,
-                window->rect.bottom - window->rect.top};
+    // Painting over a window's scroll bars (a parent painting its children's area, or a window
+    // painted afresh) has them drawn again.
+    RECT whole{0, 0, window->rect.right - window->rect.left,
+               window->rect.bottom - window->rect.top};
+    RECT touched{};
+    if ((window->style & (WS_HSCROLL | WS_VSCROLL)) != 0 &&
+        (area == nullptr || IntersectRect(&touched, area, &whole))) {
+        window->frameDirty = true;
+    }
+    RECT client = window->ClientArea();
     RECT part = client;
     if (area != nullptr && !IntersectRect(&part, area, &client)) {
         return;

@@ -42,18 +42,47 @@ POINT WindowManager::SurfaceOrigin(const WindowObject* window) const {
     return origin;
 }
 
+RECT WindowObject::ClientArea() const {
+    int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    int thickness = (style & (WS_HSCROLL | WS_VSCROLL)) != 0 ? ScrollBarThickness() : 0;
+    if ((style & WS_VSCROLL) != 0) {
+        width = std::max(width - thickness, 0);
+    }
+    if ((style & WS_HSCROLL) != 0) {
+        height = std::max(height - thickness, 0);
+    }
+    return {0, 0, width, height};
+}
+
+namespace {
+
+// area (surface pixels) clipped to the client areas of every ancestor of window.
+RECT ClipToAncestors(const WindowManager& manager, const WindowObject* window, RECT area) {
+    for (const WindowObject* up = window; up->IsChild(); up = up->parent) {
+        POINT parentOrigin = manager.SurfaceOrigin(up->parent);
+        RECT parent = up->parent->ClientArea();
+        OffsetRect(&parent, parentOrigin.x, parentOrigin.y);
+        if (!IntersectRect(&area, &area, &parent)) {
+            return {0, 0, 0, 0};
+        }
+    }
+    return area;
+}
+
+}  // namespace
+
 RECT WindowManager::VisibleOnSurface(const WindowObject* window) const {
     POINT origin = SurfaceOrigin(window);
-    RECT visible{origin.x, origin.y, origin.x + (window->rect.right - window->rect.left),
-                 origin.y + (window->rect.bottom - window->rect.top)};
-    for (const WindowObject* up = window; up->IsChild(); up = up->parent) {
-        POINT parentOrigin = SurfaceOrigin(up->parent);
-        RECT parent{parentOrigin.x, parentOrigin.y,
-                    parentOrigin.x + (up->parent->rect.right - up->parent->rect.left),
-                    parentOrigin.y + (up->parent->rect.bottom - up->parent->rect.top)};
-        IntersectRect(&visible, &visible, &parent);
-    }
-    return visible;
+    RECT client = window->ClientArea();
+    OffsetRect(&client, origin.x, origin.y);
+    return ClipToAncestors(*this, window, client);
+}
+
+RECT WindowManager::FrameOnSurface(const WindowObject* window) const {
+    POINT origin = SurfaceOrigin(window);
+    RECT frame{origin.x, origin.y, origin.x + (window->rect.right - window->rect.left),
+               origin.y + (window->rect.bottom - window->rect.top)};
+    return ClipToAncestors(*this, window, frame);
 }
 
 bool WindowManager::IsShown(const WindowObject* window) const {
@@ -93,6 +122,12 @@ void WindowManager::RaiseInZOrder(WindowObject* window) {
 namespace {
 
 WindowObject* ChildAt(const WindowManager& manager, WindowObject* window, POINT screen) {
+    POINT windowOrigin = manager.ClientOrigin(window);
+    RECT client = window->ClientArea();
+    OffsetRect(&client, windowOrigin.x, windowOrigin.y);
+    if (!PtInRect(&client, screen)) {
+        return window;  // on its scroll bars: children lie in the client area only
+    }
     for (auto it = window->children.rbegin(); it != window->children.rend(); ++it) {
         WindowObject* child = *it;
         if (!child->Visible()) {
@@ -118,6 +153,10 @@ WindowObject* WindowManager::WindowAt(POINT screen) const {
         }
     }
     return nullptr;
+}
+
+int ScrollBarThickness() {
+    return (13 * CurrentDeviceScreen().dpi + 48) / 96;
 }
 
 int ShellBarHeight() {

@@ -305,3 +305,56 @@ BOOL IntersectRect(LPRECT out, const RECT* a, const RECT* b);
 BOOL UnionRect(LPRECT out, const RECT* a, const RECT* b);
 BOOL OffsetRect(LPRECT rect, int dx, int dy);
 BOOL InflateRect(LPRECT rect, int dx, int dy);
+
+// ---- the scroll bars of a window (WS_HSCROLL / WS_VSCROLL) ----
+// A shown bar takes its thickness (SM_CXVSCROLL / SM_CYHSCROLL) from the right or bottom edge of
+// the client area. The stylus on it sends WM_HSCROLL / WM_VSCROLL (lParam null) to the window.
+struct SCROLLINFO {
+    UINT cbSize;
+    UINT fMask;
+    int nMin;
+    int nMax;
+    UINT nPage;
+    int nPos;
+    int nTrackPos;
+};
+using LPSCROLLINFO = SCROLLINFO*;
+using LPCSCROLLINFO = const SCROLLINFO*;
+
+constexpr int SB_HORZ = 0;
+constexpr int SB_VERT = 1;
+constexpr UINT SIF_RANGE = 0x0001;
+constexpr UINT SIF_PAGE = 0x0002;
+constexpr UINT SIF_POS = 0x0004;
+constexpr UINT SIF_DISABLENOSCROLL = 0x0008;
+constexpr UINT SIF_TRACKPOS = 0x0010;
+constexpr UINT SIF_ALL = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_TRACKPOS;
+
+// The horizontal bar's names for the request codes above.
+constexpr WORD SB_LINELEFT = SB_LINEUP;
+constexpr WORD SB_LINERIGHT = SB_LINEDOWN;
+constexpr WORD SB_PAGELEFT = SB_PAGEUP;
+constexpr WORD SB_PAGERIGHT = SB_PAGEDOWN;
+constexpr WORD SB_LEFT = SB_TOP;
+constexpr WORD SB_RIGHT = SB_BOTTOM;
+
+// Sets the fields that fMask names and returns the position, kept within
+// [nMin, nMax - max(nPage, 1) + 1]; a range that no longer exceeds the page hides the bar (or,
+// with SIF_DISABLENOSCROLL, disables it). Showing or hiding a bar resizes the client area
+// (WM_SIZE). 0 for a bad window, bar or cbSize. Call on the window's own thread.
+int SetScrollInfo(HWND window, int bar, LPCSCROLLINFO info, BOOL redraw);
+// Fills the fields that fMask names; nTrackPos is the thumb's place while the stylus drags it
+// (else the position). Safe from any thread.
+BOOL GetScrollInfo(HWND window, int bar, LPSCROLLINFO info);
+
+// ---- help: what the user asked help for ----
+struct HELPINFO {
+    UINT cbSize;
+    int iContextType;
+    int iCtrlId;
+    HANDLE hItemHandle;
+    DWORD dwContextId;
+    POINT MousePos;
+};
+using LPHELPINFO = HELPINFO*;
+constexpr int HELPINFO_WINDOW = 0x0001;

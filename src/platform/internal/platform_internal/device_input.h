@@ -13,5 +13,9 @@ void DeliverStylus(StylusAction action, POINT screen);
 void DeliverStylusHold(POINT screen);
 // A hardware key (or a key of the input panel that has a virtual key), to the focus window.
 void DeliverKey(UINT vk, bool down, bool alt);
+// The user asked for help (the shell's Help command): WM_HELP with a HELPINFO naming the focus
+// window goes to it, or to the foreground window when the focus lies elsewhere; default
+// processing passes it on to the parent or owner until a window answers it.
+void DeliverHelpRequest();
 // A character typed on the input panel: key down and up of its key, producing that character.
 void DeliverCharacter(WCHAR character, bool alt);

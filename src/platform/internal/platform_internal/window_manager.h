@@ -21,6 +21,18 @@ struct WindowClassRecord {
     HINSTANCE instance = nullptr;
 };
 
+// One of a window's two scroll bars: its values, and the thumb's place while the stylus drags it.
+struct ScrollBarState {
+    int min = 0;
+    int max = 100;
+    int page = 0;
+    int pos = 0;
+    int trackPos = 0;
+    bool tracking = false;
+    bool disabled = false;
+    int pressed = 0;  // the part the stylus holds down (a ScrollPart), drawn pressed
+};
+
 struct WindowObject {
     std::shared_ptr<WindowClassRecord> windowClass;
     WNDPROC procedure = nullptr;
@@ -40,8 +52,12 @@ struct WindowObject {
     RECT invalid{};                          // client coordinates
     std::shared_ptr<WindowSurface> surface;  // top-levels and pop-ups only
     HWND lastActivePopup = nullptr;
+    ScrollBarState scrollBars[2];  // SB_HORZ, SB_VERT; shown while the style has its bit
+    bool frameDirty = false;       // the scroll bars need drawing
 
     bool IsChild() const { return (style & WS_CHILD) != 0 && parent != nullptr; }
+    // The client area in the window's own coordinates: the window less its shown scroll bars.
+    RECT ClientArea() const;
     bool Visible() const { return (style & WS_VISIBLE) != 0; }
 };
 
@@ -63,8 +79,10 @@ class WindowManager {
     WindowObject* TopLevelOf(WindowObject* window) const;
     // Screen position of the window's client origin.
     POINT ClientOrigin(const WindowObject* window) const;
-    // The window's rectangle on its top-level's surface, clipped to every ancestor.
+    // The window's client area on its top-level's surface, clipped to every ancestor's.
     RECT VisibleOnSurface(const WindowObject* window) const;
+    // The whole window (scroll bars too) on its top-level's surface, clipped to the ancestors.
+    RECT FrameOnSurface(const WindowObject* window) const;
     POINT SurfaceOrigin(const WindowObject* window) const;
     bool IsShown(const WindowObject* window) const;  // visible, and every ancestor too
     // A top-level on screen: visible, and its owner (if any) too.
@@ -90,6 +108,8 @@ Result ReadWindow(HWND handle, Result fallback, Read read) {
 LRESULT CallProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Sends WM_SIZE / WM_MOVE after a size or position change.
 void NotifyGeometry(HWND window, bool moved, bool sized);
+// The thickness of a window's scroll bar in device pixels (13 logical pixels).
+int ScrollBarThickness();
 // The height of the task bar and of a menu bar in device pixels (26 logical pixels).
 int ShellBarHeight();
 // Screen minus task bar (the menu bars are the windows' own business).

@@ -32,6 +32,8 @@ class DeviceHarness {
     void Type(const std::u16string& text);
     void PressKey(UINT virtualKey, bool alt = false);
     void Rotate();
+    // The shell's Help command (F10 under the sdl host): WM_HELP to the focus or the foreground.
+    void RequestHelp();
 
     // Windows: top-level by class and/or title (empty: any), children by id.
     HWND FindTopLevel(const std::u16string& windowClass, const std::u16string& title = u"") const;
