@@ -8,12 +8,9 @@ void RegisterControlClasses() {
         struct {
             LPCWSTR name;
             WNDPROC procedure;
-        } const classes[] = {{WC_STATIC, StaticProc},
-                             {WC_BUTTON, ButtonProc},
-                             {WC_EDIT, EditProc},
-                             {WC_COMBOBOX, ComboBoxProc},
-                             {WC_LISTVIEW, ListViewProc},
-                             {TRACKBAR_CLASS, TrackbarProc}};
+        } const classes[] = {{WC_STATIC, StaticProc},     {WC_BUTTON, ButtonProc},
+                             {WC_EDIT, EditProc},         {WC_COMBOBOX, ComboBoxProc},
+                             {WC_LISTVIEW, ListViewProc}, {TRACKBAR_CLASS, TrackbarProc}};
         bool all = true;
         for (const auto& entry : classes) {
             WNDCLASSW windowClass{};
