@@ -12,7 +12,11 @@
 namespace host_net {
 namespace {
 
-constexpr int kBlockBytes = 64 * 1024;
+// A block takes whatever the host has buffered, up to 1 MiB: while the reader is busy drawing, a
+// fast server fills the host's buffer, and one read collects it all.
+constexpr int kBlockBytes = 1024 * 1024;
+// Reads at least this large go straight to the caller's buffer when the block is empty.
+constexpr int kDirectBytes = 64 * 1024;
 
 struct ReadAhead {
     std::mutex reading;  // one reader at a time, held across the blocking host call
@@ -65,8 +69,8 @@ int ReceiveAhead(int fd, char* buffer, int length) {
         return 0;
     }
     if (ahead->position == ahead->count) {
-        if (length >= kBlockBytes) {
-            // A read as large as a block gains nothing from passing through it.
+        if (length >= kDirectBytes) {
+            // A large read gains nothing from passing through the block.
             return Receive(fd, buffer, length);
         }
         if (ahead->block == nullptr) {
