@@ -74,7 +74,7 @@ int ReceiveAhead(int fd, char* buffer, int length) {
             return Receive(fd, buffer, length);
         }
         if (ahead->block == nullptr) {
-            ahead->block = std::make_unique<char[]>(kBlockBytes);
+            ahead->block = std::make_unique_for_overwrite<char[]>(kBlockBytes);
         }
         int received = Receive(fd, ahead->block.get(), kBlockBytes);
         if (received <= 0 || ahead->shut) {
