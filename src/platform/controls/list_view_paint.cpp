@@ -3,6 +3,8 @@
 // the header (unless hidden), the scroll bar and the border on top.
 #include "list_view_state.h"
 
+#include <platform_internal/scroll_drawing.h>
+
 #include <algorithm>
 
 namespace {
@@ -130,38 +132,22 @@ void DrawHeader(HWND list, ListViewState& state, HDC dc, const RECT& content) {
     DeleteObject(shadow);
 }
 
-// An arrow button: a box with a triangle pointing up or down, grey when it cannot scroll.
-void DrawArrow(HDC dc, const RECT& box, bool up, bool active) {
-    FillRect(dc, &box, GetSysColorBrush(COLOR_BTNFACE));
-    Rectangle(dc, box.left, box.top, box.right, box.bottom);
-    HPEN pen = CreatePen(PS_SOLID, 1, GetSysColor(active ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
-    HGDIOBJ previous = SelectObject(dc, pen);
-    int half = std::max((box.right - box.left) / 4, 1);
-    int cx = (box.left + box.right) / 2, cy = (box.top + box.bottom) / 2 - half / 2;
-    for (int d = 0; d <= half; ++d) {
-        int y = up ? cy + d : cy + half - d;
-        MoveToEx(dc, cx - d, y, nullptr);
-        LineTo(dc, cx + d + 1, y);
-    }
-    SelectObject(dc, previous);
-    DeleteObject(pen);
-}
-
 void DrawScrollBar(HWND list, ListViewState& state, HDC dc) {
     if (!ListNeedsScrollBar(list, state)) {
         return;
     }
+    // Drawn like the scroll bars of windows: the same arrows, track and thumb.
     RECT bar = ListScrollBarRect(list, state);
     FillRect(dc, &bar, GetSysColorBrush(COLOR_3DLIGHT));
-    Pens pens(dc, GetStockObject(BLACK_PEN), GetStockObject(NULL_BRUSH));
     int arrow = bar.right - bar.left;
     int maxTop = ListMaxTop(list, state);
-    DrawArrow(dc, {bar.left, bar.top, bar.right, bar.top + arrow}, true, state.top > 0);
-    DrawArrow(dc, {bar.left, bar.bottom - arrow, bar.right, bar.bottom}, false, state.top < maxTop);
+    DrawArrowButton(dc, {bar.left, bar.top, bar.right, bar.top + arrow}, ArrowDirection::Up, false,
+                    state.top > 0);
+    DrawArrowButton(dc, {bar.left, bar.bottom - arrow, bar.right, bar.bottom}, ArrowDirection::Down,
+                    false, state.top < maxTop);
     RECT thumb = ListThumbRect(list, state);
     if (thumb.bottom > thumb.top) {
-        FillRect(dc, &thumb, GetSysColorBrush(COLOR_BTNFACE));
-        Rectangle(dc, thumb.left, thumb.top, thumb.right, thumb.bottom);
+        DrawRaisedBox(dc, thumb, false);
     }
 }
 
