@@ -12,6 +12,7 @@
 #include <platform_internal/started_processes.h>
 #include <platform_testing/device_harness.h>
 #include <resources/resources.h>
+#include "test_windows.h"
 
 #include <gtest/gtest.h>
 
@@ -39,19 +40,8 @@ void WhenDialogOpens(std::function<void(HWND)> then) {
     });
 }
 
-std::string ScreenshotPath(const std::string& name) {
-    const char* folder = std::getenv("TAVREL_SCREENSHOTS");
-    return std::string(folder != nullptr ? folder : ".") + "/" + name;
-}
-
 HWND MakeOwner() {
-    static bool registered = [] {
-        WNDCLASSW windowClass{};
-        windowClass.lpfnWndProc = DefWindowProcW;
-        windowClass.lpszClassName = u"DialogOwner";
-        windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-        return RegisterClassW(&windowClass) != 0;
-    }();
+    bool registered = RegisterTestClass(u"DialogOwner", DefWindowProcW, WhiteBackground());
     EXPECT_TRUE(registered);
     return CreateWindowExW(0, u"DialogOwner", u"Owner", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
                            CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, nullptr, nullptr);

@@ -3,6 +3,7 @@
 // is drawn, and bad requests that must fail without harm.
 #include <platform/commctrl.h>
 #include <platform_testing/device_harness.h>
+#include "test_windows.h"
 
 #include <gtest/gtest.h>
 
@@ -85,13 +86,8 @@ class ListViewTest : public ::testing::Test {
     void SetUp() override {
         heard = Heard{};
         InitCommonControls();
-        static bool registered = [] {
-            WNDCLASSW windowClass{};
-            windowClass.lpfnWndProc = ParentProc;
-            windowClass.lpszClassName = u"ListParent";
-            windowClass.hbrBackground = GetSysColorBrush(COLOR_WINDOW);
-            return RegisterClassW(&windowClass) != 0;
-        }();
+        bool registered =
+            RegisterTestClass(u"ListParent", ParentProc, GetSysColorBrush(COLOR_WINDOW));
         ASSERT_TRUE(registered);
         parent =
             CreateWindowExW(0, u"ListParent", u"Lists", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -246,8 +242,7 @@ TEST_F(ListViewTest, RowsAreDrawnWhiteTheSelectedOneHighlightedAndTextStaysInIts
         }
     }
     EXPECT_TRUE(lightText);
-    const char* folder = std::getenv("TAVREL_SCREENSHOTS");
-    device.SaveScreenshot(std::string(folder != nullptr ? folder : ".") + "/list_view.png");
+    device.SaveScreenshot(ScreenshotPath("list_view.png"));
     // Without a header the first row starts just inside the border.
     HWND bare = MakeList(LVS_REPORT | LVS_NOCOLUMNHEADER);
     AddColumns(bare);

@@ -3,6 +3,7 @@
 // WM_HELP reaches the focus, and what no window answers goes on to the parent and the owner.
 #include <resources/dialog_builder.h>
 #include <resources/resources.h>
+#include "test_windows.h"
 
 #include <platform/dialog.h>
 #include <platform/menu.h>
@@ -82,12 +83,7 @@ class DialogShellTest : public ::testing::Test {
         editor.width = 160, editor.height = 118;
         editor.items = {DialogEdit(ES_AUTOHSCROLL, 1001, 6, 6, 100, 14)};
         AddResource(module, RT_DIALOG, kShellDialog, BuildDialog(editor));
-        static bool registered = [] {
-            WNDCLASSW windowClass{};
-            windowClass.lpfnWndProc = OwnerProc;
-            windowClass.lpszClassName = u"HelpOwner";
-            return RegisterClassW(&windowClass) != 0;
-        }();
+        bool registered = RegisterTestClass(u"HelpOwner", OwnerProc);
         ASSERT_TRUE(registered);
         owner = CreateWindowExW(0, u"HelpOwner", u"Owner", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
                                 CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, nullptr, nullptr);

@@ -1,6 +1,7 @@
 // Dialog templates, the modal dialog loop, controls operated with the stylus and keys, message
 // boxes on the UI thread and from worker threads, the clipboard and the beep.
 #include <resources/dialog_builder.h>
+#include "test_windows.h"
 
 #include <platform/clipboard.h>
 #include <platform/core.h>
@@ -87,12 +88,7 @@ class DialogTest : public ::testing::Test {
         device = &harness;
         seen = Seen{};
         AddResource(GetModuleHandleW(nullptr), RT_DIALOG, kTestDialog, BuildDialog(TestSpec()));
-        static bool registered = [] {
-            WNDCLASSW windowClass{};
-            windowClass.lpfnWndProc = DefWindowProcW;
-            windowClass.lpszClassName = u"TestOwner";
-            return RegisterClassW(&windowClass) != 0;
-        }();
+        bool registered = RegisterTestClass(u"TestOwner", DefWindowProcW);
         ASSERT_TRUE(registered);
         owner = CreateWindowExW(0, u"TestOwner", u"Owner", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
                                 CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, nullptr, nullptr);
@@ -209,10 +205,7 @@ TEST_F(DialogTest, MapDialogRectUsesSixByThirteenPixelBaseUnitsOnlyForDialogs) {
 
 TEST_F(DialogTest, AMessageBoxAnswersWithItsButtonOnTheUiThread) {
     WhenOpen(u"MessageBox", [](HWND box) {
-        device->SaveScreenshot(std::string(std::getenv("TAVREL_SCREENSHOTS") != nullptr
-                                               ? std::getenv("TAVREL_SCREENSHOTS")
-                                               : ".") +
-                               "/message_box.png");
+        device->SaveScreenshot(ScreenshotPath("message_box.png"));
         POINT no = Centre(GetDlgItem(box, IDNO));
         device->Tap(no.x, no.y);
     });
@@ -336,10 +329,7 @@ TEST_F(DialogTest, ADropDownListOpensOnATapAndTheTappedItemIsChosen) {
         WCHAR text[32];
         GetDlgItemTextW(dialog, 21, text, 32);
         typed = text;
-        device->SaveScreenshot(std::string(std::getenv("TAVREL_SCREENSHOTS") != nullptr
-                                               ? std::getenv("TAVREL_SCREENSHOTS")
-                                               : ".") +
-                               "/combo_boxes.png");
+        device->SaveScreenshot(ScreenshotPath("combo_boxes.png"));
         device->PressKey(VK_RETURN);
     });
     EXPECT_EQ(DialogBoxIndirectParamW(nullptr, dialogTemplate, owner, ComboProc, 0), IDOK);

@@ -4,6 +4,7 @@
 #include <platform/dialog.h>
 #include <platform/trackbar.h>
 #include <platform_testing/device_harness.h>
+#include "test_windows.h"
 
 #include <platform_internal/window_surface.h>
 
@@ -40,13 +41,7 @@ class TrackbarTest : public ::testing::Test {
   protected:
     void SetUp() override {
         RegisterControlClasses();
-        static bool registered = [] {
-            WNDCLASSW windowClass{};
-            windowClass.lpfnWndProc = ParentProc;
-            windowClass.lpszClassName = u"TrackbarParent";
-            windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-            return RegisterClassW(&windowClass) != 0;
-        }();
+        bool registered = RegisterTestClass(u"TrackbarParent", ParentProc, WhiteBackground());
         ASSERT_TRUE(registered);
         // Scroll bars too, for the screenshot.
         parent = CreateWindowExW(0, u"TrackbarParent", u"Trackbar and scroll bars",
@@ -148,9 +143,7 @@ TEST_F(TrackbarTest, ScreenshotOfTrackbarsAndAWindowsScrollBars) {
         SendMessageW(bar, TBM_SETPOS, TRUE, 250);
     }
     device.PumpUntilIdle();
-    const char* folder = std::getenv("TAVREL_SCREENSHOTS");
-    EXPECT_TRUE(device.SaveScreenshot(std::string(folder != nullptr ? folder : ".") +
-                                      "/trackbar_scroll_bars.png"));
+    EXPECT_TRUE(device.SaveScreenshot(ScreenshotPath("trackbar_scroll_bars.png")));
 
     // The vertical bar's up arrow: button face around a black triangle; its track below the
     // thumb; the corner square between the two bars; a trackbar's thumb face.

@@ -5,6 +5,7 @@
 #include <platform/shell.h>
 #include <platform_testing/device_harness.h>
 #include <resources/resources.h>
+#include "test_windows.h"
 
 #include <gtest/gtest.h>
 
@@ -38,13 +39,7 @@ class MenuTest : public ::testing::Test {
   public:
     void SetUp() override {
         InstallResources(GetModuleHandleW(nullptr));
-        static bool registered = [] {
-            WNDCLASSW windowClass{};
-            windowClass.lpfnWndProc = OwnerProc;
-            windowClass.lpszClassName = u"Owner";
-            windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-            return RegisterClassW(&windowClass) != 0;
-        }();
+        bool registered = RegisterTestClass(u"Owner", OwnerProc, WhiteBackground());
         ASSERT_TRUE(registered);
         commands.clear();
         settingChanges.clear();

@@ -1,5 +1,6 @@
 // The message queue: posting and sending across threads, filters, quit, timers, capture and keys.
 #include "message_log.h"
+#include "test_windows.h"
 
 #include <platform/core.h>
 #include <platform_testing/device_harness.h>
@@ -25,12 +26,7 @@ LRESULT AnsweringProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 class MessageQueueTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        static bool registered = [] {
-            WNDCLASSW windowClass{};
-            windowClass.lpfnWndProc = AnsweringProc;
-            windowClass.lpszClassName = u"Answering";
-            return RegisterClassW(&windowClass) != 0;
-        }();
+        bool registered = RegisterTestClass(u"Answering", AnsweringProc);
         ASSERT_TRUE(registered);
         window = CreateWindowExW(0, u"Answering", u"", WS_VISIBLE, 0, 26, 100, 100, nullptr,
                                  nullptr, nullptr, nullptr);

@@ -2,6 +2,7 @@
 // the screen composed in z-order with the task bar and the menu bars. Checked with pixel probes.
 #include <platform_internal/window_surface.h>
 #include <platform_testing/device_harness.h>
+#include "test_windows.h"
 
 #include <gtest/gtest.h>
 
@@ -38,12 +39,7 @@ LRESULT ColourProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 class PaintingTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        static bool registered = [] {
-            WNDCLASSW windowClass{};
-            windowClass.lpfnWndProc = ColourProc;
-            windowClass.lpszClassName = u"Colour";
-            return RegisterClassW(&windowClass) != 0;
-        }();
+        bool registered = RegisterTestClass(u"Colour", ColourProc);
         ASSERT_TRUE(registered);
         paints.clear();
     }

@@ -5,6 +5,7 @@
 #include <platform_internal/window_surface.h>
 #include <platform_testing/device_harness.h>
 #include <resources/resources.h>
+#include "test_windows.h"
 
 #include <gtest/gtest.h>
 
@@ -109,8 +110,7 @@ TEST(Screenshot, TextShapesAndBitmapsOnTheDeviceScreen) {
     EXPECT_EQ(device.ScreenPixel(4, 4), OnScreen(RGB(0, 0, 0x80)));    // the task bar
     EXPECT_NE(device.ScreenPixel(10, 13), OnScreen(RGB(0, 0, 0x80)));  // shows the window's title
     EXPECT_LT(inkRight, 8 + 16);
-    const char* folder = std::getenv("TAVREL_SCREENSHOTS");
-    std::string path = std::string(folder != nullptr ? folder : ".") + "/gdi_demo.png";
+    std::string path = ScreenshotPath("gdi_demo.png");
     EXPECT_TRUE(device.SaveScreenshot(path));
     EXPECT_TRUE(std::filesystem::file_size(path) > 1000);
 }

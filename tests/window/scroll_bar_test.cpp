@@ -3,6 +3,7 @@
 // (lines of 10, pages of nPage, the thumb's own position).
 #include <platform_internal/device_input.h>
 #include <platform_testing/device_harness.h>
+#include "test_windows.h"
 
 #include <platform/dialog.h>
 
@@ -58,12 +59,7 @@ LRESULT ScrollerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 class ScrollBarTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        static bool registered = [] {
-            WNDCLASSW windowClass{};
-            windowClass.lpfnWndProc = ScrollerProc;
-            windowClass.lpszClassName = u"Scroller";
-            return RegisterClassW(&windowClass) != 0;
-        }();
+        bool registered = RegisterTestClass(u"Scroller", ScrollerProc);
         ASSERT_TRUE(registered);
         // Where a viewer sits: below the task bar, above a menu bar, 240 x 268.
         window = CreateWindowExW(0, u"Scroller", u"Scroller", WS_VISIBLE | WS_HSCROLL | WS_VSCROLL,
