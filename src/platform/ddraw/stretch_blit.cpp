@@ -161,15 +161,18 @@ void CopyRows16(BYTE* dest, std::ptrdiff_t destPitch, const BYTE* source,
     }
 }
 
-std::atomic<int>& RowCopyVector() {
-    static std::atomic<int> bytes = [] {
+// The widest row copy the processor can run: 64 or 16 bytes a vector.
+int WidestRowCopy() {
 #if defined(TAVREL_WIDE_ROWS)
-        if (__builtin_cpu_supports("avx512f")) {
-            return 64;
-        }
+    if (__builtin_cpu_supports("avx512f")) {
+        return 64;
+    }
 #endif
-        return 16;
-    }();
+    return 16;
+}
+
+std::atomic<int>& RowCopyVector() {
+    static std::atomic<int> bytes = WidestRowCopy();
     return bytes;
 }
 
@@ -278,13 +281,8 @@ void StretchBlit(const PixelPlane& dest, const RECT& destRect, const RECT& clip,
 
 int SetRowCopyVectorBytes(int bytes) {
     std::atomic<int>& current = RowCopyVector();
-    if (bytes == 16) {
-        current = 16;
+    if (bytes == 16 || bytes == WidestRowCopy()) {
+        current = bytes;
     }
-#if defined(TAVREL_WIDE_ROWS)
-    if (bytes == 64 && __builtin_cpu_supports("avx512f")) {
-        current = 64;
-    }
-#endif
     return current;
 }
