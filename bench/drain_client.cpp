@@ -13,6 +13,10 @@ bool RunDrainClient(int port, std::size_t bytes) {
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     address.sin_port = htons(static_cast<uint16_t>(port));
+    // The receive buffer our platform's sockets ask for, so the drain stays the floor of our
+    // transport (the host caps it at net.core.rmem_max).
+    int receiveBuffer = 4 << 20;
+    ::setsockopt(s, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
     if (::connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
         ::close(s);
         return false;

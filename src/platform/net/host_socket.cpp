@@ -5,7 +5,9 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 namespace host_net {
@@ -18,7 +20,42 @@ int Socket(int family, int type, int protocol) {
         errno = EINVAL;
         return -1;
     }
-    return ::socket(hostFamily, hostType | SOCK_CLOEXEC, protocol);
+    int fd = ::socket(hostFamily, hostType | SOCK_CLOEXEC, protocol);
+    if (fd >= 0) {
+        if (int bytes = ReceiveBufferFor(ReceiveBufferLimit()); bytes > 0) {
+            ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes);
+        }
+    }
+    return fd;
+}
+
+long ReceiveBufferLimit() {
+    static const long limit = [] {
+        long value = 0;
+        if (std::FILE* file = std::fopen("/proc/sys/net/core/rmem_max", "r")) {
+            if (std::fscanf(file, "%ld", &value) != 1) {
+                value = 0;
+            }
+            std::fclose(file);
+        }
+        return value;
+    }();
+    return limit;
+}
+
+int ReceiveBufferFor(long hostLimit) {
+    constexpr long kWanted = 4L << 20;
+    constexpr long kLeastWorthSetting = 1L << 20;
+    if (hostLimit < kLeastWorthSetting) {
+        return 0;
+    }
+    return static_cast<int>(std::min(hostLimit, kWanted));
+}
+
+int ReceiveBufferBytes(int fd) {
+    int bytes = 0;
+    socklen_t length = sizeof bytes;
+    return ::getsockopt(fd, SOL_SOCKET, SO_RCVBUF, &bytes, &length) == 0 ? bytes : -1;
 }
 
 int ConnectIpv4(int fd, std::uint32_t addressNetwork, std::uint16_t portNetwork) {

@@ -5,7 +5,19 @@
 
 namespace host_net {
 
-int Socket(int family, int type, int protocol);  // -1 on failure
+// -1 on failure. A stream socket gets a large receive buffer (see ReceiveBufferFor), so a server
+// can send a whole screen of pixels without waiting for the reader to make room: with the
+// host's default, which starts small and grows as the connection goes on, a 1.5 MB screen
+// arrives in many rounds of "full, make room, go on", each a wake-up on both sides.
+int Socket(int family, int type, int protocol);
+// The host's ceiling for a receive buffer that a program sets (net.core.rmem_max), 0 if unknown.
+long ReceiveBufferLimit();
+// The receive buffer asked for under that ceiling: 4 MiB, or the ceiling when it is lower but
+// still at least 1 MiB. Below that, 0: a buffer that is set stops growing on its own, so a small
+// one would be worse than the host's growing default, which is then kept.
+int ReceiveBufferFor(long hostLimit);
+// What the host reports for fd's receive buffer (it doubles the figure asked for), -1 on error.
+int ReceiveBufferBytes(int fd);
 // addressNetwork and portNetwork in network order; 0 or -1.
 int ConnectIpv4(int fd, std::uint32_t addressNetwork, std::uint16_t portNetwork);
 int Send(int fd, const char* buffer, int length);  // never raises SIGPIPE
