@@ -1,3 +1,4 @@
+#include "memory_transport.h"
 #include "race_clients.h"
 
 #include <display/display.h>
@@ -91,13 +92,37 @@ double ThreadCpuSeconds() {
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
-bool RunTavrelClient(int port, int updates, double& cpuSeconds) {
+namespace {
+
+std::unique_ptr<FrameBufferStore> CreateStore() {
     static std::unique_ptr<DisplayInfo> display = [] {
         ConfigureDeviceScreen(DeviceScreenConfig{240, 320, 96, DevicePixelFormat::Rgb565});
         InitDisplay();
         return CreateDisplayInfo(nullptr);
     }();
-    std::unique_ptr<FrameBufferStore> store = display->CreateFrameBuffer();
+    return display->CreateFrameBuffer();
+}
+
+}  // namespace
+
+bool DecodeInMemory(const RecordedSession& recording) {
+    static std::unique_ptr<FrameBufferStore> store = CreateStore();
+    RaceListener listener(recording.updates, *store);
+    MemoryTransport transport(recording.stream);
+    RfbSession session(&listener, &transport);
+    listener.OnServerInit(u"", recording.width, recording.height, PixelFormat{});
+    session.SetPixelFormatFromBits(16, 5, 6, 5);
+    session.SetFramebufferSize(recording.width, recording.height);
+    for (int update = 0; update < recording.updates; ++update) {
+        if (!session.ReadServerMessage()) {
+            return false;
+        }
+    }
+    return transport.Remaining() == 0;
+}
+
+bool RunTavrelClient(int port, int updates, double& cpuSeconds) {
+    std::unique_ptr<FrameBufferStore> store = CreateStore();
     RaceListener listener(updates, *store);
     SocketTransport transport(&listener);
     RfbSession session(&listener, &transport);
