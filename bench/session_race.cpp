@@ -4,6 +4,7 @@
 #include "race_clients.h"
 #include "replay_server.h"
 
+#include <encodings/paint_stores.h>
 #include <encodings/standard_decoders.h>
 #include <rfb/decoder_registry.h>
 
@@ -59,15 +60,22 @@ void Race(benchmark::State& state, RaceEncoding encoding, Client client) {
         static_cast<std::int64_t>(state.iterations() * recording.stream.size()));
 }
 
-// Our decoding alone, from memory: steadier than the race, for tuning the decoders.
-void Decode(benchmark::State& state, RaceEncoding encoding) {
+// Our decoding alone, from memory: steadier than the race, for tuning the decoders. With the
+// processor's masked stores where it has them, and with the plain stores.
+void Decode(benchmark::State& state, RaceEncoding encoding, bool masked) {
     const RecordedSession& recording = Recording(encoding);
+    bool before = MaskedPaintStores();
+    if (UseMaskedPaintStores(masked) != masked) {
+        state.SkipWithError("this processor has no masked stores");
+        return;
+    }
     for (auto _ : state) {
         if (!DecodeInMemory(recording)) {
             state.SkipWithError("the recording did not decode");
             break;
         }
     }
+    UseMaskedPaintStores(before);
     state.SetBytesProcessed(
         static_cast<std::int64_t>(state.iterations() * recording.stream.size()));
 }
@@ -140,9 +148,12 @@ int main(int argc, char** argv) {
         }
     }
     for (RaceEncoding encoding : kEncodings) {
-        benchmark::RegisterBenchmark(("Decode/" + RaceEncodingName(encoding)).c_str(), Decode,
-                                     encoding)
-            ->Unit(benchmark::kMillisecond);
+        for (bool masked : {true, false}) {
+            std::string name =
+                "Decode/" + RaceEncodingName(encoding) + (masked ? "/masked" : "/plain");
+            benchmark::RegisterBenchmark(name.c_str(), Decode, encoding, masked)
+                ->Unit(benchmark::kMillisecond);
+        }
     }
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;

@@ -8,6 +8,7 @@
 #include "recording_listener.h"
 #include "rfb_test_bytes.h"
 
+#include <encodings/paint_stores.h>
 #include <rfb/pixel_order.h>
 #include <rfb/rfb_session.h>
 
@@ -245,7 +246,7 @@ PixelFormat Format(int bitsPerPixel, bool bigEndian) {
     return format;
 }
 
-void CompareOnRandomUpdates(int encoding, int width, int height, int rounds, unsigned seed) {
+void CompareOnRandomUpdatesWith(int encoding, int width, int height, int rounds, unsigned seed) {
     for (PixelFormat format : {Format(8, true), Format(16, true), Format(16, false),
                                Format(24, false), Format(32, true), Format(32, false)}) {
         std::mt19937 random(seed + format.bitsPerPixel + format.bigEndian);
@@ -294,6 +295,18 @@ void CompareOnRandomUpdates(int encoding, int width, int height, int rounds, uns
             }
         }
     }
+}
+
+// With the plain stores, and with the processor's masked stores where it has them.
+void CompareOnRandomUpdates(int encoding, int width, int height, int rounds, unsigned seed) {
+    bool before = MaskedPaintStores();
+    for (bool masked : {false, true}) {
+        if (UseMaskedPaintStores(masked) == masked) {
+            SCOPED_TRACE(masked ? "masked stores" : "plain stores");
+            CompareOnRandomUpdatesWith(encoding, width, height, rounds, seed);
+        }
+    }
+    UseMaskedPaintStores(before);
 }
 
 TEST(PaintedDecoding, HextileGivesThePixelsOfAFillPerTileAndSubrectangle) {

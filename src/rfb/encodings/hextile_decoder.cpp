@@ -70,6 +70,65 @@ class TileBand {
     int stride_ = 0;
 };
 
+// Paints a tile that is not raw: its background, then count subrectangles in order, into the
+// tile at `at` (rows stride pixels apart); stops before the first subrectangle that reaches out
+// of the tile. Returns how many subrectangles were painted.
+template <typename Pixel, bool kColoured, bool kBigEndian, typename Stores>
+[[gnu::always_inline]] inline int PaintTileAs(Pixel* at, int stride, int tw, int th,
+                                              Pixel background, const BYTE* subrect, int count,
+                                              Pixel foreground) {
+    constexpr int kSubrectBytes = kColoured ? sizeof(Pixel) + 2 : 2;
+    Stores::Fill(at, stride, 0, 0, tw, th, background);
+    for (int i = 0; i < count; ++i, subrect += kSubrectBytes) {
+        unsigned xy = subrect[kSubrectBytes - 2];
+        unsigned wh = subrect[kSubrectBytes - 1];
+        unsigned sx = xy >> 4;
+        unsigned sy = xy & 15;
+        unsigned sw = (wh >> 4) + 1;
+        unsigned sh = (wh & 15) + 1;
+        if (sx + sw > static_cast<unsigned>(tw) || sy + sh > static_cast<unsigned>(th)) {
+            return i;
+        }
+        Pixel colour = kColoured ? ReadWirePixel<Pixel>(subrect, kBigEndian) : foreground;
+        Stores::Fill(at, stride, static_cast<int>(sx), static_cast<int>(sy), static_cast<int>(sw),
+                     static_cast<int>(sh), colour);
+    }
+    return count;
+}
+
+// One painting loop for each kind of subrectangle, so the loop carries no tests of its own.
+template <typename Pixel, typename Stores>
+[[gnu::always_inline]] inline int PaintTileWith(Pixel* at, int stride, int tw, int th,
+                                                Pixel background, const BYTE* subrects, int count,
+                                                bool coloured, bool bigEndian, Pixel foreground) {
+    if (!coloured) {
+        return PaintTileAs<Pixel, false, false, Stores>(at, stride, tw, th, background, subrects,
+                                                        count, foreground);
+    }
+    return bigEndian ? PaintTileAs<Pixel, true, true, Stores>(at, stride, tw, th, background,
+                                                              subrects, count, foreground)
+                     : PaintTileAs<Pixel, true, false, Stores>(at, stride, tw, th, background,
+                                                               subrects, count, foreground);
+}
+
+// The two compilations of the painting: everything they call is inlined into them (flatten), so
+// the masked one is compiled whole for the processors that have its stores.
+template <typename Pixel>
+[[gnu::flatten]] int PaintTilePlain(Pixel* at, int stride, int tw, int th, Pixel background,
+                                    const BYTE* subrects, int count, bool coloured, bool bigEndian,
+                                    Pixel foreground) {
+    return PaintTileWith<Pixel, PlainStores>(at, stride, tw, th, background, subrects, count,
+                                             coloured, bigEndian, foreground);
+}
+
+template <typename Pixel>
+[[gnu::flatten, gnu::target("avx512f,avx512bw,avx512vl,bmi2")]] int PaintTileMasked(
+    Pixel* at, int stride, int tw, int th, Pixel background, const BYTE* subrects, int count,
+    bool coloured, bool bigEndian, Pixel foreground) {
+    return PaintTileWith<Pixel, MaskedStores>(at, stride, tw, th, background, subrects, count,
+                                              coloured, bigEndian, foreground);
+}
+
 template <typename Pixel>
 bool DecodeTiles(const PixelFormat& format, RfbSession& session, SessionListener& listener,
                  Transport& transport, int x, int y, int width, int height) {
@@ -82,6 +141,7 @@ bool DecodeTiles(const PixelFormat& format, RfbSession& session, SessionListener
     // Room for a raw tile (16 x 16 x 4) or a tile's 255 coloured subrectangles (255 x 6).
     BYTE tile[255 * 6];
     BYTE wire[2 * 4 + 1];
+    auto* paintTile = MaskedPaintStores() ? PaintTileMasked<Pixel> : PaintTilePlain<Pixel>;
     auto* pixels = reinterpret_cast<Pixel*>(
         session.PixelBuffer(static_cast<std::size_t>(std::min(width, kBandPixels)) * 16 * kBytes));
     for (int ty = 0; ty < height; ty += 16) {
@@ -133,7 +193,7 @@ bool DecodeTiles(const PixelFormat& format, RfbSession& session, SessionListener
                 field += kBytes;
             }
             if (!(subencoding & kAnySubrects)) {
-                PaintRect(at, stride, 0, 0, tw, th, background);
+                paintTile(at, stride, tw, th, background, tile, 0, false, bigEndian, foreground);
                 band.Painted(tw);
                 continue;
             }
@@ -144,23 +204,11 @@ bool DecodeTiles(const PixelFormat& format, RfbSession& session, SessionListener
             if (!transport.Receive(tile, count * subrectBytes)) {
                 return fail();
             }
-            PaintRect(at, stride, 0, 0, tw, th, background);
             // A subrectangle that reaches out of its tile ends the painting: the band is handed
             // on with this tile as painted so far, and that subrectangle and the rest are
             // filled one by one, in order.
-            int painted = 0;
-            for (const BYTE* subrect = tile; painted < count; ++painted, subrect += subrectBytes) {
-                const BYTE* geometry = subrect + subrectBytes - 2;
-                int sx = geometry[0] >> 4;
-                int sy = geometry[0] & 15;
-                int sw = (geometry[1] >> 4) + 1;
-                int sh = (geometry[1] & 15) + 1;
-                if (sx + sw > tw || sy + sh > th) {
-                    break;
-                }
-                Pixel colour = coloured ? ReadWirePixel<Pixel>(subrect, bigEndian) : foreground;
-                PaintRect(at, stride, sx, sy, sw, sh, colour);
-            }
+            int painted = paintTile(at, stride, tw, th, background, tile, count, coloured,
+                                    bigEndian, foreground);
             band.Painted(tw);
             if (painted == count) {
                 continue;

@@ -4,7 +4,10 @@
 // so a pixel is one typed store rather than a copy of a run-time number of bytes.
 #pragma once
 
+#include <encodings/paint_stores.h>
 #include <rfb/pixel_format.h>
+
+#include <immintrin.h>
 
 #include <cstdint>
 #include <cstring>
@@ -112,6 +115,51 @@ template <typename Pixel>
         FillPixels(row, w, colour);
     }
 }
+
+// How a decoder's painting loop fills its rectangles: Fill(image, stride, x, y, w, h, colour).
+// A loop is instantiated with one of the two and compiled for it whole (see PaintSubrects in the
+// Hextile decoder): the masked one only runs where the processor has AVX-512BW.
+struct PlainStores {
+    template <typename Pixel>
+    [[gnu::always_inline]] static void Fill(Pixel* image, int stride, int x, int y, int w, int h,
+                                            Pixel colour) {
+        PaintRect(image, stride, x, y, w, h, colour);
+    }
+};
+
+// Rows of up to 16 pixels are one masked store each, whatever their width: no choice of store
+// sizes that the processor would have to guess.
+struct MaskedStores {
+    template <typename Pixel>
+    [[gnu::target("avx512f,avx512bw,avx512vl,bmi2")]] static void Fill(Pixel* image, int stride,
+                                                                       int x, int y, int w, int h,
+                                                                       Pixel colour) {
+        if constexpr (!std::is_same_v<Pixel, Pixel24>) {
+            if (w > 0 && w <= 16) {
+                Pixel* row = image + static_cast<std::ptrdiff_t>(y) * stride + x;
+                auto mask = static_cast<__mmask16>(_bzhi_u32(0xFFFFu, static_cast<unsigned>(w)));
+                if constexpr (sizeof(Pixel) == 1) {
+                    __m128i fill = _mm_set1_epi8(static_cast<char>(colour));
+                    for (int r = 0; r < h; ++r, row += stride) {
+                        _mm_mask_storeu_epi8(row, mask, fill);
+                    }
+                } else if constexpr (sizeof(Pixel) == 2) {
+                    __m256i fill = _mm256_set1_epi16(static_cast<short>(colour));
+                    for (int r = 0; r < h; ++r, row += stride) {
+                        _mm256_mask_storeu_epi16(row, mask, fill);
+                    }
+                } else {
+                    __m512i fill = _mm512_set1_epi32(static_cast<int>(colour));
+                    for (int r = 0; r < h; ++r, row += stride) {
+                        _mm512_mask_storeu_epi32(row, mask, fill);
+                    }
+                }
+                return;
+            }
+        }
+        PaintRect(image, stride, x, y, w, h, colour);
+    }
+};
 
 // Calls paint(Pixel{}) with the pixel type of a format's size (1, 2, 3 or 4 bytes).
 template <typename Paint>

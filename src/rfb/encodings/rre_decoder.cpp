@@ -26,6 +26,65 @@ constexpr std::int32_t kBatch = 4096;
 constexpr std::int64_t kPixelsPerSubrect = 512;
 constexpr std::int64_t kMaxPaintedPixels = std::int64_t{1} << 21;
 
+// A subrectangle's place and size: 8-bit (CoRRE) or 16-bit (RRE) numbers.
+struct Geometry {
+    int x, y, w, h;
+};
+[[gnu::always_inline]] inline Geometry ReadGeometry(const BYTE* g, bool compact) {
+    if (compact) {
+        return {g[0], g[1], g[2], g[3]};
+    }
+    return {wire::Read16(g), wire::Read16(g + 2), wire::Read16(g + 4), wire::Read16(g + 6)};
+}
+
+// Paints subrectangles of a batch, in order, into the image (width x height pixels) until one
+// reaches out of it; returns how many were painted.
+template <typename Pixel, bool kCompact, bool kBigEndian, typename Stores>
+[[gnu::always_inline]] inline int PaintSubrectsAs(Pixel* image, int width, int height,
+                                                  const BYTE* subrect, int count) {
+    constexpr int kSubrectBytes = sizeof(Pixel) + (kCompact ? 4 : 8);
+    for (int i = 0; i < count; ++i, subrect += kSubrectBytes) {
+        Geometry g = ReadGeometry(subrect + sizeof(Pixel), kCompact);
+        if (g.x + g.w > width || g.y + g.h > height) {
+            return i;
+        }
+        Stores::Fill(image, width, g.x, g.y, g.w, g.h, ReadWirePixel<Pixel>(subrect, kBigEndian));
+    }
+    return count;
+}
+
+template <typename Pixel, typename Stores>
+[[gnu::always_inline]] inline int PaintSubrectsWith(Pixel* image, int width, int height,
+                                                    const BYTE* subrects, int count, bool compact,
+                                                    bool bigEndian) {
+    if (compact) {
+        return bigEndian ? PaintSubrectsAs<Pixel, true, true, Stores>(image, width, height,
+                                                                      subrects, count)
+                         : PaintSubrectsAs<Pixel, true, false, Stores>(image, width, height,
+                                                                       subrects, count);
+    }
+    return bigEndian
+               ? PaintSubrectsAs<Pixel, false, true, Stores>(image, width, height, subrects, count)
+               : PaintSubrectsAs<Pixel, false, false, Stores>(image, width, height, subrects,
+                                                              count);
+}
+
+// Compiled whole for the plain stores and for the masked ones (as the Hextile tiles are).
+template <typename Pixel>
+[[gnu::flatten]] int PaintSubrectsPlain(Pixel* image, int width, int height, const BYTE* subrects,
+                                        int count, bool compact, bool bigEndian) {
+    return PaintSubrectsWith<Pixel, PlainStores>(image, width, height, subrects, count, compact,
+                                                 bigEndian);
+}
+
+template <typename Pixel>
+[[gnu::flatten, gnu::target("avx512f,avx512bw,avx512vl,bmi2")]] int PaintSubrectsMasked(
+    Pixel* image, int width, int height, const BYTE* subrects, int count, bool compact,
+    bool bigEndian) {
+    return PaintSubrectsWith<Pixel, MaskedStores>(image, width, height, subrects, count, compact,
+                                                  bigEndian);
+}
+
 template <typename Pixel>
 bool DecodeRre(const PixelFormat& format, RfbSession& session, SessionListener& listener,
                Transport& transport, int x, int y, int width, int height, bool compact) {
@@ -54,6 +113,8 @@ bool DecodeRre(const PixelFormat& format, RfbSession& session, SessionListener& 
         }
     };
     int subrectBytes = kBytes + (compact ? 4 : 8);
+    auto* paintSubrects =
+        MaskedPaintStores() ? PaintSubrectsMasked<Pixel> : PaintSubrectsPlain<Pixel>;
     BYTE* batch =
         count > 0
             ? session.ReadBuffer(static_cast<std::size_t>(std::min(count, kBatch) * subrectBytes))
@@ -66,26 +127,18 @@ bool DecodeRre(const PixelFormat& format, RfbSession& session, SessionListener& 
             handOn();
             return false;
         }
-        const BYTE* subrect = batch;
-        for (int i = 0; i < n; ++i, subrect += subrectBytes) {
-            Pixel colour = ReadWirePixel<Pixel>(subrect, bigEndian);
-            const BYTE* geometry = subrect + kBytes;
-            int sx, sy, sw, sh;
-            if (compact) {
-                sx = geometry[0], sy = geometry[1], sw = geometry[2], sh = geometry[3];
-            } else {
-                sx = wire::Read16(geometry), sy = wire::Read16(geometry + 2);
-                sw = wire::Read16(geometry + 4), sh = wire::Read16(geometry + 6);
-            }
-            if (image != nullptr) {
-                if (sx + sw <= width && sy + sh <= height) {
-                    PaintRect(image, width, sx, sy, sw, sh, colour);
-                    continue;
-                }
+        int i = 0;
+        if (image != nullptr) {
+            i = paintSubrects(image, width, height, batch, n, compact, bigEndian);
+            if (i < n) {
                 // One reaches out of the rectangle: it and the rest are filled in order.
                 handOn();
             }
-            listener.OnFillRect(x + sx, y + sy, sw, sh, reinterpret_cast<const BYTE*>(&colour));
+        }
+        for (const BYTE* subrect = batch + i * subrectBytes; i < n; ++i, subrect += subrectBytes) {
+            Pixel colour = ReadWirePixel<Pixel>(subrect, bigEndian);
+            Geometry g = ReadGeometry(subrect + kBytes, compact);
+            listener.OnFillRect(x + g.x, y + g.y, g.w, g.h, reinterpret_cast<const BYTE*>(&colour));
         }
         done += n;
     }
