@@ -1,5 +1,7 @@
 #include "offscreen_surface.h"
 
+#include <new>
+
 namespace {
 
 std::mutex budgetMutex;
@@ -38,13 +40,18 @@ OffscreenSurface::OffscreenSurface(IDirectDraw* owner, int width, int height,
       width_(width),
       height_(height),
       format_(format),
-      pixels_(static_cast<std::size_t>(width) * height * BytesPerDevicePixel(format)) {}
+      bytes_(static_cast<std::size_t>(width) * height * BytesPerDevicePixel(format)),
+      pixels_(static_cast<BYTE*>(std::calloc(bytes_ == 0 ? 1 : bytes_, 1))) {
+    if (pixels_ == nullptr) {
+        throw std::bad_alloc();
+    }
+}
 
 OffscreenSurface::~OffscreenSurface() {
-    Return(pixels_.size());
+    Return(bytes_);
 }
 
 PixelPlane OffscreenSurface::Plane() {
     int bytes = BytesPerDevicePixel(format_);
-    return PixelPlane{pixels_.data(), width_ * bytes, width_, height_, bytes};
+    return PixelPlane{pixels_.get(), width_ * bytes, width_, height_, bytes};
 }

@@ -3,7 +3,8 @@
 
 #include "surface.h"
 
-#include <vector>
+#include <cstdlib>
+#include <memory>
 
 class OffscreenSurface final : public Surface {
   public:
@@ -26,5 +27,11 @@ class OffscreenSurface final : public Surface {
     int width_;
     int height_;
     DevicePixelFormat format_;
-    std::vector<BYTE> pixels_;
+    struct Free {
+        void operator()(BYTE* p) const { std::free(p); }
+    };
+    std::size_t bytes_;
+    // calloc: a large block comes from the host already zeroed (black), page by page as it is
+    // first written, instead of being cleared here in full.
+    std::unique_ptr<BYTE, Free> pixels_;
 };
