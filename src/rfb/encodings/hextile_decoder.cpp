@@ -122,9 +122,10 @@ template <typename Pixel>
 }
 
 template <typename Pixel>
-[[gnu::flatten, gnu::target("avx512f,avx512bw,avx512vl,bmi2")]] int PaintTileMasked(
-    Pixel* at, int stride, int tw, int th, Pixel background, const BYTE* subrects, int count,
-    bool coloured, bool bigEndian, Pixel foreground) {
+[[gnu::flatten, TAVREL_MASKED_TARGET]] int PaintTileMasked(Pixel* at, int stride, int tw, int th,
+                                                           Pixel background, const BYTE* subrects,
+                                                           int count, bool coloured, bool bigEndian,
+                                                           Pixel foreground) {
     return PaintTileWith<Pixel, MaskedStores>(at, stride, tw, th, background, subrects, count,
                                               coloured, bigEndian, foreground);
 }

@@ -5,8 +5,12 @@
 namespace {
 
 bool ProcessorHasMaskedStores() {
+#if defined(__x86_64__) && defined(__GNUC__)
     return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
            __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("bmi2");
+#else
+    return false;
+#endif
 }
 
 std::atomic<bool>& InUse() {

@@ -7,7 +7,14 @@
 #include <encodings/paint_stores.h>
 #include <rfb/pixel_format.h>
 
+#if defined(__x86_64__) && defined(__GNUC__)
 #include <immintrin.h>
+// What a function that uses the masked stores is compiled for.
+#define TAVREL_MASKED_STORES 1
+#define TAVREL_MASKED_TARGET gnu::target("avx512f,avx512bw,avx512vl,bmi2")
+#else
+#define TAVREL_MASKED_TARGET
+#endif
 
 #include <cstdint>
 #include <cstring>
@@ -117,8 +124,9 @@ template <typename Pixel>
 }
 
 // How a decoder's painting loop fills its rectangles: Fill(image, stride, x, y, w, h, colour).
-// A loop is instantiated with one of the two and compiled for it whole (see PaintSubrects in the
-// Hextile decoder): the masked one only runs where the processor has AVX-512BW.
+// A loop is instantiated with one of the two and compiled for it whole (PaintTilePlain and
+// PaintTileMasked in the Hextile decoder): the masked one only runs where the processor has
+// AVX-512BW.
 struct PlainStores {
     template <typename Pixel>
     [[gnu::always_inline]] static void Fill(Pixel* image, int stride, int x, int y, int w, int h,
@@ -127,13 +135,13 @@ struct PlainStores {
     }
 };
 
+#if defined(TAVREL_MASKED_STORES)
 // Rows of up to 16 pixels are one masked store each, whatever their width: no choice of store
 // sizes that the processor would have to guess.
 struct MaskedStores {
     template <typename Pixel>
-    [[gnu::target("avx512f,avx512bw,avx512vl,bmi2")]] static void Fill(Pixel* image, int stride,
-                                                                       int x, int y, int w, int h,
-                                                                       Pixel colour) {
+    [[TAVREL_MASKED_TARGET]] static void Fill(Pixel* image, int stride, int x, int y, int w, int h,
+                                              Pixel colour) {
         if constexpr (!std::is_same_v<Pixel, Pixel24>) {
             if (w > 0 && w <= 16) {
                 Pixel* row = image + static_cast<std::ptrdiff_t>(y) * stride + x;
@@ -160,6 +168,10 @@ struct MaskedStores {
         PaintRect(image, stride, x, y, w, h, colour);
     }
 };
+#else
+// Elsewhere the masked stores are never chosen (MaskedPaintStores() is false).
+using MaskedStores = PlainStores;
+#endif
 
 // Calls paint(Pixel{}) with the pixel type of a format's size (1, 2, 3 or 4 bytes).
 template <typename Paint>

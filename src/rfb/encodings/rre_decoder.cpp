@@ -78,9 +78,9 @@ template <typename Pixel>
 }
 
 template <typename Pixel>
-[[gnu::flatten, gnu::target("avx512f,avx512bw,avx512vl,bmi2")]] int PaintSubrectsMasked(
-    Pixel* image, int width, int height, const BYTE* subrects, int count, bool compact,
-    bool bigEndian) {
+[[gnu::flatten, TAVREL_MASKED_TARGET]] int PaintSubrectsMasked(Pixel* image, int width, int height,
+                                                               const BYTE* subrects, int count,
+                                                               bool compact, bool bigEndian) {
     return PaintSubrectsWith<Pixel, MaskedStores>(image, width, height, subrects, count, compact,
                                                   bigEndian);
 }
