@@ -5,6 +5,7 @@
 
 #include <platform/device_screen.h>
 #include <platform/text.h>
+#include <platform_internal/filled_paint.h>
 
 #include <algorithm>
 #include <string>
@@ -70,10 +71,8 @@ void PaintList(HWND list) {
     auto combo = reinterpret_cast<HWND>(GetWindowLongPtrW(list, GWL_USERDATA));
     ComboState& state = states.Of(combo);
     PAINTSTRUCT paint;
-    HDC dc = BeginPaint(list, &paint);
     RECT client;
-    GetClientRect(list, &client);
-    FillRect(dc, &client, GetSysColorBrush(COLOR_WINDOW));
+    HDC dc = BeginFilledPaint(list, paint, client, COLOR_WINDOW);
     HGDIOBJ previousFont = SelectControlFont(dc, state.font);
     SetBkMode(dc, TRANSPARENT);
     for (std::size_t i = 0; i < state.items.size(); ++i) {
@@ -177,10 +176,8 @@ void OpenList(HWND combo, ComboState& state) {
 
 void Paint(HWND combo, ComboState& state) {
     PAINTSTRUCT paint;
-    HDC dc = BeginPaint(combo, &paint);
     RECT client;
-    GetClientRect(combo, &client);
-    FillRect(dc, &client, GetSysColorBrush(COLOR_WINDOW));
+    HDC dc = BeginFilledPaint(combo, paint, client, COLOR_WINDOW);
     HGDIOBJ previousBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
     HGDIOBJ previousPen = SelectObject(dc, GetStockObject(BLACK_PEN));
     Rectangle(dc, 0, 0, client.right, client.bottom);

@@ -4,6 +4,7 @@
 #include "control_state.h"
 
 #include <platform/device_screen.h>
+#include <platform_internal/filled_paint.h>
 
 #include <algorithm>
 #include <string>
@@ -77,11 +78,9 @@ void Changed(HWND window, EditState& state) {
 
 void Paint(HWND window, EditState& state) {
     PAINTSTRUCT paint;
-    HDC dc = BeginPaint(window, &paint);
     RECT client;
-    GetClientRect(window, &client);
     DWORD style = static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE));
-    FillRect(dc, &client, GetSysColorBrush(COLOR_WINDOW));
+    HDC dc = BeginFilledPaint(window, paint, client, COLOR_WINDOW);
     if ((style & WS_BORDER) != 0) {
         HGDIOBJ previousBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
         HGDIOBJ previousPen = SelectObject(dc, GetStockObject(BLACK_PEN));

@@ -3,6 +3,7 @@
 // the header (unless hidden), the scroll bar and the border on top.
 #include "list_view_state.h"
 
+#include <platform_internal/filled_paint.h>
 #include <platform_internal/scroll_drawing.h>
 
 #include <algorithm>
@@ -155,10 +156,8 @@ void DrawScrollBar(HWND list, ListViewState& state, HDC dc) {
 
 void ListPaint(HWND list, ListViewState& state) {
     PAINTSTRUCT paint;
-    HDC dc = BeginPaint(list, &paint);
     RECT client;
-    GetClientRect(list, &client);
-    FillRect(dc, &client, GetSysColorBrush(COLOR_WINDOW));
+    HDC dc = BeginFilledPaint(list, paint, client, COLOR_WINDOW);
     RECT content = ListContentRect(list, state);
     RECT rows = content;
     rows.top = std::min(rows.top + ListHeaderHeight(list), rows.bottom);

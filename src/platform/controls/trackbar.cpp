@@ -5,6 +5,7 @@
 // Every action ends with TB_ENDTRACK.
 #include "control_state.h"
 
+#include <platform_internal/filled_paint.h>
 #include <platform_internal/scroll_drawing.h>
 
 #include <platform/device_screen.h>
@@ -96,10 +97,8 @@ RECT ThumbRect(const Layout& layout, const TrackbarState& state) {
 
 void Paint(HWND window, const TrackbarState& state) {
     PAINTSTRUCT paint;
-    HDC dc = BeginPaint(window, &paint);
     RECT client;
-    GetClientRect(window, &client);
-    FillRect(dc, &client, GetSysColorBrush(COLOR_WINDOW));
+    HDC dc = BeginFilledPaint(window, paint, client, COLOR_WINDOW);
     Layout layout = LayoutOf(window);
     int middle = layout.thumbAcross + layout.thumbThickness / 2;
     int groove = Scaled(2);

@@ -1,6 +1,7 @@
 // MessageBoxW: a box with the caption, an icon, the text and its buttons, above its owner. On the
 // UI thread it runs its own loop with the owner disabled; a worker thread waits while the UI
 // thread shows it. Either way the box goes, answering 0, when its owner is destroyed.
+#include <platform_internal/filled_paint.h>
 #include <platform_internal/message_queue.h>
 
 #include <algorithm>
@@ -72,10 +73,8 @@ RECT TextArea(const RECT& client) {
 
 void Paint(HWND window, BoxState& state) {
     PAINTSTRUCT paint;
-    HDC dc = BeginPaint(window, &paint);
     RECT client;
-    GetClientRect(window, &client);
-    FillRect(dc, &client, GetSysColorBrush(COLOR_WINDOW));
+    HDC dc = BeginFilledPaint(window, paint, client, COLOR_WINDOW);
     HGDIOBJ previousBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
     HGDIOBJ previousPen = SelectObject(dc, GetStockObject(BLACK_PEN));
     Rectangle(dc, 0, 0, client.right, client.bottom);

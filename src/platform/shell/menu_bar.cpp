@@ -4,6 +4,7 @@
 #include <platform/resources.h>
 #include <platform/shell.h>
 #include <platform/text.h>
+#include <platform_internal/filled_paint.h>
 #include <platform_internal/window_manager.h>
 
 #include <vector>
@@ -53,10 +54,8 @@ int ButtonAt(HWND window, const MenuBar& bar, POINT point) {
 
 void Paint(HWND window, const MenuBar& bar) {
     PAINTSTRUCT paint;
-    HDC dc = BeginPaint(window, &paint);
     RECT client;
-    GetClientRect(window, &client);
-    FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+    HDC dc = BeginFilledPaint(window, paint, client, COLOR_BTNFACE);
     SelectObject(dc, GetStockObject(BLACK_PEN));
     MoveToEx(dc, 0, 0, nullptr);
     LineTo(dc, client.right, 0);

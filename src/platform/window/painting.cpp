@@ -1,5 +1,6 @@
 // Invalid regions, WM_PAINT, BeginPaint / EndPaint and window device contexts.
 #include <platform_internal/dc_object.h>
+#include <platform_internal/filled_paint.h>
 #include <platform_internal/message_queue.h>
 #include <platform_internal/window_manager.h>
 
@@ -192,4 +193,11 @@ HDC GetDC(HWND handle) {
 int ReleaseDC(HWND, HDC dc) {
     MarkWindowSurfacesChanged();
     return DeleteDC(dc);
+}
+
+HDC BeginFilledPaint(HWND window, PAINTSTRUCT& paint, RECT& client, int colourIndex) {
+    HDC dc = BeginPaint(window, &paint);
+    GetClientRect(window, &client);
+    FillRect(dc, &client, GetSysColorBrush(colourIndex));
+    return dc;
 }
