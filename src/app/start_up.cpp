@@ -2,7 +2,7 @@
 #include <app/start_up.h>
 
 #include <app/client_window.h>
-#include <app/main_window.h>
+#include <app/server_list_window.h>
 #include <display/display.h>
 #include <encodings/standard_decoders.h>
 #include <rfb/decoder_registry.h>
@@ -19,7 +19,6 @@
 namespace {
 
 HINSTANCE moduleInstance = nullptr;
-constexpr int kTextCapacity = 260;
 
 }  // namespace
 
@@ -53,7 +52,7 @@ int WinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     RegisterStandardDecoders();  // Raw, CopyRect, RRE, CoRRE, Hextile, cursor, desktop size
     WCHAR title[kTextCapacity];
     LoadStringW(instance, IDS_PRODUCT_NAME, title, kTextCapacity);
-    auto mainWindow = std::make_unique<MainWindow>(title);
+    auto mainWindow = std::make_unique<ServerListWindow>(title, nullptr);
     MSG message{};
     while (GetMessageW(&message, nullptr, 0, 0)) {
         DispatchMessageW(&message);

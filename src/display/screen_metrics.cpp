@@ -24,3 +24,24 @@ int GetScreenDeviceCaps(int index) {
     // The null device context is the screen's; it needs no release.
     return GetDeviceCaps(nullptr, index);
 }
+
+namespace {
+
+constexpr int kLogPixelsX = 88;
+constexpr int kLogPixelsY = 90;
+
+int Scaled(int n, int dpi) {
+    return (n * dpi + 48) / 96;
+}
+
+}  // namespace
+
+int ScaledX(int n) {
+    static const int dpi = GetScreenDeviceCaps(kLogPixelsX);
+    return Scaled(n, dpi);
+}
+
+int ScaledY(int n) {
+    static const int dpi = GetScreenDeviceCaps(kLogPixelsY);
+    return Scaled(n, dpi);
+}

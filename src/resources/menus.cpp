@@ -12,6 +12,8 @@ void InstallMenus(HINSTANCE module) {
             {Item(u"Add", 32774),
              Popup(u"Options", {Item(u"Keyboard macros", 32799), Item(u"Defined keys", 32798)}),
              Separator(), Item(u"Exit", IDM_EXIT), Separator(), Item(u"About", 40002)})}));
+    AddResource(module, RT_MENU, IDM_SERVER_CONTEXT,
+                BuildMenu({Popup(u"Server", {Item(u"Edit", 32777), Item(u"Delete", 32778)})}));
     AddResource(module, RT_MENU, IDM_VIEWER,
                 BuildMenu({Popup(
                     u"Menu", {Popup(u"Zoom", {Item(u"Show toolbar", 32785), Separator(),

@@ -1,6 +1,5 @@
 // ClientWindow, the single-instance check and the start-up's message loop, on the test device.
 #include <app/client_window.h>
-#include <app/main_window.h>
 #include <app/start_up.h>
 #include <platform/resources.h>
 #include <platform_internal/started_processes.h>

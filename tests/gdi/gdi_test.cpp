@@ -141,6 +141,9 @@ TEST(GdiText, OpaqueBackgroundFillsTheCell) {
     ExtTextOutW(canvas.dc(), 0, 0, 0, nullptr, u"ii", 2, nullptr);
     EXPECT_EQ(GetPixel(canvas.dc(), 0, 1), RGB(0, 0, 255));
     EXPECT_EQ(GetPixel(canvas.dc(), 90, 1), RGB(255, 255, 255));
+    // The colours read back as set, so a painter can restore what it found.
+    EXPECT_EQ(GetBkColor(canvas.dc()), RGB(0, 0, 255));
+    EXPECT_EQ(GetTextColor(canvas.dc()), RGB(255, 255, 0));
 }
 
 TEST(GdiShapes, RoundRectLeavesTheCornersAndFillsTheInside) {
@@ -249,6 +252,7 @@ TEST(GdiMath, BadHandlesFailQuietly) {
     EXPECT_EQ(SelectObject(nullptr, GetStockObject(BLACK_PEN)), nullptr);
     EXPECT_EQ(DrawTextW(nullptr, u"x", 1, &r, 0), 0);
     EXPECT_EQ(CreateCompatibleBitmap(nullptr, 0, 5), nullptr);
+    EXPECT_EQ(GetTextColor(nullptr), CLR_INVALID);
 }
 
 }  // namespace

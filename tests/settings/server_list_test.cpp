@@ -21,6 +21,8 @@ class FakeViewer : public ServerViewer {
         ++applied;
         lastPort = settings->Port;
     }
+    int GetConnectionState() const override { return kConnected; }
+    HWND GetWindow() const override { return nullptr; }
     int applied = 0;
     LONG lastPort = 0;
 

@@ -108,7 +108,7 @@ bool WithCanvas(HDC handle, const std::function<void(DcObject& state, Canvas& ca
 static COLORREF ExchangeColour(HDC handle, COLORREF DcObject::*member, COLORREF colour) {
     DcObject* dc = FindDc(handle);
     if (dc == nullptr) {
-        return 0xFFFFFFFF;
+        return CLR_INVALID;
     }
     COLORREF previous = dc->*member;
     dc->*member = colour & 0xFFFFFF;
@@ -121,6 +121,19 @@ COLORREF SetTextColor(HDC dc, COLORREF colour) {
 
 COLORREF SetBkColor(HDC dc, COLORREF colour) {
     return ExchangeColour(dc, &DcObject::backColour, colour);
+}
+
+static COLORREF ColourOf(HDC handle, COLORREF DcObject::*member) {
+    DcObject* dc = FindDc(handle);
+    return dc == nullptr ? CLR_INVALID : dc->*member;
+}
+
+COLORREF GetTextColor(HDC dc) {
+    return ColourOf(dc, &DcObject::textColour);
+}
+
+COLORREF GetBkColor(HDC dc) {
+    return ColourOf(dc, &DcObject::backColour);
 }
 
 int SetBkMode(HDC handle, int mode) {

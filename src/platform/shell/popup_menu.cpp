@@ -2,6 +2,7 @@
 // on a pop-up item opens its menu beside it, a tap outside every open menu closes them all.
 #include "shell_metrics.h"
 
+#include <platform_internal/device_input.h>
 #include <platform_internal/menu_object.h>
 
 #include <platform/core.h>
@@ -258,7 +259,9 @@ BOOL TrackPopupMenuEx(HMENU menu, UINT flags, int x, int y, HWND owner, LPTPMPAR
     }
     CloseLevelsAbove(*tracking, 0);
     ReleaseCapture();
-    if (previousCapture != nullptr && IsWindow(previousCapture)) {
+    // The press that opened the menu (a tap-and-hold) gets its window back only while it lasts:
+    // once the stylus was lifted in the menu, the next tap goes where it lands.
+    if (previousCapture != nullptr && IsWindow(previousCapture) && StylusIsDown()) {
         SetCapture(previousCapture);
     }
     if (quit) {

@@ -27,6 +27,10 @@ HWND StylusTarget(POINT screen, POINT* client, HWND* activate) {
 
 }  // namespace
 
+bool StylusIsDown() {
+    return stylusDown;
+}
+
 void DeliverStylus(StylusAction action, POINT screen) {
     POINT client{};
     HWND activate = nullptr;

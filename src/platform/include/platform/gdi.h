@@ -20,6 +20,8 @@ struct BITMAP {
     LPVOID bmBits;
 };
 
+constexpr COLORREF CLR_INVALID = 0xFFFFFFFF;
+
 constexpr COLORREF RGB(int r, int g, int b) {
     return static_cast<COLORREF>((r & 0xFF) | (g & 0xFF) << 8 | (b & 0xFF) << 16);
 }
@@ -159,6 +161,9 @@ constexpr UINT ETO_CLIPPED = 0x0004;
 HFONT CreateFontIndirectW(const LOGFONTW* font);
 COLORREF SetTextColor(HDC dc, COLORREF colour);
 COLORREF SetBkColor(HDC dc, COLORREF colour);
+// CLR_INVALID for a device context that does not exist.
+COLORREF GetTextColor(HDC dc);
+COLORREF GetBkColor(HDC dc);
 int SetBkMode(HDC dc, int mode);
 BOOL GetTextMetricsW(HDC dc, TEXTMETRICW* metrics);
 // Draws text in rect with the DT_ flags above; returns the height of the text.

@@ -9,6 +9,8 @@ enum class StylusAction { Down, Move, Up };
 // Posts WM_LBUTTONDOWN / WM_MOUSEMOVE / WM_LBUTTONUP to the capturing window or the window under
 // the stylus, in its client coordinates; a tap on another top-level window activates it first.
 void DeliverStylus(StylusAction action, POINT screen);
+// True between the stylus's down and its up.
+bool StylusIsDown();
 // The stylus was held still: WM_CONTEXTMENU to the window under it (screen position in lParam).
 void DeliverStylusHold(POINT screen);
 // A hardware key (or a key of the input panel that has a virtual key), to the focus window.

@@ -13,6 +13,7 @@ constexpr unsigned IDI_APP_ICON = 101;
 
 // Menus (RT_MENU) and the menu-bar records (RT_RCDATA) built on them.
 constexpr unsigned IDM_SERVER_LIST = 102;
+constexpr unsigned IDM_SERVER_CONTEXT = 134;  // the list's tap-and-hold pop-up
 constexpr unsigned IDM_VIEWER = 50002;
 constexpr unsigned IDM_KEY_LIST = 110;
 constexpr unsigned IDM_MACRO_LIST = 148;

@@ -25,12 +25,19 @@ std::uint16_t ServerTcpPort(const ServerSettings& settings);
 // The defaults of a server the user adds (the title is string 3000).
 ServerSettings DefaultServerSettings();
 
-// What a record needs of the viewer open on it. The viewer implements it.
+// A viewer's connection state, as the server list shows it.
+enum ConnectionState : int { kConnecting = 0, kConnected = 1, kDisconnected = 2 };
+
+// What a record and the server list need of the viewer open on it. The viewer implements it.
 class ServerViewer {
   public:
     virtual ~ServerViewer() = default;
     // Takes over new settings after the record was saved.
     virtual void ApplySettings(const ServerSettings* settings) = 0;
+    // The connection state; read on the user-interface thread while the list paints.
+    virtual int GetConnectionState() const = 0;
+    // The viewer's top-level window.
+    virtual HWND GetWindow() const = 0;
 };
 
 constexpr int kServerIdLength = 8;
