@@ -23,15 +23,20 @@ RfbSession::RfbSession(SessionListener* listener, Transport* transport)
     : listener_(listener), transport_(transport) {}
 
 RfbSession::~RfbSession() {
+    Shutdown();
+}
+
+void RfbSession::Shutdown() {
     HANDLE thread;
     {
-        // From here on no message thread starts (a connect thread may still be finishing).
+        // From here on no message thread starts, also not from a handshake still running on the
+        // connect thread.
         std::lock_guard lock(threadLock_);
-        closing_ = true;
+        shutDown_ = true;
         thread = messageThread_;
         messageThread_ = nullptr;
     }
-    transport_->Close();
+    transport_->Shutdown();
     if (thread != nullptr) {
         WaitForSingleObject(thread, INFINITE);
         CloseHandle(thread);
@@ -40,7 +45,7 @@ RfbSession::~RfbSession() {
 
 void RfbSession::StartMessageThread() {
     std::lock_guard lock(threadLock_);
-    if (closing_ || messageThreadRunning_) {
+    if (shutDown_ || messageThreadRunning_) {
         return;
     }
     // The handle of a thread that has ended stays with the session until here or the destructor,

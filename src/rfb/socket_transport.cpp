@@ -17,11 +17,7 @@ struct SocketTransport::ConnectRequest {
 SocketTransport::SocketTransport(TransportListener* listener) : listener_(listener) {}
 
 SocketTransport::~SocketTransport() {
-    SOCKET s = socket_.exchange(INVALID_SOCKET);
-    if (s != INVALID_SOCKET) {
-        closesocket(s);
-    }
-    WaitForConnectThread();
+    Shutdown();
     if (connection_ != nullptr) {
         ConnMgrReleaseConnection(connection_, 0);
     }
@@ -29,6 +25,9 @@ SocketTransport::~SocketTransport() {
 }
 
 void SocketTransport::Connect(const WCHAR* host, WORD port) {
+    if (shutDown_) {
+        return;
+    }
     readPosition_ = 0;
     fillCount_ = 0;
     bool wasOpen = RetireSocket();
@@ -48,6 +47,14 @@ void SocketTransport::Connect(const WCHAR* host, WORD port) {
         delete request;
         listener_->OnConnectResult(kNetworkFailure);
     }
+}
+
+void SocketTransport::Shutdown() {
+    // The flag before the socket: a connect thread that publishes its socket after this took none
+    // sees the flag and takes the socket out of use itself (RunConnect).
+    shutDown_ = true;
+    RetireSocket();
+    WaitForConnectThread();
 }
 
 void SocketTransport::WaitForConnectThread() {
@@ -118,6 +125,10 @@ int SocketTransport::RunConnect(const ConnectRequest& request) {
             if (socket_.compare_exchange_strong(expected, INVALID_SOCKET) && s != INVALID_SOCKET) {
                 closesocket(s);
             }
+        } else if (shutDown_) {
+            // A Shutdown before the socket was published could not end it: ended here, the
+            // handshake fails at once instead of waiting on it.
+            RetireSocket();
         }
     }
     listener_->OnConnectResult(status);

@@ -30,10 +30,7 @@ SnapshotClient::SnapshotClient(SnapshotScreen& screen, std::u16string password, 
       session_(this, &transport_) {}
 
 SnapshotClient::~SnapshotClient() {
-    // A handshake still running on the connect thread fails once the socket is closed; it must have
-    // ended before the session goes.
-    transport_.Close();
-    transport_.WaitForConnectThread();
+    session_.Shutdown();
 }
 
 SnapshotResult SnapshotClient::Run(const std::string& host, int port, int timeoutSeconds) {

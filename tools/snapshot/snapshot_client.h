@@ -19,9 +19,11 @@ struct SnapshotResult {
     std::string error;  // the system's own text
 };
 
-class SnapshotClient : public TransportListener, public SessionListener {
+class SnapshotClient final : public TransportListener, public SessionListener {
   public:
     SnapshotClient(SnapshotScreen& screen, std::u16string password, bool shared, int bitsPerPixel);
+    // Shuts the session down before anything else goes: the connect thread and the message thread
+    // call this object, also after Run has returned (the drawing of bytes read before a failure).
     ~SnapshotClient() override;
 
     SnapshotResult Run(const std::string& host, int port, int timeoutSeconds);
@@ -49,8 +51,6 @@ class SnapshotClient : public TransportListener, public SessionListener {
     std::u16string password_;
     bool shared_;
     int bitsPerPixel_;
-    SocketTransport transport_;
-    RfbSession session_;
 
     std::mutex mutex_;
     std::condition_variable finished_;
@@ -61,4 +61,9 @@ class SnapshotClient : public TransportListener, public SessionListener {
     std::vector<std::uint8_t> covered_;
     long long uncovered_ = 0;
     int coverageWidth_ = 0;
+
+    // Last, so that they are made after everything the listener calls use and the session goes
+    // first: its destructor shuts down too.
+    SocketTransport transport_;
+    RfbSession session_;
 };

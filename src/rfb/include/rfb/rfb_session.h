@@ -14,9 +14,9 @@ class Transport;
 
 class RfbSession {
   public:
-    // Neither is owned.
+    // Neither is owned; the transport must outlive the session.
     RfbSession(SessionListener* listener, Transport* transport);
-    // Closes the transport, so that a blocked read fails, and waits for the message thread.
+    // Shutdown.
     virtual ~RfbSession();
     RfbSession(const RfbSession&) = delete;
     RfbSession& operator=(const RfbSession&) = delete;
@@ -31,7 +31,16 @@ class RfbSession {
     // The registered encodings, in their advertised order.
     bool SendSetEncodings();
 
-    // Starts the message thread unless one runs.
+    // Stops every thread that can call the listeners: shuts the transport down (its blocked reads
+    // fail, its connect thread and the handshake on it end and are waited for), then waits for the
+    // message thread, which ends at its next read, after drawing what it had already read. No
+    // message thread starts afterwards, so when it returns no listener call is under way or can
+    // come. The owner of the listeners calls it first in its destructor, before anything they use
+    // goes. Idempotent; from the owner's thread (the user-interface thread), never from a listener
+    // call. It waits only for the session's threads, which never wait for the owner's.
+    void Shutdown();
+
+    // Starts the message thread unless one runs or the session has been shut down.
     void StartMessageThread();
     // The message thread's body, also usable on the caller's thread: SetEncodings, the first full
     // update request, then server messages until a read fails or a message cannot be handled.
@@ -80,9 +89,9 @@ class RfbSession {
     std::atomic<int> height_{0};
     SessionListener* listener_;
     Transport* transport_;
-    std::mutex threadLock_;  // guards messageThread_ and closing_
+    std::mutex threadLock_;  // guards messageThread_ and shutDown_
     HANDLE messageThread_ = nullptr;
-    bool closing_ = false;
+    bool shutDown_ = false;
     std::atomic<bool> messageThreadRunning_{false};
     std::vector<BYTE> pixelBuffer_;
     std::vector<BYTE> readBuffer_;

@@ -15,13 +15,13 @@ class TransportListener;
 class SocketTransport : public Transport {
   public:
     explicit SocketTransport(TransportListener* listener);
-    // Closes the socket, releases the network connection and waits for the connect thread.
+    // Shuts down, then releases the network connection.
     ~SocketTransport() override;
     SocketTransport(const SocketTransport&) = delete;
     SocketTransport& operator=(const SocketTransport&) = delete;
 
     // Starts a connect thread; the outcome arrives through OnConnectResult. An open connection is
-    // closed first and reported as kConnectionClosed.
+    // closed first and reported as kConnectionClosed. Does nothing after Shutdown.
     void Connect(const WCHAR* host, WORD port);
 
     // Waits until a running connect thread (and the handshake it runs) has ended. Not on the
@@ -31,6 +31,9 @@ class SocketTransport : public Transport {
     bool Send(const void* buffer, int length) override;
     bool Receive(void* buffer, int length) override;
     void Close() override;
+    // Closes, so that a connect or a handshake read under way fails, and waits for the connect
+    // thread. Idempotent; on the thread that calls Connect.
+    void Shutdown() override;
 
   private:
     struct ConnectRequest;
@@ -46,6 +49,7 @@ class SocketTransport : public Transport {
     HANDLE connection_ = nullptr;
     HANDLE connectThread_ = nullptr;
     std::atomic<SOCKET> socket_{INVALID_SOCKET};
+    std::atomic<bool> shutDown_{false};
     BYTE receiveBuffer_[1024];
     DWORD readPosition_ = 0;
     DWORD fillCount_ = 0;

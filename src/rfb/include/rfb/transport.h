@@ -11,4 +11,9 @@ class Transport {
     virtual bool Receive(void* buffer, int length) = 0;
     // Ends the connection without telling the listener; a Receive blocked on another thread fails.
     virtual void Close() = 0;
+    // Ends the connection for good and waits for the transport's own threads that can call its
+    // listener (a connect thread and the handshake it runs); nothing starts them again. A reader
+    // blocked on another thread fails as after Close. A transport without threads only closes.
+    // Not from one of those threads.
+    virtual void Shutdown() { Close(); }
 };

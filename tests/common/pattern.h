@@ -1,6 +1,7 @@
-// The known picture that the interop tests put on every server: colours whose components are only
-// 0 or 255, so that every pixel format and every server's conversion gives the same values. It
-// has solid areas (for RRE and Hextile subrectangles), 8 x 8 checks, single-pixel lines and noise.
+// The known picture that the interop tests put on every server (and that the recorded sessions
+// show): colours whose components are only 0 or 255, so that every pixel format and every
+// server's conversion gives the same values. It has solid areas (for RRE and Hextile
+// subrectangles), 8 x 8 checks, single-pixel lines and noise.
 #pragma once
 
 #include <cstdint>
