@@ -155,4 +155,22 @@ TEST_F(MessageQueueTest, TypedCharactersArriveAsKeysThatTranslateToThem) {
     EXPECT_EQ(character.wParam, static_cast<WPARAM>(u'\u00e9'));
 }
 
+TEST_F(MessageQueueTest, KeysQueuedTogetherTranslateToTheirOwnCharacters) {
+    SetFocus(window);
+    device.PumpUntilIdle();
+    // Keys of one letter in both cases, and characters that all come as the input panel's key
+    // (the last two are the halves of one character beyond 16 bits).
+    device.TypeAtOnce(u"aA\u00e9\u20ac\U0001F600");
+    std::u16string typed;
+    MSG message;
+    while (PeekMessageW(&message, window, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_KEYDOWN) {
+            TranslateMessage(&message);
+        } else if (message.message == WM_CHAR) {
+            typed += static_cast<char16_t>(message.wParam);
+        }
+    }
+    EXPECT_EQ(typed, u"aA\u00e9\u20ac\U0001F600");
+}
+
 }  // namespace

@@ -111,8 +111,24 @@ void DeviceHarness::Type(const std::u16string& text) {
     }
 }
 
+void DeviceHarness::TypeAtOnce(const std::u16string& text) {
+    for (char16_t unit : text) {
+        DeliverCharacter(unit, false);
+    }
+}
+
 void DeviceHarness::PressKey(UINT virtualKey, bool alt) {
     DeliverKey(virtualKey, true, alt);
+    DeliverKey(virtualKey, false, alt);
+    PumpUntilIdle();
+}
+
+void DeviceHarness::HoldKey(UINT virtualKey, bool alt) {
+    DeliverKey(virtualKey, true, alt);
+    PumpUntilIdle();
+}
+
+void DeviceHarness::ReleaseKey(UINT virtualKey, bool alt) {
     DeliverKey(virtualKey, false, alt);
     PumpUntilIdle();
 }

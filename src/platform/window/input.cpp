@@ -89,7 +89,9 @@ void DeliverHelpRequest() {
 
 namespace {
 
-void PostKey(UINT vk, bool down, bool alt) {
+// A key-down of the input panel carries its character in the high word of lParam, so that a
+// key read later translates to the character typed with it, however many keys are waiting.
+void PostKey(UINT vk, bool down, bool alt, WCHAR character = 0) {
     if (vk == VK_SHIFT) {
         SetShiftDown(down);
     }
@@ -100,7 +102,9 @@ void PostKey(UINT vk, bool down, bool alt) {
     if (target == nullptr) {
         return;
     }
-    LPARAM data = 1 | (alt ? KF_ALTDOWN_LPARAM : 0) | (down ? 0 : static_cast<LPARAM>(0xC0000000u));
+    LPARAM data = 1 | (alt ? KF_ALTDOWN_LPARAM : 0) |
+                  (down ? static_cast<LPARAM>(static_cast<DWORD>(character) << 16)
+                        : static_cast<LPARAM>(0xC0000000u));
     PostMessageW(target, down ? WM_KEYDOWN : WM_KEYUP, vk, data);
 }
 
@@ -122,6 +126,6 @@ void DeliverCharacter(WCHAR character, bool alt) {
         vk = character;
     }
     SetInputPanelCharacter(vk, character);
-    PostKey(vk, true, alt);
+    PostKey(vk, true, alt, character);
     PostKey(vk, false, alt);
 }

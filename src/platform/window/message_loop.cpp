@@ -168,7 +168,12 @@ BOOL TranslateMessage(const MSG* message) {
         (message->message != WM_KEYDOWN && message->message != WM_SYSKEYDOWN)) {
         return FALSE;
     }
-    WCHAR character = CharacterForKey(static_cast<UINT>(message->wParam));
+    // The input panel's key-downs carry their character; other keys produce what the keyboard
+    // state gives them.
+    auto character = static_cast<WCHAR>(HIWORD(static_cast<std::uintptr_t>(message->lParam)));
+    if (character == 0) {
+        character = CharacterForKey(static_cast<UINT>(message->wParam));
+    }
     if (character == 0) {
         return FALSE;
     }

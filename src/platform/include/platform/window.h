@@ -273,6 +273,9 @@ constexpr UINT GW_CHILD = 5;
 // ---- messages and the queue ----
 BOOL GetMessageW(MSG* message, HWND window, UINT first, UINT last);
 BOOL PeekMessageW(MSG* message, HWND window, UINT first, UINT last, UINT remove);
+// Posts WM_CHAR (WM_SYSCHAR) for a key-down that produces a character, with the key's lParam: the
+// character that a key-down of the input panel carries in the high word of lParam, else the
+// key's character in the current keyboard state (Shift, the input panel's last character).
 BOOL TranslateMessage(const MSG* message);
 LRESULT DispatchMessageW(const MSG* message);
 BOOL PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -19,5 +19,6 @@ void DeliverKey(UINT vk, bool down, bool alt);
 // window goes to it, or to the foreground window when the focus lies elsewhere; default
 // processing passes it on to the parent or owner until a window answers it.
 void DeliverHelpRequest();
-// A character typed on the input panel: key down and up of its key, producing that character.
+// A character typed on the input panel: key down and up of its key, producing that character
+// (the key-down carries it in the high word of lParam).
 void DeliverCharacter(WCHAR character, bool alt);

@@ -30,7 +30,13 @@ class DeviceHarness {
     void PressAndHold(int x, int y);
     void Drag(POINT from, POINT to, int steps = 8);
     void Type(const std::u16string& text);
+    // Every character's keys are queued before any is read, as when the host delivers several
+    // characters in one event; nothing is pumped.
+    void TypeAtOnce(const std::u16string& text);
     void PressKey(UINT virtualKey, bool alt = false);
+    // Only the key-down, or only the key-up, of a key (to hold Shift across other keys).
+    void HoldKey(UINT virtualKey, bool alt = false);
+    void ReleaseKey(UINT virtualKey, bool alt = false);
     void Rotate();
     // The shell's Help command (F10 under the sdl host): WM_HELP to the focus or the foreground.
     void RequestHelp();
