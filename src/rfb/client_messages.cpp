@@ -1,6 +1,7 @@
 // The client-to-server messages; each is built in one buffer and sent with one Send.
 #include <rfb/decoder_registry.h>
 #include <rfb/rfb_session.h>
+#include <rfb/session_listener.h>
 #include <rfb/transport.h>
 #include <rfb/wire.h>
 
@@ -14,7 +15,7 @@ bool RfbSession::SendSetEncodings() {
     for (std::size_t i = 0; i < encodings.size(); ++i) {
         wire::Write32(&message[4 + 4 * i], static_cast<DWORD>(encodings[i]));
     }
-    return transport_->Send(message.data(), static_cast<int>(message.size()));
+    return SendWhole(message.data(), static_cast<int>(message.size()));
 }
 
 bool RfbSession::SendFramebufferUpdateRequest(bool incremental, int x, int y, int width,
@@ -26,20 +27,20 @@ bool RfbSession::SendFramebufferUpdateRequest(bool incremental, int x, int y, in
     wire::Write16(message + 4, static_cast<unsigned>(y));
     wire::Write16(message + 6, static_cast<unsigned>(width));
     wire::Write16(message + 8, static_cast<unsigned>(height));
-    return transport_->Send(message, 10);
+    return SendWhole(message, 10);
 }
 
 bool RfbSession::SendKeyEvent(bool down, DWORD key) {
     BYTE message[8] = {4, static_cast<BYTE>(down ? 255 : 0), 0, 0};
     wire::Write32(message + 4, key);
-    return transport_->Send(message, 8);
+    return SendWhole(message, 8);
 }
 
 bool RfbSession::SendPointerEvent(int x, int y, BYTE buttonMask) {
     BYTE message[6] = {5, buttonMask};
     wire::Write16(message + 2, static_cast<unsigned>(x));
     wire::Write16(message + 4, static_cast<unsigned>(y));
-    return transport_->Send(message, 6);
+    return SendWhole(message, 6);
 }
 
 bool RfbSession::SendClientCutText(const WCHAR* text) {
@@ -53,5 +54,35 @@ bool RfbSession::SendClientCutText(const WCHAR* text) {
     for (std::size_t i = 0; i < length; ++i) {
         message[8 + i] = text[i] < 128 ? static_cast<BYTE>(text[i]) : '?';
     }
-    return transport_->Send(message.data(), static_cast<int>(message.size()));
+    return SendWhole(message.data(), static_cast<int>(message.size()));
+}
+
+bool RfbSession::SendWhole(const void* bytes, int length) {
+    std::lock_guard lock(sendLock_);
+    return transport_->Send(bytes, length);
+}
+
+bool RfbSession::ChangePixelFormat(const PixelFormat& format) {
+    {
+        std::lock_guard lock(pendingLock_);
+        pendingFormat_ = format;
+        hasPendingFormat_ = true;
+    }
+    BYTE message[20] = {0};
+    format.ToWire(message + 4);
+    return SendWhole(message, 20) && SendFramebufferUpdateRequest(false, 0, 0, width_, height_);
+}
+
+void RfbSession::TakePendingPixelFormat() {
+    PixelFormat format;
+    {
+        std::lock_guard lock(pendingLock_);
+        if (!hasPendingFormat_) {
+            return;
+        }
+        hasPendingFormat_ = false;
+        format = pendingFormat_;
+    }
+    pixelFormat_ = format;
+    listener_->OnPixelFormatChanged(format);
 }

@@ -29,7 +29,7 @@ bool RfbSession::Handshake(const WCHAR* password, bool shared) {
     if (!transport_->Receive(version, 12) || !IsVersionLine(version)) {
         return false;
     }
-    if (!transport_->Send("RFB 003.003\n", 12)) {
+    if (!SendWhole("RFB 003.003\n", 12)) {
         return false;
     }
     BYTE word[4];
@@ -56,7 +56,7 @@ bool RfbSession::Handshake(const WCHAR* password, bool shared) {
         return false;
     }
     BYTE clientInit = shared ? 255 : 0;
-    if (!transport_->Send(&clientInit, 1)) {
+    if (!SendWhole(&clientInit, 1)) {
         return false;
     }
     return ReadServerInit();
@@ -69,7 +69,7 @@ bool RfbSession::Authenticate(const WCHAR* password) {
     }
     BYTE response[16];
     VncEncryptChallenge(password, challenge, response);
-    if (!transport_->Send(response, 16)) {
+    if (!SendWhole(response, 16)) {
         return false;
     }
     BYTE word[4];
@@ -112,5 +112,5 @@ bool RfbSession::SendSetPixelFormat(const PixelFormat& format) {
     pixelFormat_ = format;
     BYTE message[20] = {0};
     format.ToWire(message + 4);
-    return transport_->Send(message, 20);
+    return SendWhole(message, 20);
 }

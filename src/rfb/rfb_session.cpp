@@ -83,6 +83,7 @@ bool RfbSession::ReadServerMessage() {
     }
     switch (type) {
         case kFramebufferUpdate:
+            TakePendingPixelFormat();
             return ReadFramebufferUpdate();
         case kBell:
             listener_->OnBell();
@@ -90,8 +91,14 @@ bool RfbSession::ReadServerMessage() {
         case kServerCutText:
             return ReadServerCutText();
         default:
-            return false;
+            return ProtocolFailure();
     }
+}
+
+bool RfbSession::ProtocolFailure() {
+    transport_->Close();
+    listener_->OnProtocolError(kProtocolConnectionFailed);
+    return false;
 }
 
 bool RfbSession::ReadFramebufferUpdate() {
@@ -106,8 +113,10 @@ bool RfbSession::ReadFramebufferUpdate() {
             return false;
         }
         RectDecoder* decoder = FindDecoder(static_cast<int>(wire::Read32(rect + 8)));
-        if (decoder == nullptr ||
-            !decoder->Decode(*this, *listener_, *transport_, wire::Read16(rect),
+        if (decoder == nullptr) {
+            return ProtocolFailure();  // an encoding never asked for
+        }
+        if (!decoder->Decode(*this, *listener_, *transport_, wire::Read16(rect),
                              wire::Read16(rect + 2), wire::Read16(rect + 4),
                              wire::Read16(rect + 6))) {
             return false;
@@ -129,9 +138,7 @@ bool RfbSession::ReadServerCutText() {
     if (length > kMaxCutTextLength) {
         // A text this long is not a clipboard: end the session with a clear error rather than
         // allocate what the server asks for.
-        transport_->Close();
-        listener_->OnProtocolError(kProtocolConnectionFailed);
-        return false;
+        return ProtocolFailure();
     }
     std::vector<WCHAR> text;
     if (!ReceiveWideText(length, text)) {

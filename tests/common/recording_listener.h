@@ -56,6 +56,10 @@ class RecordingListener : public SessionListener, public TransportListener {
         Record("UpdateComplete");
         ++updates;
     }
+    void OnPixelFormatChanged(const PixelFormat& format) override {
+        Record("PixelFormat " + std::to_string(format.bitsPerPixel));
+        framebuffer.SetBytesPerPixel(format.BytesPerPixel());
+    }
     void OnConnectResult(int status) override { Record("ConnectResult " + std::to_string(status)); }
     void OnConnectionLost(int status) override {
         Record("ConnectionLost " + std::to_string(status));

@@ -66,7 +66,9 @@ TEST(MessageLoop, UpdatesBellsAndCutTextInOneStream) {
     EXPECT_EQ(loop.transport.Remaining(), 0u);
 }
 
-TEST(MessageLoop, UnadvertisedEncodingAbandonsTheUpdate) {
+// A message or an encoding this client cannot read ends the session as a protocol error: the
+// connection is closed and the user is told once, instead of a viewer that seems connected.
+TEST(MessageLoop, UnadvertisedEncodingEndsTheSessionWithAnError) {
     Bytes server;
     PutUpdate(server, 2);
     PutRect(server, 0, 0, 1, 1, 1);
@@ -74,16 +76,44 @@ TEST(MessageLoop, UnadvertisedEncodingAbandonsTheUpdate) {
     PutRect(server, 0, 0, 1, 1, 16);  // ZRLE, never advertised
     PutUpdate(server, 0);
     Loop loop(server);
-    EXPECT_EQ(loop.listener.Calls(), Strings{"Copy 0,0 1x1 from 0,0"});
-    EXPECT_GT(loop.transport.Remaining(), 0u);
+    EXPECT_EQ(loop.listener.Calls(), (Strings{"Copy 0,0 1x1 from 0,0", "ProtocolError 0"}));
+    EXPECT_TRUE(loop.transport.Closed());
 }
 
-TEST(MessageLoop, UnknownMessageTypeEndsTheLoopQuietly) {
+TEST(MessageLoop, UnknownMessageTypeEndsTheSessionWithAnError) {
     Bytes server{1, 0, 0, 0};
     Loop loop(server);
-    EXPECT_TRUE(loop.listener.Calls().empty());
-    EXPECT_EQ(loop.transport.Remaining(), 3u);
-    EXPECT_FALSE(loop.transport.Closed());
+    EXPECT_EQ(loop.listener.Calls(), Strings{"ProtocolError 0"});
+    EXPECT_TRUE(loop.transport.Closed());
+}
+
+// A format asked for while the session runs goes to the server at once with a request for the
+// whole screen, and into use only where the next update begins: the 8-bit rectangle of the
+// second update is read as one byte a pixel.
+TEST(MessageLoop, ANewPixelFormatTakesEffectWhereTheNextUpdateBegins) {
+    Bytes server;
+    PutUpdate(server, 1);
+    PutRect(server, 0, 0, 1, 1, 0);
+    Put(server, {0x12});
+    PutUpdate(server, 0);
+    MemoryTransport transport(server);
+    RecordingListener listener;
+    RfbSession session(&listener, &transport);
+    session.SetPixelFormatFromBits(16, 5, 6, 5);
+    session.SetFramebufferSize(64, 48);
+    listener.framebuffer.Resize(64, 48);
+    listener.framebuffer.SetBytesPerPixel(2);
+    ASSERT_TRUE(session.ChangePixelFormat(PixelFormat::FromBits(8, 3, 3, 2)));
+    EXPECT_EQ(session.GetPixelFormat().bitsPerPixel, 16) << "not before the stream changes";
+    session.RunMessageLoop();
+    EXPECT_EQ(listener.Calls(),
+              (Strings{"PixelFormat 8", "Image 0,0 1x1", "UpdateComplete", "UpdateComplete"}));
+    EXPECT_EQ(transport.Remaining(), 0u);
+    const auto& sends = transport.Sends();
+    ASSERT_GE(sends.size(), 3u);
+    EXPECT_EQ(sends[1][0], 0);   // SetPixelFormat
+    EXPECT_EQ(sends[1][4], 8);   // 8 bits a pixel
+    EXPECT_EQ(sends[2], (Bytes{3, 0, 0, 0, 0, 0, 0, 64, 0, 48}));  // the whole screen again
 }
 
 TEST(MessageLoop, OverlongCutTextEndsTheSessionWithAnError) {

@@ -26,8 +26,12 @@ class RfbSession {
     bool Handshake(const WCHAR* password, bool shared);
 
     bool SetPixelFormatFromBits(int bitsPerPixel, int redBits, int greenBits, int blueBits);
-    // Makes format the one in force and sends SetPixelFormat.
+    // Makes format the one in force and sends SetPixelFormat. Before the message thread starts.
     bool SendSetPixelFormat(const PixelFormat& format);
+    // While the session runs, any thread: sends SetPixelFormat and a request for the whole
+    // screen; the message thread takes the format into use when the next update begins (never
+    // inside one) and reports it through OnPixelFormatChanged.
+    bool ChangePixelFormat(const PixelFormat& format);
     // The registered encodings, in their advertised order.
     bool SendSetEncodings();
 
@@ -71,6 +75,11 @@ class RfbSession {
 
   private:
     bool ReadFramebufferUpdate();
+    // A server message this client cannot read: the session ends as a protocol error.
+    bool ProtocolFailure();
+    void TakePendingPixelFormat();
+    // Every client message goes out through here, whole, one at a time.
+    bool SendWhole(const void* bytes, int length);
     bool ReadServerCutText();
     bool ReadServerInit();
     bool Authenticate(const WCHAR* password);
@@ -84,7 +93,11 @@ class RfbSession {
         return buffer.data();
     }
 
-    PixelFormat pixelFormat_;
+    PixelFormat pixelFormat_;  // connect thread until the message thread starts, then its own
+    std::mutex sendLock_;
+    std::mutex pendingLock_;  // guards pendingFormat_ and hasPendingFormat_
+    PixelFormat pendingFormat_;
+    bool hasPendingFormat_ = false;
     std::atomic<int> width_{0};
     std::atomic<int> height_{0};
     SessionListener* listener_;

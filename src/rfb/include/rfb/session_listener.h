@@ -36,4 +36,7 @@ class SessionListener {
     virtual void OnFillRect(int x, int y, int width, int height, const BYTE* pixel) = 0;
     // Message thread, once after the last rectangle of every complete update.
     virtual void OnUpdateComplete() = 0;
+    // Message thread, before the first rectangle in a pixel format asked for while the session
+    // ran (ChangePixelFormat): from here on pixels arrive in format.
+    virtual void OnPixelFormatChanged(const PixelFormat& /*format*/) {}
 };
