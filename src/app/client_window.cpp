@@ -11,10 +11,11 @@ constexpr UINT kShowToolbarCommand = 32792;
 
 }  // namespace
 
-ClientWindow::ClientWindow(HWND owner, LPCWSTR title, UINT menuBarId, bool withScrollBars)
+ClientWindow::ClientWindow(HWND owner, LPCWSTR title, UINT menuBarId, bool withScrollBars,
+                           DWORD exStyle)
     : menuBarId_(menuBarId) {
     DWORD style = WS_VISIBLE | (withScrollBars ? WS_HSCROLL | WS_VSCROLL : 0);
-    CreateWindowExW(0, kClientWindowClass, title, style, CW_USEDEFAULT, CW_USEDEFAULT,
+    CreateWindowExW(exStyle, kClientWindowClass, title, style, CW_USEDEFAULT, CW_USEDEFAULT,
                     CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr, ModuleInstance(), this);
 }
 

@@ -24,6 +24,7 @@ BOOL GetWindowRect(HWND handle, LPRECT rect) {
     return rect != nullptr &&
            ReadWindow(handle, FALSE, [&](WindowManager& manager, WindowObject& window) {
                POINT origin = manager.ClientOrigin(&window);
+               origin.x -= window.Border(), origin.y -= window.Border();
                *rect = {origin.x, origin.y, origin.x + window.rect.right - window.rect.left,
                         origin.y + window.rect.bottom - window.rect.top};
                return TRUE;
@@ -93,9 +94,14 @@ BOOL SetWindowPos(HWND handle, HWND insertAfter, int x, int y, int width, int he
             if (insertAfter == HWND_TOPMOST) {
                 window->exStyle |= WS_EX_TOPMOST;
             }
+            WindowObject* above = insertAfter == HWND_TOPMOST || insertAfter == HWND_BOTTOM
+                                      ? nullptr
+                                      : manager.Find(insertAfter);
             if (insertAfter == HWND_BOTTOM) {
                 manager.RemoveFromZOrder(window);
                 manager.zOrder.insert(manager.zOrder.begin(), window);
+            } else if (above != nullptr && above != window && !above->IsChild()) {
+                manager.PlaceBelow(window, above);
             } else {
                 manager.RaiseInZOrder(window);
             }

@@ -10,11 +10,11 @@ namespace {
 // it overlaps, since the parent paints over them.
 void AddInvalid(WindowManager& manager, WindowObject* window, const RECT* area, bool erase) {
     // Painting over a window's scroll bars (a parent painting its children's area, or a window
-    // painted afresh) has them drawn again.
+    // painted afresh) has them drawn again, and its border with them.
     RECT whole{0, 0, window->rect.right - window->rect.left,
                window->rect.bottom - window->rect.top};
     RECT touched{};
-    if ((window->style & (WS_HSCROLL | WS_VSCROLL)) != 0 &&
+    if (((window->style & (WS_HSCROLL | WS_VSCROLL)) != 0 || window->Border() != 0) &&
         (area == nullptr || IntersectRect(&touched, area, &whole))) {
         window->frameDirty = true;
     }

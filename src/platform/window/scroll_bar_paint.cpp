@@ -1,5 +1,6 @@
-// Drawing a window's scroll bars in the device's style: square arrow buttons at both ends, a
-// light track, a raised thumb as long as the page is against the range.
+// Drawing a window's frame: the one-pixel border of a top-level window with WS_BORDER, and the
+// scroll bars in the device's style: square arrow buttons at both ends, a light track, a raised
+// thumb as long as the page is against the range.
 #include <platform_internal/dc_object.h>
 #include <platform_internal/scroll_bars.h>
 #include <platform_internal/scroll_drawing.h>
@@ -16,7 +17,9 @@ struct FrameToDraw {
     bool shown[2] = {false, false};
     ScrollBarLayout layouts[2];
     ScrollBarState states[2];
-    RECT corner{};  // the square between two shown bars
+    RECT corner{};   // the square between two shown bars
+    RECT outline{};  // the whole window on its surface, when it has a border
+    int border = 0;  // the border's width
 };
 
 std::vector<FrameToDraw> TakeDirtyFrames(DWORD thread) {
@@ -30,12 +33,17 @@ std::vector<FrameToDraw> TakeDirtyFrames(DWORD thread) {
         window->frameDirty = false;
         WindowObject* top = manager.TopLevelOf(window);
         if (!manager.IsShown(window) || top == nullptr || !top->surface ||
-            (window->style & (WS_HSCROLL | WS_VSCROLL)) == 0) {
+            ((window->style & (WS_HSCROLL | WS_VSCROLL)) == 0 && window->Border() == 0)) {
             continue;
         }
         FrameToDraw frame;
         frame.window = window;
         frame.surface = top->surface;
+        frame.border = window->Border();
+        if (frame.border != 0) {
+            frame.outline = {0, 0, window->rect.right - window->rect.left,
+                             window->rect.bottom - window->rect.top};
+        }
         frame.origin = manager.SurfaceOrigin(window);
         frame.clip = manager.FrameOnSurface(window);
         for (int bar : {SB_HORZ, SB_VERT}) {
@@ -82,10 +90,35 @@ void DrawBar(HDC dc, const ScrollBarLayout& layout, const ScrollBarState& state)
     }
 }
 
+// A line of the border's width along each edge of the outline.
+void DrawBorder(const FrameToDraw& frame) {
+    HDC dc = CreateWindowDc(frame.window, frame.surface, {0, 0}, frame.outline);
+    if (dc == nullptr) {
+        return;
+    }
+    const RECT& r = frame.outline;
+    int width = frame.border;
+    RECT edges[4] = {{r.left, r.top, r.right, r.top + width},
+                     {r.left, r.bottom - width, r.right, r.bottom},
+                     {r.left, r.top, r.left + width, r.bottom},
+                     {r.right - width, r.top, r.right, r.bottom}};
+    for (const RECT& edge : edges) {
+        FillRect(dc, &edge, GetSysColorBrush(COLOR_WINDOWFRAME));
+    }
+    DeleteDC(dc);
+}
+
 }  // namespace
 
 void DrawDirtyScrollBars(DWORD thread) {
     for (FrameToDraw& frame : TakeDirtyFrames(thread)) {
+        if (!IsRectEmpty(&frame.outline)) {
+            DrawBorder(frame);
+            MarkWindowSurfacesChanged();
+        }
+        if (!frame.shown[SB_HORZ] && !frame.shown[SB_VERT]) {
+            continue;
+        }
         HDC dc = CreateWindowDc(frame.window, frame.surface, frame.origin, frame.clip);
         if (dc == nullptr) {
             continue;

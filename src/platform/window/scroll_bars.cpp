@@ -32,8 +32,8 @@ bool ScrollBarShown(const WindowObject& window, int bar) {
 
 ScrollBarLayout LayoutScrollBar(const WindowObject& window, int bar) {
     ScrollBarLayout layout;
-    int width = window.rect.right - window.rect.left;
-    int height = window.rect.bottom - window.rect.top;
+    int width = window.rect.right - window.rect.left - 2 * window.Border();
+    int height = window.rect.bottom - window.rect.top - 2 * window.Border();
     int thickness = ScrollBarThickness();
     layout.vertical = bar == SB_VERT;
     if (layout.vertical) {

@@ -27,23 +27,32 @@ WindowObject* WindowManager::TopLevelOf(WindowObject* window) const {
 POINT WindowManager::ClientOrigin(const WindowObject* window) const {
     POINT origin{0, 0};
     for (; window != nullptr; window = window->IsChild() ? window->parent : nullptr) {
-        origin.x += window->rect.left;
-        origin.y += window->rect.top;
+        origin.x += window->rect.left + window->Border();
+        origin.y += window->rect.top + window->Border();
     }
     return origin;
 }
 
 POINT WindowManager::SurfaceOrigin(const WindowObject* window) const {
     POINT origin{0, 0};
-    for (; window != nullptr && window->IsChild(); window = window->parent) {
-        origin.x += window->rect.left;
-        origin.y += window->rect.top;
+    for (; window != nullptr; window = window->IsChild() ? window->parent : nullptr) {
+        if (window->IsChild()) {
+            origin.x += window->rect.left;
+            origin.y += window->rect.top;
+        }
+        origin.x += window->Border();
+        origin.y += window->Border();
     }
     return origin;
 }
 
+int WindowObject::Border() const {
+    return (style & WS_CHILD) == 0 && (style & WS_CAPTION) == WS_BORDER ? 1 : 0;
+}
+
 RECT WindowObject::ClientArea() const {
-    int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    int width = std::max(rect.right - rect.left - 2 * Border(), 0);
+    int height = std::max(rect.bottom - rect.top - 2 * Border(), 0);
     int thickness = (style & (WS_HSCROLL | WS_VSCROLL)) != 0 ? ScrollBarThickness() : 0;
     if ((style & WS_VSCROLL) != 0) {
         width = std::max(width - thickness, 0);
@@ -80,8 +89,9 @@ RECT WindowManager::VisibleOnSurface(const WindowObject* window) const {
 
 RECT WindowManager::FrameOnSurface(const WindowObject* window) const {
     POINT origin = SurfaceOrigin(window);
-    RECT frame{origin.x, origin.y, origin.x + (window->rect.right - window->rect.left),
-               origin.y + (window->rect.bottom - window->rect.top)};
+    int inset = 2 * window->Border();
+    RECT frame{origin.x, origin.y, origin.x + (window->rect.right - window->rect.left - inset),
+               origin.y + (window->rect.bottom - window->rect.top - inset)};
     return ClipToAncestors(*this, window, frame);
 }
 
@@ -117,6 +127,26 @@ void WindowManager::RaiseInZOrder(WindowObject* window) {
                                 [](WindowObject* w) { return (w->exStyle & WS_EX_TOPMOST) != 0; });
     }
     zOrder.insert(position, window);
+}
+
+void WindowManager::PlaceBelow(WindowObject* window, WindowObject* above) {
+    RemoveFromZOrder(window);
+    auto indexOf = [this](const WindowObject* w) {
+        return static_cast<std::size_t>(std::find(zOrder.begin(), zOrder.end(), w) -
+                                        zOrder.begin());
+    };
+    std::size_t position = std::min(indexOf(above), zOrder.size());
+    if (window->owner != nullptr && indexOf(window->owner) < zOrder.size() &&
+        position <= indexOf(window->owner)) {
+        position = indexOf(window->owner) + 1;
+    }
+    std::size_t band = static_cast<std::size_t>(
+        std::find_if(zOrder.begin(), zOrder.end(),
+                     [](WindowObject* w) { return (w->exStyle & WS_EX_TOPMOST) != 0; }) -
+        zOrder.begin());
+    bool topmost = (window->exStyle & WS_EX_TOPMOST) != 0;
+    position = topmost ? std::max(position, band) : std::min(position, band);
+    zOrder.insert(zOrder.begin() + static_cast<std::ptrdiff_t>(position), window);
 }
 
 namespace {

@@ -69,7 +69,9 @@ LONG_PTR GetWindowLongPtrW(HWND handle, int index) {
     }
 }
 
-LONG_PTR SetWindowLongPtrW(HWND handle, int index, LONG_PTR value) {
+namespace {
+
+LONG_PTR SetWindowLongLocked(HWND handle, int index, LONG_PTR value, bool* frameChanged) {
     WindowManager& manager = WindowManager::Instance();
     std::lock_guard lock(manager.mutex);
     WindowObject* window = manager.Find(handle);
@@ -81,10 +83,14 @@ LONG_PTR SetWindowLongPtrW(HWND handle, int index, LONG_PTR value) {
         case GWL_USERDATA:
             previous = window->userData, window->userData = value;
             break;
-        case GWL_STYLE:
+        case GWL_STYLE: {
+            int border = window->Border();
             previous = static_cast<LONG>(window->style), window->style = static_cast<DWORD>(value);
+            *frameChanged = window->Border() != border;
+            window->frameDirty = window->frameDirty || *frameChanged;
             manager.layoutChanged = true;
             break;
+        }
         case GWL_EXSTYLE:
             previous = static_cast<LONG>(window->exStyle),
             window->exStyle = static_cast<DWORD>(value);
@@ -100,6 +106,17 @@ LONG_PTR SetWindowLongPtrW(HWND handle, int index, LONG_PTR value) {
             break;
         default:
             break;
+    }
+    return previous;
+}
+
+}  // namespace
+
+LONG_PTR SetWindowLongPtrW(HWND handle, int index, LONG_PTR value) {
+    bool frameChanged = false;
+    LONG_PTR previous = SetWindowLongLocked(handle, index, value, &frameChanged);
+    if (frameChanged) {
+        InvalidateRect(handle, nullptr, TRUE);  // the client area moved inside the new frame
     }
     return previous;
 }

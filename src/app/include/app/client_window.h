@@ -12,7 +12,8 @@ class ClientWindow {
   public:
     // Creates the platform window of class "VncClientWindow": visible, with scroll bars when asked,
     // default position and size, owned by owner (or none); the menu bar is made in WM_CREATE.
-    ClientWindow(HWND owner, LPCWSTR title, UINT menuBarId, bool withScrollBars);
+    // exStyle is the window's extended style from the start (a tool bar's WS_EX_NOACTIVATE).
+    ClientWindow(HWND owner, LPCWSTR title, UINT menuBarId, bool withScrollBars, DWORD exStyle = 0);
     virtual ~ClientWindow();
     ClientWindow(const ClientWindow&) = delete;
     ClientWindow& operator=(const ClientWindow&) = delete;

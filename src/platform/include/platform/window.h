@@ -168,6 +168,8 @@ constexpr DWORD WS_DISABLED = 0x08000000;
 constexpr DWORD WS_CLIPSIBLINGS = 0x04000000;
 constexpr DWORD WS_CLIPCHILDREN = 0x02000000;
 constexpr DWORD WS_CAPTION = 0x00C00000;
+// A top-level window with WS_BORDER alone (not a whole WS_CAPTION) has a frame of SM_CXBORDER
+// pixels around its client area; controls with it draw their own inside.
 constexpr DWORD WS_BORDER = 0x00800000;
 constexpr DWORD WS_VSCROLL = 0x00200000;
 constexpr DWORD WS_HSCROLL = 0x00100000;
@@ -237,6 +239,9 @@ LONG SetWindowLongW(HWND window, int index, LONG value);
 // The pointer-wide variants: user data and window procedures are pointers on this host.
 LONG_PTR GetWindowLongPtrW(HWND window, int index);
 LONG_PTR SetWindowLongPtrW(HWND window, int index, LONG_PTR value);
+// insertAfter: HWND_TOP, HWND_BOTTOM, HWND_TOPMOST, or a top-level window to place this one
+// directly below; an owned window is kept above its owner (placed after its owner, it lies
+// directly above it).
 BOOL SetWindowPos(HWND window, HWND insertAfter, int x, int y, int width, int height, UINT flags);
 BOOL MoveWindow(HWND window, int x, int y, int width, int height, BOOL repaint);
 BOOL ShowWindow(HWND window, int command);

@@ -14,7 +14,8 @@ enum ScrollPart {
     kLineDownPart
 };
 
-// Where a bar and its parts lie, in the window's own coordinates. Along the bar, offsets count
+// Where a bar and its parts lie, in the window's coordinates inside its border (those of its
+// client area). Along the bar, offsets count
 // from bar's top (vertical) or left (horizontal) edge.
 struct ScrollBarLayout {
     RECT bar{};

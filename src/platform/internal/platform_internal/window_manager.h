@@ -53,10 +53,14 @@ struct WindowObject {
     std::shared_ptr<WindowSurface> surface;  // top-levels and pop-ups only
     HWND lastActivePopup = nullptr;
     ScrollBarState scrollBars[2];  // SB_HORZ, SB_VERT; shown while the style has its bit
-    bool frameDirty = false;       // the scroll bars need drawing
+    bool frameDirty = false;       // the border and the scroll bars need drawing
 
     bool IsChild() const { return (style & WS_CHILD) != 0 && parent != nullptr; }
-    // The client area in the window's own coordinates: the window less its shown scroll bars.
+    // The width of the frame around a top-level window with WS_BORDER alone (no caption): 1 pixel
+    // (SM_CXBORDER); 0 for every other window.
+    int Border() const;
+    // The client area in the window's own coordinates: the window less its border and its shown
+    // scroll bars.
     RECT ClientArea() const;
     bool Visible() const { return (style & WS_VISIBLE) != 0; }
 };
@@ -81,7 +85,8 @@ class WindowManager {
     POINT ClientOrigin(const WindowObject* window) const;
     // The window's client area on its top-level's surface, clipped to every ancestor's.
     RECT VisibleOnSurface(const WindowObject* window) const;
-    // The whole window (scroll bars too) on its top-level's surface, clipped to the ancestors.
+    // The window inside its border (scroll bars too) on its top-level's surface, clipped to the
+    // ancestors.
     RECT FrameOnSurface(const WindowObject* window) const;
     POINT SurfaceOrigin(const WindowObject* window) const;
     bool IsShown(const WindowObject* window) const;  // visible, and every ancestor too
@@ -89,6 +94,9 @@ class WindowManager {
     bool Displayed(const WindowObject* window) const;
     // Places a top-level just above the others of its band (topmost windows stay above).
     void RaiseInZOrder(WindowObject* window);
+    // Places a top-level directly below another, in its own band; an owned window never goes
+    // below its owner: asked to, it goes directly above it.
+    void PlaceBelow(WindowObject* window, WindowObject* above);
     void RemoveFromZOrder(WindowObject* window);
     // The child-most shown, enabled window at a screen point, or null.
     WindowObject* WindowAt(POINT screen) const;

@@ -10,6 +10,13 @@ constexpr unsigned IDS_PRODUCT_NAME = 1;
 constexpr unsigned IDS_NEW_SERVER_TITLE = 3000;
 constexpr unsigned IDB_THUMBNAIL_PLACEHOLDER = 1000;
 constexpr unsigned IDI_APP_ICON = 101;
+// The zoom bar's handle (4 bits per pixel): horizontal bar with 32-pixel icons (8 x 32), horizontal
+// bar otherwise (16 x 64), vertical bar with 32-pixel icons (32 x 8), vertical bar otherwise
+// (64 x 16).
+constexpr unsigned IDB_ZOOM_HANDLE_HORZ_32 = 137;
+constexpr unsigned IDB_ZOOM_HANDLE_HORZ = 138;
+constexpr unsigned IDB_ZOOM_HANDLE_VERT_32 = 139;
+constexpr unsigned IDB_ZOOM_HANDLE_VERT = 140;
 
 // Menus (RT_MENU) and the menu-bar records (RT_RCDATA) built on them.
 constexpr unsigned IDM_SERVER_LIST = 102;
@@ -51,3 +58,5 @@ void InstallMenus(HINSTANCE module);
 void InstallDialogs(HINSTANCE module);
 std::vector<BYTE> BuildAppIcon();            // 32 x 32, 8 bits per pixel
 std::vector<BYTE> BuildPlaceholderBitmap();  // 128 x 96, 8 bits per pixel
+// A tool bar handle: a grip along the longer side, 4 bits per pixel.
+std::vector<BYTE> BuildHandleBitmap(int width, int height);
