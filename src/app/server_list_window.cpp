@@ -79,6 +79,9 @@ ServerListWindow::~ServerListWindow() {
 }
 
 void ServerListWindow::NotifyConnectionStateChanged(HWND list, const ServerViewer* viewer) {
+    if (list == nullptr) {
+        return;
+    }
     PostMessageW(list, WM_VIEWER_STATE_CHANGED, 0, reinterpret_cast<LPARAM>(viewer));
 }
 

@@ -39,7 +39,7 @@ bool CheckSingleInstance(HINSTANCE instance) {
     return true;
 }
 
-int WinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
+int RunProgram(HINSTANCE instance, ViewerFactory createViewer) {
     WSADATA socketLibrary;
     WSAStartup(MAKEWORD(2, 2), &socketLibrary);
     std::srand(CurrentTimeSeconds());
@@ -52,7 +52,7 @@ int WinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     RegisterStandardDecoders();  // Raw, CopyRect, RRE, CoRRE, Hextile, cursor, desktop size
     WCHAR title[kTextCapacity];
     LoadStringW(instance, IDS_PRODUCT_NAME, title, kTextCapacity);
-    auto mainWindow = std::make_unique<ServerListWindow>(title, nullptr);
+    auto mainWindow = std::make_unique<ServerListWindow>(title, createViewer);
     MSG message{};
     while (GetMessageW(&message, nullptr, 0, 0)) {
         DispatchMessageW(&message);

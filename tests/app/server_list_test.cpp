@@ -133,7 +133,7 @@ class ServerListTest : public ::testing::Test {
 // The program itself: a person adds a server through "Menu" > "Add", ends the program, and a new
 // process on the same home folder lists it with every setting as typed.
 TEST_F(ServerListTest, AServerAddedThroughTheMenuIsThereAfterARestart) {
-    ClientWindow::UnregisterWindowClass(GetModuleHandleW(nullptr));  // WinMain registers it
+    ClientWindow::UnregisterWindowClass(GetModuleHandleW(nullptr));  // RunProgram registers it
     UiScript script(device);
     std::u16string shownTitle, shownPort;
     bool passwordEnabledAfterUncheck = true;
@@ -163,7 +163,7 @@ TEST_F(ServerListTest, AServerAddedThroughTheMenuIsThereAfterARestart) {
             device.Tap((menu.left + menu.right) / 2, menu.top + 1 + 21 + 21 + 7 + 10);  // "Exit"
         });
     script.Start();
-    int code = WinMain(GetModuleHandleW(nullptr), nullptr, const_cast<LPWSTR>(u""), SW_SHOW);
+    int code = RunProgram(GetModuleHandleW(nullptr), nullptr);
     script.Stop();
     EXPECT_EQ(code, 0);
     EXPECT_TRUE(script.Done());

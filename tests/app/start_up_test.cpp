@@ -127,9 +127,9 @@ TEST_F(StartUpTest, ANoOtherInstanceMeansStartUpGoesOn) {
     EXPECT_TRUE(CheckSingleInstance(GetModuleHandleW(nullptr)));
 }
 
-// Runs the program's WinMain; a timer procedure taps "Menu" and then "Exit" like a person would.
+// Runs the program's RunProgram; a timer procedure taps "Menu" and then "Exit" like a person would.
 TEST_F(StartUpTest, MenuExitEndsTheProgramWithCodeZero) {
-    ClientWindow::UnregisterWindowClass(GetModuleHandleW(nullptr));  // WinMain registers it
+    ClientWindow::UnregisterWindowClass(GetModuleHandleW(nullptr));  // RunProgram registers it
     static StartUpTest* self;
     static bool sawMenu;
     static std::vector<int> encodings;
@@ -152,7 +152,7 @@ TEST_F(StartUpTest, MenuExitEndsTheProgramWithCodeZero) {
         });
         self->device.Tap(180, 307);  // "Menu"
     });
-    int code = WinMain(GetModuleHandleW(nullptr), nullptr, const_cast<LPWSTR>(u""), SW_SHOW);
+    int code = RunProgram(GetModuleHandleW(nullptr), nullptr);
     EXPECT_EQ(code, 0);
     EXPECT_TRUE(sawMenu);
     // While it ran, the seven decoders were registered (advertised by priority); at exit, none.

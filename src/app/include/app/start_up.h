@@ -1,6 +1,7 @@
 // The program's entry point and the single-instance rule.
 #pragma once
 
+#include <app/server_list_window.h>
 #include <platform/types.h>
 
 // The module instance, kept at start-up for every later use of the resources.
@@ -8,5 +9,6 @@ HINSTANCE ModuleInstance();
 // True when no other instance runs; otherwise brings the other's window (titled with the
 // product name) forward together with its owned pop-ups.
 bool CheckSingleInstance(HINSTANCE instance);
-// Start-up, the message loop and the orderly shutdown; returns the exit code.
-int WinMain(HINSTANCE instance, HINSTANCE previous, LPWSTR commandLine, int show);
+// Start-up, the message loop and the orderly shutdown, with the server list opening servers
+// through createViewer; returns the exit code.
+int RunProgram(HINSTANCE instance, ViewerFactory createViewer);

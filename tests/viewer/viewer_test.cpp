@@ -1,0 +1,261 @@
+// The viewer on the test device against a server on 127.0.0.1 that replays a recorded session of
+// the pattern's screen: opened from the server list, the device screen shows the server's picture
+// at every zoom and scroll position, and a server that goes away at any moment of the session
+// leaves a viewer that closes cleanly.
+#include <app/client_window.h>
+#include <app/server_list_item.h>
+#include <app/server_list_window.h>
+#include <app/start_up.h>
+#include <display/display.h>
+#include <encodings/standard_decoders.h>
+#include <platform/commctrl.h>
+#include <platform/resources.h>
+#include <platform/text.h>
+#include <platform/winsock.h>
+#include <platform_testing/device_harness.h>
+#include <resources/resources.h>
+#include <rfb/decoder_registry.h>
+#include <settings/viewer_messages.h>
+#include <viewer/viewer_window.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <random>
+
+#include "cutting_replay_server.h"
+#include "screen_recording.h"
+#include "temp_home.h"
+#include "test_windows.h"
+
+namespace {
+
+constexpr int kWidth = 1024, kHeight = 768;
+
+class ViewerEnvironment : public ::testing::Environment {
+  public:
+    void SetUp() override {
+        WSADATA data;
+        WSAStartup(MAKEWORD(2, 2), &data);
+        RegisterStandardDecoders();
+    }
+    void TearDown() override {
+        ClearDecoders();
+        WSACleanup();
+    }
+};
+const auto* const environment = ::testing::AddGlobalTestEnvironment(new ViewerEnvironment);
+
+const ScreenRecording& Recording() {
+    static ScreenRecording recording = RecordPatternScreen(kWidth, kHeight, 5);
+    return recording;
+}
+
+// The screen's colour of a 5:6:5 pixel (its components widened by repeating their top bits).
+COLORREF Expand565(std::uint16_t p) {
+    int r = p >> 11, g = (p >> 5) & 63, b = p & 31;
+    return RGB((r << 3) | (r >> 2), (g << 2) | (g >> 4), (b << 3) | (b >> 2));
+}
+
+class ViewerTest : public ::testing::Test {
+  public:
+    void SetUp() override {
+        InstallResources(GetModuleHandleW(nullptr));
+        InitCommonControls();
+        CheckSingleInstance(GetModuleHandleW(nullptr));
+        InitDisplay();
+        ClientWindow::RegisterWindowClass(GetModuleHandleW(nullptr));
+    }
+    void TearDown() override {
+        ShutdownDisplay();
+        ClientWindow::UnregisterWindowClass(GetModuleHandleW(nullptr));
+    }
+
+    // A saved server at the replay server's port.
+    void SaveServer(int port) {
+        ServerSettings settings = DefaultServerSettings();
+        lstrcpynW(settings.Hostname, u"127.0.0.1", kTextCapacity);
+        settings.Port = port;
+        settings.Rate = kRateEvents;  // the replay answers no request
+        ServerList list;
+        list.Create(u"Pattern", settings);
+    }
+
+    // Every probe of the client area shows the framebuffer pixel that the present maps it to:
+    // the visible part (from the scroll position divided by the zoom) stretched over the client
+    // area, each screen pixel taking the framebuffer pixel under its centre.
+    int WrongPixels(ViewerWindow& viewer, int* probedOut = nullptr) {
+        RECT client{};
+        GetClientRect(viewer.Handle(), &client);
+        POINT origin{0, 0};
+        ClientToScreen(viewer.Handle(), &origin);
+        SCROLLINFO h{}, v{};
+        h.cbSize = v.cbSize = sizeof h;
+        h.fMask = v.fMask = SIF_POS;
+        GetScrollInfo(viewer.Handle(), SB_HORZ, &h);
+        GetScrollInfo(viewer.Handle(), SB_VERT, &v);
+        Fraction zoom = viewer.GetZoom();
+        struct Axis {
+            int first, sourceLength, destLength;
+            int Map(int d) const {
+                return d < destLength ? first + static_cast<int>((2LL * d + 1) * sourceLength /
+                                                                 (2LL * destLength))
+                                      : -1;
+            }
+        };
+        auto axis = [&](int position, int clientLength, int fbLength) {
+            Axis a{ToInt(Divide(Fraction::FromInt(position), zoom)),
+                   ToInt(Divide(Fraction::FromInt(clientLength), zoom)), clientLength};
+            if (a.sourceLength > fbLength) {
+                a.sourceLength = fbLength;
+                a.destLength = ToInt(Multiply(Fraction::FromInt(fbLength), zoom));
+            }
+            return a;
+        };
+        Axis x = axis(h.nPos, client.right, kWidth), y = axis(v.nPos, client.bottom, kHeight);
+        int wrong = 0, probed = 0;
+        for (int cy = 0; cy < client.bottom; cy += 7) {
+            for (int cx = 0; cx < client.right; cx += 5) {
+                int fx = x.Map(cx), fy = y.Map(cy);
+                if (fx < 0 || fy < 0 || fx >= kWidth || fy >= kHeight) {
+                    continue;
+                }
+                ++probed;
+                wrong += device.ScreenPixel(origin.x + cx, origin.y + cy) !=
+                         Expand565(PatternPixel565(fx, fy));
+            }
+        }
+        if (probedOut != nullptr) {
+            *probedOut = probed;
+        }
+        return wrong;
+    }
+    void ExpectScreenShowsPattern(ViewerWindow& viewer, const std::string& what) {
+        int probed = 0;
+        EXPECT_EQ(WrongPixels(viewer, &probed), 0) << what;
+        EXPECT_GT(probed, 500) << what;
+    }
+
+    DeviceHarness device;
+    TempHome home;
+};
+
+ServerRecord* OnlyRecord(ServerListWindow& list) {
+    return list.Servers().Count() == 1 ? list.Servers().At(0) : nullptr;
+}
+
+TEST_F(ViewerTest, AServerOpenedFromTheListShowsItsScreenAtEveryZoomAndScroll) {
+    CuttingReplayServer server(Recording().bytes);
+    server.ServeOne(Recording().bytes.size(), CuttingReplayServer::Ending::Stall);
+    SaveServer(server.Port());
+    ServerListWindow list(u"Tavrel", CreateViewerWindow);
+    device.PumpUntilIdle();
+    RECT item{};
+    item.left = LVIR_BOUNDS;
+    SendMessageW(list.ListView(), LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item));
+    POINT at{item.left + 100, (item.top + item.bottom) / 2};
+    ClientToScreen(list.ListView(), &at);
+    device.Tap(at.x, at.y);
+    ServerRecord* record = OnlyRecord(list);
+    ASSERT_NE(record, nullptr);
+    ASSERT_NE(record->viewer, nullptr);
+    auto& viewer = *static_cast<ViewerWindow*>(record->viewer);
+    ASSERT_TRUE(device.RunUntil(
+        [&] { return viewer.GetConnectionState() == kConnected && viewer.Store().GetWidth() == kWidth; },
+        5000));
+    EXPECT_EQ(device.TextOf(viewer.Handle()), u"pattern");
+    // The picture is whole once the update has ended; the list's item says "Connected".
+    ASSERT_TRUE(device.RunUntil([&] { return WrongPixels(viewer) == 0; }, 5000));
+    EXPECT_EQ(ConnectionStateTextId(*record), 1002u);
+    device.SaveScreenshot(ScreenshotPath("viewer_100.png"));
+    ExpectScreenShowsPattern(viewer, "100 %");
+
+    for (int percent : {50, 200, 25, 300}) {
+        viewer.SetZoom(Fraction::Make(percent, 100), true);
+        device.PumpUntilIdle();
+        ExpectScreenShowsPattern(viewer, "zoom " + std::to_string(percent));
+    }
+    SendMessageW(viewer.Handle(), WM_COMMAND, 32789, 0);  // "100%"
+    SendMessageW(viewer.Handle(), WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 400), 0);
+    SendMessageW(viewer.Handle(), WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 250), 0);
+    device.PumpUntilIdle();
+    ExpectScreenShowsPattern(viewer, "scrolled to the middle");
+    SendMessageW(viewer.Handle(), WM_HSCROLL, SB_BOTTOM, 0);
+    SendMessageW(viewer.Handle(), WM_VSCROLL, SB_BOTTOM, 0);
+    device.PumpUntilIdle();
+    ExpectScreenShowsPattern(viewer, "scrolled to the bottom-right corner");
+    SendMessageW(viewer.Handle(), WM_COMMAND, 32786, 0);  // "Fit to screen"
+    device.PumpUntilIdle();
+    EXPECT_EQ(viewer.GetZoom().den, kWidth);  // the width is the tighter fit on a tall screen
+    ExpectScreenShowsPattern(viewer, "fit to screen");
+    device.SaveScreenshot(ScreenshotPath("viewer_fit.png"));
+
+    // "Close server": the thumbnail is written and the record has no viewer any more.
+    WCHAR path[kTextCapacity];
+    ThumbnailPath(record, path);
+    SendMessageW(viewer.Handle(), WM_COMMAND, 32779, 0);
+    EXPECT_EQ(record->viewer, nullptr);
+    std::string file = home.DeviceFile("Program Files/Tavrel/" +
+                                       std::string(record->Id, record->Id + kServerIdLength) +
+                                       ".bmp");
+    EXPECT_EQ(std::filesystem::file_size(file), 54u + (128u * 3u) * 96u);
+    device.PumpUntilIdle();
+    device.SaveScreenshot(ScreenshotPath("server_list_thumbnail.png"));
+}
+
+// The server goes away at every byte of the opening and at places spread over the screen's
+// rectangle; each viewer ends "Disconnected" (or still waiting) and closes at once, also while
+// its message thread is still decoding what had arrived.
+TEST_F(ViewerTest, AServerThatGoesAwayAtAnyMomentLeavesAViewerThatClosesCleanly) {
+    const ScreenRecording& recording = Recording();
+    CuttingReplayServer server(recording.bytes);
+    SaveServer(server.Port());
+    std::vector<std::size_t> cuts;
+    for (std::size_t cut = 0; cut <= recording.payloadStart + 4; cut += 3) {
+        cuts.push_back(cut);
+    }
+    std::mt19937 random(12345);
+    std::uniform_int_distribution<std::size_t> inside(recording.payloadStart, recording.bytes.size());
+    for (int i = 0; i < 40; ++i) {
+        cuts.push_back(inside(random));
+    }
+    ServerList list;
+    list.LoadAll();
+    ServerRecord* record = list.At(0);
+    // A viewer whose error box is up is closed with the box still open: the box goes with it.
+    static std::unique_ptr<ViewerWindow> viewer;
+    static DeviceHarness* current;
+    static int closedUnderABox;
+    current = &device, closedUnderABox = 0;
+    UINT_PTR timer = SetTimer(nullptr, 0, 5, [](HWND, UINT, UINT_PTR, DWORD) {
+        if (viewer && current->FindTopLevel(u"MessageBox") != nullptr) {
+            ++closedUnderABox;
+            viewer.reset();
+        }
+    });
+    int index = 0, disconnected = 0;
+    for (std::size_t cut : cuts) {
+        auto ending = index++ % 3 == 0 ? CuttingReplayServer::Ending::Reset
+                                       : CuttingReplayServer::Ending::Close;
+        server.ServeOne(cut, ending);
+        viewer = std::make_unique<ViewerWindow>(nullptr, u"Pattern", *record, nullptr);
+        // Closed at once for some, once the connection has ended for the others.
+        if (index % 2 == 0) {
+            device.RunUntil(
+                [&] { return !viewer || viewer->GetConnectionState() == kDisconnected; }, 3000);
+            disconnected += viewer && viewer->GetConnectionState() == kDisconnected;
+        } else {
+            device.PumpUntilIdle();
+        }
+        viewer.reset();
+        device.PumpUntilIdle();
+        EXPECT_EQ(device.FindTopLevel(kClientWindowClass), nullptr) << "cut " << cut;
+        server.Wait();
+    }
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(index, static_cast<int>(cuts.size()));
+    EXPECT_GT(disconnected + closedUnderABox, 0);
+}
+
+}  // namespace
