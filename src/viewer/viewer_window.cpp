@@ -185,9 +185,16 @@ void ViewerWindow::OnCommand(WORD command) {
         case kShowZoomBar:
             ToggleZoomBar();
             return;
-        case kFitToScreen:
-            SetZoom(FitZoom(), true);
+        case kFitToScreen: {
+            // Fitting may take the scroll bars away and so widen the client area: fit again.
+            Fraction fit = FitZoom();
+            SetZoom(fit, true);
+            Fraction refit = FitZoom();
+            if (refit.num != fit.num || refit.den != fit.den) {
+                SetZoom(refit, true);
+            }
             return;
+        }
         case kRefreshVisibleArea:
             RefreshVisibleArea();
             return;
