@@ -225,6 +225,10 @@ TEST_F(DialogTest, AWorkersMessageBoxGoesWhenItsOwnerIsClosed) {
     ASSERT_TRUE(
         harness.RunUntil([&] { return harness.FindTopLevel(u"MessageBox") != nullptr; }, 5000));
     EXPECT_EQ(result, -1);  // still waiting for an answer
+    // Its text can be read back from the static with the id 0xFFFF, its caption is its title.
+    HWND box = harness.FindTopLevel(u"MessageBox");
+    EXPECT_EQ(harness.TextOf(harness.FindChild(box, 0xFFFF)), u"Connection reset by peer");
+    EXPECT_EQ(harness.TextOf(box), u"Tavrel");
     DestroyWindow(owner);
     EXPECT_TRUE(harness.RunUntil(
         [&] { return result != -1 && harness.FindTopLevel(u"MessageBox") == nullptr; }, 5000));

@@ -9,6 +9,7 @@
 #include <display/display.h>
 #include <encodings/standard_decoders.h>
 #include <platform/commctrl.h>
+#include <platform/dialog.h>
 #include <platform/resources.h>
 #include <platform/text.h>
 #include <platform/winsock.h>
@@ -28,6 +29,7 @@
 #include "screen_recording.h"
 #include "temp_home.h"
 #include "test_windows.h"
+#include "ui_script.h"
 
 namespace {
 
@@ -259,6 +261,70 @@ TEST_F(ViewerTest, AServerThatGoesAwayAtAnyMomentLeavesAViewerThatClosesCleanly)
     KillTimer(nullptr, timer);
     EXPECT_EQ(index, static_cast<int>(cuts.size()));
     EXPECT_GT(disconnected + closedUnderABox, 0);
+}
+
+}  // namespace
+
+namespace {
+
+// Each failure is told once, in an "Error" box with its text, and leaves the viewer
+// "Disconnected"; a server that goes away tells nothing.
+TEST_F(ViewerTest, FailuresAreToldOnceAndLeaveTheViewerDisconnected) {
+    const ScreenRecording& recording = Recording();
+    std::vector<std::uint8_t> unknownMessage = recording.bytes;
+    unknownMessage.push_back(0xEE);
+    CuttingReplayServer badServer(unknownMessage);
+    CuttingReplayServer goneServer(recording.bytes);
+    int refusedPort = 0;
+    {
+        CuttingReplayServer closed(recording.bytes);  // a port that nothing listens on any more
+        refusedPort = closed.Port();
+    }
+    struct Case {
+        const char16_t* host;
+        int port;
+        const char16_t* text;  // null: no box
+    };
+    const Case cases[] = {
+        {u"no-such-host.invalid", 5900, u"Host lookup failed"},
+        {u"127.0.0.1", refusedPort, u"Connection refused"},
+        {u"127.0.0.1", badServer.Port(), u"VNC connection failed"},
+        {u"127.0.0.1", goneServer.Port(), nullptr},
+    };
+    badServer.ServeOne(unknownMessage.size(), CuttingReplayServer::Ending::Stall);
+    goneServer.ServeOne(recording.bytes.size(), CuttingReplayServer::Ending::Close);
+    for (const Case& c : cases) {
+        ServerRecord record;
+        record.settings = DefaultServerSettings();
+        lstrcpynW(record.settings.Hostname, c.host, kTextCapacity);
+        record.settings.Port = c.port;
+        record.settings.Rate = kRateEvents;
+        std::vector<std::u16string> texts;
+        UiScript script(device);
+        auto boxOpen = [&] { return device.FindTopLevel(u"MessageBox") != nullptr; };
+        script.When(boxOpen, [&] {
+            HWND box = device.FindTopLevel(u"MessageBox");
+            EXPECT_EQ(device.TextOf(box), u"Error");
+            texts.push_back(device.TextOf(device.FindChild(box, 0xFFFF)));
+            RECT ok = device.ScreenRectOf(GetDlgItem(box, IDOK));
+            device.Tap((ok.left + ok.right) / 2, (ok.top + ok.bottom) / 2);
+        });
+        script.Start();
+        ViewerWindow viewer(nullptr, u"Server", record, nullptr);
+        std::string what(c.host, c.host + lstrlenW(c.host));
+        EXPECT_TRUE(device.RunUntil(
+            [&] { return viewer.GetConnectionState() == kDisconnected && (c.text == nullptr || !texts.empty()); },
+            10000))
+            << what;
+        device.RunUntil([] { return false; }, 200);  // a second box would show by now
+        script.Stop();
+        if (c.text == nullptr) {
+            EXPECT_TRUE(texts.empty()) << what;
+        } else {
+            EXPECT_EQ(texts, std::vector<std::u16string>{c.text}) << what;
+        }
+        EXPECT_EQ(viewer.GetConnectionState(), kDisconnected) << what;
+    }
 }
 
 }  // namespace

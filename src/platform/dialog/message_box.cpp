@@ -186,6 +186,10 @@ void CreateBox(const std::shared_ptr<BoxState>& state) {
     }
     SetWindowLongPtrW(window, GWL_USERDATA,
                       reinterpret_cast<LONG_PTR>(new std::shared_ptr<BoxState>(state)));
+    // The text is also kept, unseen, in a static control with the id 0xFFFF, as the handheld's
+    // boxes do, so that what a box says can be read back.
+    CreateWindowExW(0, WC_STATIC, state->text.c_str(), WS_CHILD | SS_NOPREFIX, 0, 0, 0, 0, window,
+                    reinterpret_cast<HMENU>(static_cast<std::intptr_t>(0xFFFF)), nullptr, nullptr);
     std::vector<ButtonSpec> buttons = ButtonsFor(state->type);
     int buttonWidth = Scaled(60), gap = Scaled(6);
     int x = (width - static_cast<int>(buttons.size()) * (buttonWidth + gap) + gap) / 2;
