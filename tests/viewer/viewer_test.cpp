@@ -328,3 +328,83 @@ TEST_F(ViewerTest, FailuresAreToldOnceAndLeaveTheViewerDisconnected) {
 }
 
 }  // namespace
+
+namespace {
+
+int ViewerWindows(DeviceHarness& device, HWND list) {
+    int count = 0;
+    for (HWND window : device.TopLevels()) {
+        WCHAR name[64];
+        GetClassNameW(window, name, 64);
+        count += std::u16string(name) == kClientWindowClass && window != list &&
+                 GetWindow(window, GW_OWNER) == nullptr;
+    }
+    return count;
+}
+
+// While the password prompt of a server being opened is up, opening it again makes no second
+// viewer; "List" hides the viewer and brings the list forward; the zoom bar's toggle is kept in
+// the server's key.
+TEST_F(ViewerTest, OneViewerPerServerAndItsWindowCommands) {
+    CuttingReplayServer server(Recording().bytes);
+    server.ServeOne(Recording().bytes.size(), CuttingReplayServer::Ending::Stall);
+    {
+        ServerSettings settings = DefaultServerSettings();
+        lstrcpynW(settings.Hostname, u"127.0.0.1", kTextCapacity);
+        settings.Port = server.Port();
+        settings.SavePassword = false;
+        settings.Rate = kRateEvents;
+        ServerList saved;
+        saved.Create(u"Asks", settings);
+    }
+    ServerListWindow list(u"Tavrel", CreateViewerWindow);
+    device.PumpUntilIdle();
+    LVITEMW select{};
+    select.state = select.stateMask = LVIS_SELECTED;
+    SendMessageW(list.ListView(), LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&select));
+    int viewersDuringPrompt = 0;
+    UiScript script(device);
+    script.InDialog([&](HWND dialog) {
+        SendMessageW(list.Handle(), WM_COMMAND, 40100, 0);  // opened again meanwhile
+        SendMessageW(list.Handle(), WM_COMMAND, 40100, 0);
+        viewersDuringPrompt = ViewerWindows(device, list.Handle());
+        script.TapControl(dialog, 1007);
+        device.Type(u"secret");
+        device.Tap(240 - 12, 13);
+    });
+    script.Start();
+    SendMessageW(list.Handle(), WM_COMMAND, 40100, 0);
+    ASSERT_TRUE(script.Run());
+    EXPECT_EQ(viewersDuringPrompt, 1);
+    ServerRecord* record = OnlyRecord(list);
+    ASSERT_NE(record, nullptr);
+    ASSERT_NE(record->viewer, nullptr);
+    auto& viewer = *static_cast<ViewerWindow*>(record->viewer);
+    ASSERT_TRUE(device.RunUntil([&] { return viewer.GetConnectionState() == kConnected; }, 5000));
+    EXPECT_EQ(ViewerWindows(device, list.Handle()), 1);
+
+    SendMessageW(viewer.Handle(), WM_COMMAND, 40102, 0);  // "List"
+    device.PumpUntilIdle();
+    EXPECT_FALSE(IsWindowVisible(viewer.Handle()));
+    EXPECT_EQ(GetForegroundWindow(), list.Handle());
+    EXPECT_EQ(viewer.GetConnectionState(), kConnected) << "the connection stays open";
+    SendMessageW(list.Handle(), WM_COMMAND, 40100, 0);  // opened again: the same viewer
+    device.PumpUntilIdle();
+    EXPECT_TRUE(IsWindowVisible(viewer.Handle()));
+    EXPECT_EQ(GetForegroundWindow(), viewer.Handle());
+
+    auto showZoombar = [&] {
+        std::unique_ptr<SettingsKey> servers(OpenSettingsCollection(u"Servers"));
+        std::unique_ptr<SettingsKey> key(servers->openSubkey(record->Id));
+        return key->readDword(u"ShowZoombar", 7);
+    };
+    SendMessageW(viewer.Handle(), WM_COMMAND, 32785, 0);
+    EXPECT_EQ(showZoombar(), 1u);
+    EXPECT_TRUE(IsWindowVisible(viewer.ZoomBarWidget().Handle()));
+    EXPECT_EQ(GetForegroundWindow(), viewer.Handle()) << "the bar takes no activation";
+    SendMessageW(viewer.Handle(), WM_COMMAND, 32785, 0);
+    EXPECT_EQ(showZoombar(), 0u);
+    EXPECT_FALSE(IsWindowVisible(viewer.ZoomBarWidget().Handle()));
+}
+
+}  // namespace
