@@ -26,6 +26,7 @@
 #include <random>
 
 #include "cutting_replay_server.h"
+#include "viewer_device.h"
 #include "screen_recording.h"
 #include "temp_home.h"
 #include "test_windows.h"
@@ -35,44 +36,13 @@ namespace {
 
 constexpr int kWidth = 1024, kHeight = 768;
 
-class ViewerEnvironment : public ::testing::Environment {
-  public:
-    void SetUp() override {
-        WSADATA data;
-        WSAStartup(MAKEWORD(2, 2), &data);
-        RegisterStandardDecoders();
-    }
-    void TearDown() override {
-        ClearDecoders();
-        WSACleanup();
-    }
-};
-const auto* const environment = ::testing::AddGlobalTestEnvironment(new ViewerEnvironment);
-
 const ScreenRecording& Recording() {
     static ScreenRecording recording = RecordPatternScreen(kWidth, kHeight, 5);
     return recording;
 }
 
-// The screen's colour of a 5:6:5 pixel (its components widened by repeating their top bits).
-COLORREF Expand565(std::uint16_t p) {
-    int r = p >> 11, g = (p >> 5) & 63, b = p & 31;
-    return RGB((r << 3) | (r >> 2), (g << 2) | (g >> 4), (b << 3) | (b >> 2));
-}
-
-class ViewerTest : public ::testing::Test {
+class ViewerTest : public ViewerDevice {
   public:
-    void SetUp() override {
-        InstallResources(GetModuleHandleW(nullptr));
-        InitCommonControls();
-        CheckSingleInstance(GetModuleHandleW(nullptr));
-        InitDisplay();
-        ClientWindow::RegisterWindowClass(GetModuleHandleW(nullptr));
-    }
-    void TearDown() override {
-        ShutdownDisplay();
-        ClientWindow::UnregisterWindowClass(GetModuleHandleW(nullptr));
-    }
 
     // A saved server at the replay server's port.
     void SaveServer(int port) {
@@ -139,8 +109,6 @@ class ViewerTest : public ::testing::Test {
         EXPECT_GT(probed, 500) << what;
     }
 
-    DeviceHarness device;
-    TempHome home;
 };
 
 ServerRecord* OnlyRecord(ServerListWindow& list) {

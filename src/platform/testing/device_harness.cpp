@@ -1,5 +1,6 @@
 #include <platform_testing/device_harness.h>
 
+#include <platform_internal/beeps.h>
 #include <platform_internal/device_input.h>
 #include <platform_internal/device_shell.h>
 #include <platform_internal/screen_buffer.h>
@@ -193,4 +194,8 @@ COLORREF DeviceHarness::ScreenPixel(int x, int y) {
 bool DeviceHarness::SaveScreenshot(const std::string& path) {
     ComposeScreen(false);
     return WriteScreenPng(path);
+}
+
+int DeviceHarness::Beeps() const {
+    return BeepCount();
 }

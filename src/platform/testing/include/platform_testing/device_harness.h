@@ -48,6 +48,9 @@ class DeviceHarness {
     std::u16string TextOf(HWND window) const;
     RECT ScreenRectOf(HWND window) const;
 
+    // How many times MessageBeep was called in this process.
+    int Beeps() const;
+
     // The composed screen.
     COLORREF ScreenPixel(int x, int y);
     bool SaveScreenshot(const std::string& path);
