@@ -1,4 +1,5 @@
-// A TCP listener on 127.0.0.1 for tests that need a real socket; the test plays the server.
+// A TCP listener on 127.0.0.1 for tests that need a real socket, where the test plays the server;
+// and a TCP connection to 127.0.0.1, where it plays the client.
 #pragma once
 
 #include <cstdint>
@@ -27,4 +28,21 @@ class LoopbackServer {
     int listener_ = -1;
     int client_ = -1;
     int port_ = 0;
+};
+
+class LoopbackClient {
+  public:
+    explicit LoopbackClient(int port);  // connects to 127.0.0.1:port
+    ~LoopbackClient();
+    LoopbackClient(const LoopbackClient&) = delete;
+    LoopbackClient& operator=(const LoopbackClient&) = delete;
+
+    bool Connected() const { return connected_; }
+    bool Write(const std::string& bytes);
+    // Reads exactly count bytes (up to timeoutMs); empty on time-out or close.
+    std::vector<std::uint8_t> Read(std::size_t count, int timeoutMs = 5000);
+
+  private:
+    int socket_ = -1;
+    bool connected_ = false;
 };

@@ -6,9 +6,7 @@
 #include "pattern.h"
 #include "recording_listener.h"
 
-#include <encodings/standard_decoders.h>
 #include <platform/core.h>
-#include <rfb/decoder_registry.h>
 #include <rfb/rfb_session.h>
 #include <rfb/socket_transport.h>
 
@@ -17,13 +15,6 @@
 #include <thread>
 
 namespace {
-
-class DecoderEnvironment : public ::testing::Environment {
-  public:
-    void SetUp() override { RegisterStandardDecoders(); }
-    void TearDown() override { ClearDecoders(); }
-};
-const auto* const environment = ::testing::AddGlobalTestEnvironment(new DecoderEnvironment);
 
 // Acts as the viewer does: handshake on connect, 16-bit 5:6:5, full request after a resize.
 class ViewerLikeListener : public RecordingListener {
