@@ -1,0 +1,238 @@
+// The viewer against our libvncserver pattern server, which logs every message it receives: taps
+// at several zoom and scroll positions, typed text and keys, both ways of the clipboard, the bell,
+// a desktop resize, a wrong password and the update requests of each rate.
+#include <app/server_list_window.h>
+#include <platform/clipboard.h>
+#include <platform/dialog.h>
+#include <platform/text.h>
+#include <viewer/viewer_window.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "pattern_server_process.h"
+#include "ui_script.h"
+#include "viewer_device.h"
+
+namespace {
+
+class ViewerInputTest : public ViewerDevice {
+  public:
+    // A viewer on the pattern server (640 x 480), connected and showing its first screen.
+    std::unique_ptr<ViewerWindow> Open(LONG rate, bool activeUpdate = false,
+                                       const char16_t* password = u"") {
+        ServerRecord record;
+        record.settings = DefaultServerSettings();
+        lstrcpynW(record.settings.Hostname, u"127.0.0.1", kTextCapacity);
+        lstrcpynW(record.settings.Password, password, kTextCapacity);
+        record.settings.Port = server->Port();
+        record.settings.Rate = rate;
+        record.settings.ActiveUpdate = activeUpdate;
+        auto viewer = std::make_unique<ViewerWindow>(nullptr, u"Pattern", record, nullptr);
+        EXPECT_TRUE(device.RunUntil(
+            [&] {
+                return viewer->GetConnectionState() == kConnected &&
+                       viewer->Store().GetWidth() == 640;
+            },
+            5000));
+        EXPECT_FALSE(server->WaitForLine("update full 0 0 640 480").empty());
+        device.PumpUntilIdle();
+        return viewer;
+    }
+    void TapClient(ViewerWindow& viewer, int x, int y) {
+        POINT at{x, y};
+        ClientToScreen(viewer.Handle(), &at);
+        device.Tap(at.x, at.y);
+    }
+    // The log's lines from index from on that start with prefix.
+    std::vector<std::string> LinesFrom(std::size_t from, const std::string& prefix) {
+        std::vector<std::string> lines = server->Lines(), found;
+        for (std::size_t i = from; i < lines.size(); ++i) {
+            if (lines[i].rfind(prefix, 0) == 0) {
+                found.push_back(lines[i]);
+            }
+        }
+        return found;
+    }
+
+    void SetUp() override {
+        ViewerDevice::SetUp();
+        server = std::make_unique<PatternServerProcess>(std::vector<std::string>{"--size", "640x480"});
+        ASSERT_TRUE(server->Started()) << server->Output();
+    }
+    void TearDown() override {
+        server.reset();
+        ViewerDevice::TearDown();
+    }
+    std::unique_ptr<PatternServerProcess> server;
+};
+
+TEST_F(ViewerInputTest, TapsArriveAsPointerEventsAtEveryZoomAndScroll) {
+    auto viewer = Open(kRateConstant);
+    struct Case {
+        int percent, scrollX, scrollY, tapX, tapY, x, y;
+    };
+    const Case cases[] = {
+        {100, 0, 0, 10, 20, 10, 20},
+        {50, 0, 0, 10, 20, 20, 40},
+        {200, 30, 40, 10, 20, 20, 30},
+        {100, 100, 60, 5, 5, 105, 65},
+        {300, 300, 200, 30, 60, 110, 86},
+    };
+    for (const Case& c : cases) {
+        viewer->SetZoom(Fraction::Make(c.percent, 100), true);
+        SendMessageW(viewer->Handle(), WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, c.scrollX), 0);
+        SendMessageW(viewer->Handle(), WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, c.scrollY), 0);
+        std::size_t from = server->Lines().size();
+        TapClient(*viewer, c.tapX, c.tapY);
+        std::string at = " " + std::to_string(c.x) + " " + std::to_string(c.y);
+        EXPECT_FALSE(server->WaitForLine("pointer 0" + at, 3000, from).empty()) << c.percent;
+        EXPECT_EQ(LinesFrom(from, "pointer"),
+                  (std::vector<std::string>{"pointer 1" + at, "pointer 0" + at}))
+            << c.percent;
+    }
+}
+
+TEST_F(ViewerInputTest, TypedTextAndKeysArriveInOrderWithTheAltBracket) {
+    auto viewer = Open(kRateConstant);
+    SetForegroundWindow(viewer->Handle());
+    SetFocus(viewer->Handle());
+    std::size_t from = server->Lines().size();
+    device.Type(u"Hi");
+    device.PressKey(VK_RETURN);
+    device.PressKey(VK_BACK);
+    device.PressKey(VK_LEFT);
+    device.PressKey('X', true);
+    ASSERT_FALSE(server->WaitForLine("key up 0xffe9", 3000, from).empty());
+    EXPECT_EQ(LinesFrom(from, "key"),
+              (std::vector<std::string>{
+                  "key down 0x48", "key up 0x48", "key down 0x69", "key up 0x69",
+                  "key down 0xff0d", "key up 0xff0d", "key down 0xff08", "key up 0xff08",
+                  "key down 0xff51", "key up 0xff51",
+                  "key down 0xffe9", "key down 0x78", "key up 0xffe9",
+                  "key down 0xffe9", "key up 0x78", "key up 0xffe9"}));
+}
+
+TEST_F(ViewerInputTest, ClipboardBellAndDesktopResize) {
+    auto viewer = Open(kRateConstant);
+    // The server's cut text lands on the device's clipboard, accented letters and all.
+    ASSERT_TRUE(server->Send("cut caf\\xe9 au lait"));
+    auto clipboardText = [&] {
+        std::u16string text;
+        if (OpenClipboard(nullptr)) {
+            if (auto* data = static_cast<const WCHAR*>(GetClipboardData(CF_UNICODETEXT))) {
+                text = data;
+            }
+            CloseClipboard();
+        }
+        return text;
+    };
+    EXPECT_TRUE(device.RunUntil([&] { return clipboardText() == u"caf\u00e9 au lait"; }, 3000));
+    // The device's clipboard goes to the server when the viewer comes to the front.
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    const char16_t text[] = u"from the device";
+    HLOCAL block = LocalAlloc(LMEM_FIXED, sizeof text);
+    std::memcpy(block, text, sizeof text);
+    SetClipboardData(CF_UNICODETEXT, block);
+    CloseClipboard();
+    SendMessageW(viewer->Handle(), WM_ACTIVATE, WA_ACTIVE, 0);
+    EXPECT_FALSE(server->WaitForLine("cut from the device").empty());
+
+    int beeps = device.Beeps();
+    ASSERT_TRUE(server->Send("bell"));
+    EXPECT_TRUE(device.RunUntil([&] { return device.Beeps() == beeps + 1; }, 3000));
+
+    // A smaller desktop: the store, the whole-screen request and the scroll bars follow.
+    std::size_t from = server->Lines().size();
+    ASSERT_TRUE(server->Send("resize 200 150"));
+    EXPECT_TRUE(device.RunUntil([&] { return viewer->Store().GetWidth() == 200; }, 3000));
+    EXPECT_FALSE(server->WaitForLine("update full 0 0 200 150", 3000, from).empty());
+    device.PumpUntilIdle();
+    SCROLLINFO h{};
+    h.cbSize = sizeof h;
+    h.fMask = SIF_RANGE | SIF_PAGE;
+    GetScrollInfo(viewer->Handle(), SB_HORZ, &h);
+    EXPECT_EQ(h.nMax, 0) << "200 pixels fit: no horizontal scroll bar";
+    EXPECT_EQ(viewer->GetConnectionState(), kConnected);
+}
+
+TEST_F(ViewerInputTest, AWrongPasswordIsToldOnce) {
+    server = std::make_unique<PatternServerProcess>(
+        std::vector<std::string>{"--size", "640x480", "--password", "secret"});
+    ASSERT_TRUE(server->Started());
+    ServerRecord record;
+    record.settings = DefaultServerSettings();
+    lstrcpynW(record.settings.Hostname, u"127.0.0.1", kTextCapacity);
+    lstrcpynW(record.settings.Password, u"wrong", kTextCapacity);
+    record.settings.Port = server->Port();
+    std::vector<std::u16string> texts;
+    UiScript script(device);
+    script.When([&] { return device.FindTopLevel(u"MessageBox") != nullptr; }, [&] {
+        HWND box = device.FindTopLevel(u"MessageBox");
+        texts.push_back(device.TextOf(device.FindChild(box, 0xFFFF)));
+        RECT ok = device.ScreenRectOf(GetDlgItem(box, IDOK));
+        device.Tap((ok.left + ok.right) / 2, (ok.top + ok.bottom) / 2);
+    });
+    script.Start();
+    ViewerWindow viewer(nullptr, u"Pattern", record, nullptr);
+    EXPECT_TRUE(device.RunUntil(
+        [&] { return viewer.GetConnectionState() == kDisconnected && !texts.empty(); }, 5000));
+    device.RunUntil([] { return false; }, 200);
+    script.Stop();
+    EXPECT_EQ(texts, std::vector<std::u16string>{u"VNC authentication failed"});
+}
+
+// After each change on the server: "Constant" asks again at once, "Events" only after input,
+// a timed rate not within its period; with "Only update visible portion" a request covers only
+// what is shown.
+TEST_F(ViewerInputTest, EachRateAsksForUpdatesWhenItShould) {
+    auto countIncremental = [&](std::size_t from) {
+        return LinesFrom(from, "update incremental").size();
+    };
+    auto paintAFewTimes = [&] {
+        for (int i = 0; i < 4; ++i) {
+            server->Send("paint 0 0 50 50 " + std::string(i % 2 ? "ff0000" : "00ff00"));
+            device.RunUntil([] { return false; }, 150);
+        }
+    };
+    {
+        auto viewer = Open(kRateConstant);
+        std::size_t from = server->Lines().size();
+        paintAFewTimes();
+        EXPECT_GE(countIncremental(from), 3u) << "Constant";
+    }
+    {
+        auto viewer = Open(kRateEvents);
+        std::size_t from = server->Lines().size();
+        paintAFewTimes();
+        EXPECT_EQ(countIncremental(from), 0u) << "Events, untouched";
+        TapClient(*viewer, 10, 10);
+        device.RunUntil([&] { return countIncremental(from) >= 2; }, 3000);
+        device.RunUntil([] { return false; }, 100);
+        EXPECT_EQ(countIncremental(from), 2u) << "Events: one after the down, one after the up";
+    }
+    {
+        auto viewer = Open(30);
+        std::size_t from = server->Lines().size();
+        paintAFewTimes();
+        EXPECT_EQ(countIncremental(from), 0u) << "30 seconds";
+    }
+    {
+        auto viewer = Open(kRateEvents, true);
+        SendMessageW(viewer->Handle(), WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 100), 0);
+        SendMessageW(viewer->Handle(), WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 60), 0);
+        std::size_t from = server->Lines().size();
+        TapClient(*viewer, 10, 10);
+        RECT client{};
+        GetClientRect(viewer->Handle(), &client);
+        std::string area = "update incremental 100 60 " + std::to_string(client.right) + " " +
+                           std::to_string(client.bottom);
+        EXPECT_FALSE(server->WaitForLine(area, 3000, from).empty()) << area;
+    }
+}
+
+}  // namespace
