@@ -17,15 +17,16 @@ int ScrollPosition(HWND window, int bar) {
     return info.nPos;
 }
 
-// One scroll bar for a zoomed length z in a window of length w: none when it all fits.
-void SetBar(HWND window, int bar, int zoomed, int length, int otherBarThickness, bool fits) {
+// One scroll bar for a zoomed length in a window of length window: none when it is not needed;
+// otherwise its range also covers the other bar's thickness when that bar is shown.
+void SetBar(HWND window, int bar, int zoomed, int length, int otherBar, bool needed) {
     SCROLLINFO info{};
     info.cbSize = sizeof info;
     info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-    if (!fits) {
+    if (needed) {
         GetScrollInfo(window, bar, &info);
         info.nMin = 0;
-        info.nMax = zoomed - 1 + otherBarThickness;
+        info.nMax = zoomed - 1 + otherBar;
         info.nPage = static_cast<UINT>(length);
     }
     SetScrollInfo(window, bar, &info, TRUE);
@@ -45,8 +46,14 @@ void ViewerWindow::UpdateScrollBars() {
     Fraction zoom = GetZoom();
     int zw = ToInt(Multiply(Fraction::FromInt(store_->GetWidth()), zoom));
     int zh = ToInt(Multiply(Fraction::FromInt(store_->GetHeight()), zoom));
-    SetBar(Handle(), SB_HORZ, zw, w, GetSystemMetrics(SM_CXVSCROLL), zw < w);
-    SetBar(Handle(), SB_VERT, zh, h, GetSystemMetrics(SM_CYHSCROLL), zh < h);
+    // A bar is needed when the picture is larger than the window less the other bar, if that one
+    // is needed: a picture that fits exactly has none.
+    int cx = GetSystemMetrics(SM_CXVSCROLL), cy = GetSystemMetrics(SM_CYHSCROLL);
+    bool horizontal = zw > w, vertical = zh > h;
+    horizontal = horizontal || (vertical && zw > w - cx);
+    vertical = vertical || (horizontal && zh > h - cy);
+    SetBar(Handle(), SB_HORZ, zw, w, vertical ? cx : 0, horizontal);
+    SetBar(Handle(), SB_VERT, zh, h, horizontal ? cy : 0, vertical);
 }
 
 void ViewerWindow::PaintFrame() {

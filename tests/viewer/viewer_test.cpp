@@ -161,6 +161,13 @@ TEST_F(ViewerTest, AServerOpenedFromTheListShowsItsScreenAtEveryZoomAndScroll) {
     // have gone.
     EXPECT_EQ(viewer.GetZoom().den, kWidth);
     EXPECT_EQ(viewer.GetZoom().num, 240);
+    for (int bar : {SB_HORZ, SB_VERT}) {
+        SCROLLINFO info{};
+        info.cbSize = sizeof info;
+        info.fMask = SIF_RANGE;
+        GetScrollInfo(viewer.Handle(), bar, &info);
+        EXPECT_EQ(info.nMax, 0) << "a picture that fits exactly needs no scroll bar";
+    }
     ExpectScreenShowsPattern(viewer, "fit to screen");
     device.SaveScreenshot(ScreenshotPath("viewer_fit.png"));
 
