@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <random>
@@ -297,6 +298,38 @@ TEST_F(ViewerInputTest, TwoHundredViewersClosedAtRandomMomentsLeaveNothingBehind
         << Entries("/proc/self/task") << " threads (" << threadsBefore << " before), "
         << Entries("/proc/self/fd") << " files (" << filesBefore << " before)";
     EXPECT_GT(closedUnderABox, 0);
+}
+
+}  // namespace
+
+namespace {
+
+// Saving the server's settings while its viewer is open: the new pixel format goes to the server
+// with a request for the whole screen, and the session carries on.
+TEST_F(ViewerInputTest, ANewVideoModeWhileConnectedAsksForTheWholeScreenInIt) {
+    auto viewer = Open(kRateConstant);
+    std::size_t from = server->Lines().size();
+    ServerSettings settings = DefaultServerSettings();
+    lstrcpynW(settings.Hostname, u"127.0.0.1", kTextCapacity);
+    settings.Port = server->Port();
+    settings.VideoMode = 1;  // "8-bit lower bandwidth"
+    viewer->ApplySettings(&settings);
+    std::string format = server->WaitForLine("format 8 8 ", 3000, from);
+    EXPECT_FALSE(format.empty());
+    EXPECT_FALSE(server->WaitForLine("update full 0 0 640 480", 3000, from).empty());
+    // Updates keep coming in the new format; the session is still there.
+    server->Send("paint 0 0 64 64 ff0000");
+    device.RunUntil([] { return false; }, 300);
+    EXPECT_EQ(viewer->GetConnectionState(), kConnected);
+    std::vector<std::string> lines = server->Lines();
+    EXPECT_EQ(std::count(lines.begin() + static_cast<std::ptrdiff_t>(from), lines.end(),
+                         "disconnect"),
+              0);
+    // The same settings again send nothing new.
+    from = server->Lines().size();
+    viewer->ApplySettings(&settings);
+    device.RunUntil([] { return false; }, 200);
+    EXPECT_TRUE(LinesFrom(from, "format").empty());
 }
 
 }  // namespace
