@@ -61,16 +61,23 @@ void ViewerWindow::OnConnectionLost(int) {
     SetConnectionState(kDisconnected);
 }
 
-void ViewerWindow::OnServerInit(const WCHAR* name, int width, int height, const PixelFormat&) {
-    SetWindowTextW(Handle(), name);
+bool ViewerWindow::ResizeStore(int width, int height, UINT noMemoryText) {
     store_->SetSize(width, height);
     if (!store_->HasSurface()) {
         transport_->Close();
         SetConnectionState(kDisconnected);
-        ReportError(IDS_NO_FRAME_BUFFER);
-        return;
+        ReportError(noMemoryText);
+        return false;
     }
     thumbnailDue_ = false;
+    return true;
+}
+
+void ViewerWindow::OnServerInit(const WCHAR* name, int width, int height, const PixelFormat&) {
+    SetWindowTextW(Handle(), name);
+    if (!ResizeStore(width, height, IDS_NO_FRAME_BUFFER)) {
+        return;
+    }
     PixelFormat format = FormatForVideoMode();
     store_->SetPixelFormat(format.bitsPerPixel, BitsOf(format.redMax), BitsOf(format.greenMax),
                            BitsOf(format.blueMax));
@@ -144,14 +151,9 @@ void ViewerWindow::OnProtocolError(int code) {
 }
 
 void ViewerWindow::OnDesktopResize(int width, int height) {
-    store_->SetSize(width, height);
-    if (!store_->HasSurface()) {
-        transport_->Close();
-        SetConnectionState(kDisconnected);
-        ReportError(IDS_NO_FRAME_BUFFER_FOR_MODE);
+    if (!ResizeStore(width, height, IDS_NO_FRAME_BUFFER_FOR_MODE)) {
         return;
     }
-    thumbnailDue_ = false;
     session_->SendFramebufferUpdateRequest(false, 0, 0, width, height);
     PostMessageW(Handle(), WM_VIEWER_DESKTOP_READY, 0, 0);
 }

@@ -12,7 +12,11 @@
 
 #include <gtest/gtest.h>
 
+#include <viewer/viewer_window.h>
+
 #include <cstdint>
+#include <functional>
+#include <memory>
 
 #include "temp_home.h"
 
@@ -39,3 +43,80 @@ inline COLORREF Expand565(std::uint16_t p) {
     int r = p >> 11, g = (p >> 5) & 63, b = p & 31;
     return RGB((r << 3) | (r >> 2), (g << 2) | (g >> 4), (b << 3) | (b >> 2));
 }
+
+// Screen pixels of the viewer's client area, probed every step pixels, that differ from the
+// framebuffer pixel the present maps them to: the visible part (from the scroll position divided
+// by the zoom) stretched over the client area, each screen pixel taking the framebuffer pixel
+// under its centre. probed, when given, counts the probes inside the framebuffer.
+inline int WrongPixels(DeviceHarness& device, ViewerWindow& viewer, int fbWidth, int fbHeight,
+                       const std::function<COLORREF(int, int)>& expected, int step = 6,
+                       int* probed = nullptr) {
+    RECT client{};
+    GetClientRect(viewer.Handle(), &client);
+    POINT origin{0, 0};
+    ClientToScreen(viewer.Handle(), &origin);
+    SCROLLINFO h{}, v{};
+    h.cbSize = v.cbSize = sizeof h;
+    h.fMask = v.fMask = SIF_POS;
+    GetScrollInfo(viewer.Handle(), SB_HORZ, &h);
+    GetScrollInfo(viewer.Handle(), SB_VERT, &v);
+    Fraction zoom = viewer.GetZoom();
+    auto map = [&](int d, int position, int clientLength, int fbLength) {
+        int first = ToInt(Divide(Fraction::FromInt(position), zoom));
+        int source = ToInt(Divide(Fraction::FromInt(clientLength), zoom));
+        int dest = clientLength;
+        if (source > fbLength) {
+            source = fbLength;
+            dest = ToInt(Multiply(Fraction::FromInt(fbLength), zoom));
+        }
+        return d < dest ? first + static_cast<int>((2LL * d + 1) * source / (2LL * dest)) : -1;
+    };
+    int wrong = 0, count = 0;
+    for (int cy = 0; cy < client.bottom; cy += step) {
+        for (int cx = 0; cx < client.right; cx += step) {
+            int fx = map(cx, h.nPos, client.right, fbWidth);
+            int fy = map(cy, v.nPos, client.bottom, fbHeight);
+            if (fx >= 0 && fy >= 0 && fx < fbWidth && fy < fbHeight) {
+                ++count;
+                wrong += device.ScreenPixel(origin.x + cx, origin.y + cy) != expected(fx, fy);
+            }
+        }
+    }
+    if (probed != nullptr) {
+        *probed = count;
+    }
+    return wrong;
+}
+
+// While it lives, a viewer whose error box comes up is closed with the box still open (the box
+// goes with its owner), as a person closing the server at that moment would.
+class CloseUnderErrorBox {
+  public:
+    CloseUnderErrorBox(DeviceHarness& device, std::unique_ptr<ViewerWindow>& viewer)
+        : device_(device), viewer_(viewer) {
+        current = this;
+        timer_ = SetTimer(nullptr, 0, 3, Tick);
+    }
+    ~CloseUnderErrorBox() {
+        KillTimer(nullptr, timer_);
+        current = nullptr;
+    }
+    CloseUnderErrorBox(const CloseUnderErrorBox&) = delete;
+    CloseUnderErrorBox& operator=(const CloseUnderErrorBox&) = delete;
+    int Closed() const { return closed_; }
+
+  private:
+    static void Tick(HWND, UINT, UINT_PTR, DWORD) {
+        CloseUnderErrorBox* self = current;
+        if (self != nullptr && self->viewer_ &&
+            self->device_.FindTopLevel(u"MessageBox") != nullptr) {
+            ++self->closed_;
+            self->viewer_.reset();
+        }
+    }
+    static inline CloseUnderErrorBox* current = nullptr;
+    DeviceHarness& device_;
+    std::unique_ptr<ViewerWindow>& viewer_;
+    UINT_PTR timer_ = 0;
+    int closed_ = 0;
+};

@@ -23,39 +23,8 @@ COLORREF PatternOnScreen(int x, int y) {
                                                 (rgb[2] >> 3)));
 }
 
-// Screen pixels of the client area that differ from the framebuffer pixel under their centre.
 int WrongPixels(DeviceHarness& device, ViewerWindow& viewer) {
-    RECT client{};
-    GetClientRect(viewer.Handle(), &client);
-    POINT origin{0, 0};
-    ClientToScreen(viewer.Handle(), &origin);
-    SCROLLINFO h{}, v{};
-    h.cbSize = v.cbSize = sizeof h;
-    h.fMask = v.fMask = SIF_POS;
-    GetScrollInfo(viewer.Handle(), SB_HORZ, &h);
-    GetScrollInfo(viewer.Handle(), SB_VERT, &v);
-    Fraction zoom = viewer.GetZoom();
-    auto map = [&](int d, int position, int clientLength, int fbLength) {
-        int first = ToInt(Divide(Fraction::FromInt(position), zoom));
-        int source = ToInt(Divide(Fraction::FromInt(clientLength), zoom));
-        int dest = clientLength;
-        if (source > fbLength) {
-            source = fbLength;
-            dest = ToInt(Multiply(Fraction::FromInt(fbLength), zoom));
-        }
-        return d < dest ? first + static_cast<int>((2LL * d + 1) * source / (2LL * dest)) : -1;
-    };
-    int wrong = 0;
-    for (int cy = 0; cy < client.bottom; cy += 6) {
-        for (int cx = 0; cx < client.right; cx += 6) {
-            int fx = map(cx, h.nPos, client.right, kWidth);
-            int fy = map(cy, v.nPos, client.bottom, kHeight);
-            if (fx >= 0 && fy >= 0 && fx < kWidth && fy < kHeight) {
-                wrong += device.ScreenPixel(origin.x + cx, origin.y + cy) != PatternOnScreen(fx, fy);
-            }
-        }
-    }
-    return wrong;
+    return WrongPixels(device, viewer, kWidth, kHeight, PatternOnScreen);
 }
 
 class ViewerRealServers : public ViewerDevice {

@@ -6,14 +6,12 @@
 #include "cutting_replay_server.h"
 #include "device_frame_buffer.h"
 #include "screen_recording.h"
+#include "session_environment.h"
 #include "snapshot_client.h"
 
-#include <encodings/standard_decoders.h>
 #include <platform/core.h>
 #include <platform/resources.h>
-#include <platform/winsock.h>
 #include <resources/resources.h>
-#include <rfb/decoder_registry.h>
 
 #include <gtest/gtest.h>
 
@@ -23,17 +21,11 @@
 
 namespace {
 
-class SnapshotEnvironment : public ::testing::Environment {
+class SnapshotEnvironment : public SessionEnvironment {
   public:
     void SetUp() override {
         InstallResources(GetModuleHandleW(nullptr));
-        WSADATA data;
-        WSAStartup(MAKEWORD(2, 2), &data);
-        RegisterStandardDecoders();
-    }
-    void TearDown() override {
-        ClearDecoders();
-        WSACleanup();
+        SessionEnvironment::SetUp();
     }
 };
 const auto* const environment = ::testing::AddGlobalTestEnvironment(new SnapshotEnvironment);

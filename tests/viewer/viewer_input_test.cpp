@@ -259,16 +259,8 @@ TEST_F(ViewerInputTest, TwoHundredViewersClosedAtRandomMomentsLeaveNothingBehind
     std::size_t threadsBefore = Entries("/proc/self/task");
     std::size_t filesBefore = Entries("/proc/self/fd");
     std::mt19937 random(2026);
-    static std::unique_ptr<ViewerWindow> viewer;
-    static DeviceHarness* current;
-    static int closedUnderABox;
-    current = &device, closedUnderABox = 0;
-    UINT_PTR timer = SetTimer(nullptr, 0, 3, [](HWND, UINT, UINT_PTR, DWORD) {
-        if (viewer && current->FindTopLevel(u"MessageBox") != nullptr) {
-            ++closedUnderABox;
-            viewer.reset();
-        }
-    });
+    std::unique_ptr<ViewerWindow> viewer;
+    CloseUnderErrorBox closer(device, viewer);
     for (int i = 0; i < 200; ++i) {
         bool wrongPassword = i % 10 == 9;
         ServerRecord record;
@@ -282,11 +274,10 @@ TEST_F(ViewerInputTest, TwoHundredViewersClosedAtRandomMomentsLeaveNothingBehind
         viewer = std::make_unique<ViewerWindow>(nullptr, u"Pattern", record, nullptr);
         // A wrong password is waited for until its box is up; the others close at any moment.
         int wait = wrongPassword ? 3000 : static_cast<int>(random() % 60);
-        device.RunUntil([] { return !viewer; }, wait);
+        device.RunUntil([&] { return !viewer; }, wait);
         viewer.reset();
         device.PumpUntilIdle();
     }
-    KillTimer(nullptr, timer);
     EXPECT_EQ(device.FindTopLevel(kClientWindowClass), nullptr);
     // Threads and sockets of the last sessions are gone once their closes have run.
     EXPECT_TRUE(device.RunUntil(
@@ -297,7 +288,7 @@ TEST_F(ViewerInputTest, TwoHundredViewersClosedAtRandomMomentsLeaveNothingBehind
         3000))
         << Entries("/proc/self/task") << " threads (" << threadsBefore << " before), "
         << Entries("/proc/self/fd") << " files (" << filesBefore << " before)";
-    EXPECT_GT(closedUnderABox, 0);
+    EXPECT_GT(closer.Closed(), 0);
 }
 
 }  // namespace

@@ -54,54 +54,10 @@ class ViewerTest : public ViewerDevice {
         list.Create(u"Pattern", settings);
     }
 
-    // Every probe of the client area shows the framebuffer pixel that the present maps it to:
-    // the visible part (from the scroll position divided by the zoom) stretched over the client
-    // area, each screen pixel taking the framebuffer pixel under its centre.
-    int WrongPixels(ViewerWindow& viewer, int* probedOut = nullptr) {
-        RECT client{};
-        GetClientRect(viewer.Handle(), &client);
-        POINT origin{0, 0};
-        ClientToScreen(viewer.Handle(), &origin);
-        SCROLLINFO h{}, v{};
-        h.cbSize = v.cbSize = sizeof h;
-        h.fMask = v.fMask = SIF_POS;
-        GetScrollInfo(viewer.Handle(), SB_HORZ, &h);
-        GetScrollInfo(viewer.Handle(), SB_VERT, &v);
-        Fraction zoom = viewer.GetZoom();
-        struct Axis {
-            int first, sourceLength, destLength;
-            int Map(int d) const {
-                return d < destLength ? first + static_cast<int>((2LL * d + 1) * sourceLength /
-                                                                 (2LL * destLength))
-                                      : -1;
-            }
-        };
-        auto axis = [&](int position, int clientLength, int fbLength) {
-            Axis a{ToInt(Divide(Fraction::FromInt(position), zoom)),
-                   ToInt(Divide(Fraction::FromInt(clientLength), zoom)), clientLength};
-            if (a.sourceLength > fbLength) {
-                a.sourceLength = fbLength;
-                a.destLength = ToInt(Multiply(Fraction::FromInt(fbLength), zoom));
-            }
-            return a;
-        };
-        Axis x = axis(h.nPos, client.right, kWidth), y = axis(v.nPos, client.bottom, kHeight);
-        int wrong = 0, probed = 0;
-        for (int cy = 0; cy < client.bottom; cy += 7) {
-            for (int cx = 0; cx < client.right; cx += 5) {
-                int fx = x.Map(cx), fy = y.Map(cy);
-                if (fx < 0 || fy < 0 || fx >= kWidth || fy >= kHeight) {
-                    continue;
-                }
-                ++probed;
-                wrong += device.ScreenPixel(origin.x + cx, origin.y + cy) !=
-                         Expand565(PatternPixel565(fx, fy));
-            }
-        }
-        if (probedOut != nullptr) {
-            *probedOut = probed;
-        }
-        return wrong;
+    int WrongPixels(ViewerWindow& viewer, int* probed = nullptr) {
+        return ::WrongPixels(
+            device, viewer, kWidth, kHeight,
+            [](int x, int y) { return Expand565(PatternPixel565(x, y)); }, 5, probed);
     }
     void ExpectScreenShowsPattern(ViewerWindow& viewer, const std::string& what) {
         int probed = 0;
@@ -203,17 +159,8 @@ TEST_F(ViewerTest, AServerThatGoesAwayAtAnyMomentLeavesAViewerThatClosesCleanly)
     ServerList list;
     list.LoadAll();
     ServerRecord* record = list.At(0);
-    // A viewer whose error box is up is closed with the box still open: the box goes with it.
-    static std::unique_ptr<ViewerWindow> viewer;
-    static DeviceHarness* current;
-    static int closedUnderABox;
-    current = &device, closedUnderABox = 0;
-    UINT_PTR timer = SetTimer(nullptr, 0, 5, [](HWND, UINT, UINT_PTR, DWORD) {
-        if (viewer && current->FindTopLevel(u"MessageBox") != nullptr) {
-            ++closedUnderABox;
-            viewer.reset();
-        }
-    });
+    std::unique_ptr<ViewerWindow> viewer;
+    CloseUnderErrorBox closer(device, viewer);
     int index = 0, disconnected = 0;
     for (std::size_t cut : cuts) {
         auto ending = index++ % 3 == 0 ? CuttingReplayServer::Ending::Reset
@@ -233,9 +180,8 @@ TEST_F(ViewerTest, AServerThatGoesAwayAtAnyMomentLeavesAViewerThatClosesCleanly)
         EXPECT_EQ(device.FindTopLevel(kClientWindowClass), nullptr) << "cut " << cut;
         server.Wait();
     }
-    KillTimer(nullptr, timer);
     EXPECT_EQ(index, static_cast<int>(cuts.size()));
-    EXPECT_GT(disconnected + closedUnderABox, 0);
+    EXPECT_GT(disconnected + closer.Closed(), 0);
 }
 
 }  // namespace

@@ -84,6 +84,8 @@ class ViewerWindow final : public ClientWindow,
     void SetConnectionState(int state);
     // Posted to the user-interface thread: an error box with a string-table text.
     void ReportError(UINT textId);
+    // A new desktop size: false (the connection closed, the error told) without memory for it.
+    bool ResizeStore(int width, int height, UINT noMemoryText);
     void SetRedrawTimer(bool on);
     void SendThumbnail();
     void ResetZoomBar();
