@@ -44,7 +44,6 @@ ViewerWindow::ViewerWindow(HWND list, LPCWSTR title, const ServerRecord& record,
       list_(list),
       zoomBar_(Handle()),
       settings_(record.settings) {
-    lstrcpynW(serverId_, record.Id, kServerIdLength + 2);
     showZoomBar_ = serverKey != nullptr && serverKey->readDword(u"ShowZoombar", 0) != 0;
     zoomBar_.SetListener(this);
     zoomBar_.SetDocking(kDockLeftRowsFromBottom);

@@ -101,7 +101,6 @@ class ViewerWindow final : public ClientWindow,
     PixelFormat FormatForVideoMode();
 
     HWND list_;
-    WCHAR serverId_[kServerIdLength + 2] = {};
     std::unique_ptr<DisplayInfo> display_;
     std::unique_ptr<FrameBufferStore> store_;
     ZoomBar zoomBar_;
