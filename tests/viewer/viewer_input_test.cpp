@@ -154,12 +154,15 @@ TEST_F(ViewerInputTest, ClipboardBellAndDesktopResize) {
     ASSERT_TRUE(server->Send("resize 200 150"));
     EXPECT_TRUE(device.RunUntil([&] { return viewer->Store().GetWidth() == 200; }, 3000));
     EXPECT_FALSE(server->WaitForLine("update full 0 0 200 150", 3000, from).empty());
-    device.PumpUntilIdle();
-    SCROLLINFO h{};
-    h.cbSize = sizeof h;
-    h.fMask = SIF_RANGE | SIF_PAGE;
-    GetScrollInfo(viewer->Handle(), SB_HORZ, &h);
-    EXPECT_EQ(h.nMax, 0) << "200 pixels fit: no horizontal scroll bar";
+    auto horizontalRange = [&] {
+        SCROLLINFO h{};
+        h.cbSize = sizeof h;
+        h.fMask = SIF_RANGE | SIF_PAGE;
+        GetScrollInfo(viewer->Handle(), SB_HORZ, &h);
+        return h.nMax;
+    };
+    EXPECT_TRUE(device.RunUntil([&] { return horizontalRange() == 0; }, 3000))
+        << "200 pixels fit: no horizontal scroll bar";
     EXPECT_EQ(viewer->GetConnectionState(), kConnected);
 }
 
