@@ -1,4 +1,5 @@
 #include "pattern_server_process.h"
+#include "test_files.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -37,13 +38,6 @@ int UnusedLoopbackPort() {
     }
     ::close(fd);
     return port;
-}
-
-std::string ReadWholeFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream contents;
-    contents << file.rdbuf();
-    return contents.str();
 }
 
 }  // namespace
@@ -130,7 +124,7 @@ bool PatternServerProcess::Start(const std::vector<std::string>& options) {
 }
 
 std::vector<std::string> PatternServerProcess::Lines() const {
-    std::string text = ReadWholeFile(folder_ + "/messages.log");
+    std::string text = ReadFile(folder_ + "/messages.log");
     std::vector<std::string> lines;
     std::size_t start = 0, end;
     while ((end = text.find('\n', start)) != std::string::npos) {
@@ -215,5 +209,5 @@ int PatternServerProcess::WaitForExit(int timeoutMs) {
 }
 
 std::string PatternServerProcess::Output() const {
-    return ReadWholeFile(folder_ + "/output.txt");
+    return ReadFile(folder_ + "/output.txt");
 }

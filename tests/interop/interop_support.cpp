@@ -140,13 +140,6 @@ bool WaitForPath(const std::string& path, int timeoutMs) {
     return false;
 }
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream contents;
-    contents << file.rdbuf();
-    return contents.str();
-}
-
 std::string MakeTempFolder() {
     std::string pattern =
         (std::filesystem::temp_directory_path() / "tavrel-interop-XXXXXX").string();

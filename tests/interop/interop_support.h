@@ -2,6 +2,8 @@
 // pixels that arrive with the known pattern.
 #pragma once
 
+#include "test_files.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -36,7 +38,6 @@ bool HaveProgram(const std::string& name);
 // True once 127.0.0.1:port answers with "RFB 003." (within timeoutMs).
 bool WaitForRfb(int port, int timeoutMs = 10000);
 bool WaitForPath(const std::string& path, int timeoutMs = 10000);
-std::string ReadFile(const std::string& path);
 
 // A fresh folder for the files of one test suite.
 std::string MakeTempFolder();
