@@ -1,6 +1,6 @@
 // The handle bitmaps of the tool bars: a grip of raised dots along the handle's longer side on a
 // light grey face, as 4-bit DIBs. The zoom bar's are 137 (8 x 32), 138 (16 x 64), 139 (32 x 8) and
-// 140 (64 x 16).
+// 140 (64 x 16); the key toolbar's the same shapes as 156, 154, 157 and 155.
 #include "byte_writer.h"
 
 #include <resources/resources.h>

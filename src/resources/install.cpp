@@ -11,4 +11,8 @@ void InstallResources(HINSTANCE module) {
     AddResource(module, RT_BITMAP, IDB_ZOOM_HANDLE_HORZ, BuildHandleBitmap(16, 64));
     AddResource(module, RT_BITMAP, IDB_ZOOM_HANDLE_VERT_32, BuildHandleBitmap(32, 8));
     AddResource(module, RT_BITMAP, IDB_ZOOM_HANDLE_VERT, BuildHandleBitmap(64, 16));
+    AddResource(module, RT_BITMAP, IDB_KEY_HANDLE_HORZ_32, BuildHandleBitmap(8, 32));
+    AddResource(module, RT_BITMAP, IDB_KEY_HANDLE_HORZ, BuildHandleBitmap(16, 64));
+    AddResource(module, RT_BITMAP, IDB_KEY_HANDLE_VERT_32, BuildHandleBitmap(32, 8));
+    AddResource(module, RT_BITMAP, IDB_KEY_HANDLE_VERT, BuildHandleBitmap(64, 16));
 }

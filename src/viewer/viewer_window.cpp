@@ -34,6 +34,7 @@ constexpr ZoomCommand kZoomCommands[] = {
     {32787, 25}, {32788, 50}, {32789, 100}, {32794, 200}, {32795, 300}};
 
 constexpr int kZoomBarRow = 1;
+constexpr int kKeyToolbarRow = 2;
 constexpr DWORD kDockLeftRowsFromBottom = 1;
 
 }  // namespace
@@ -43,18 +44,27 @@ ViewerWindow::ViewerWindow(HWND list, LPCWSTR title, const ServerRecord& record,
     : ClientWindow(nullptr, title, IDR_VIEWER_BAR, true),
       list_(list),
       zoomBar_(Handle()),
+      keyToolbar_(Handle()),
       settings_(record.settings) {
     showZoomBar_ = serverKey != nullptr && serverKey->readDword(u"ShowZoombar", 0) != 0;
+    showKeyboard_ = serverKey != nullptr && serverKey->readDword(u"ShowKeyboard", 0) != 0;
     zoomBar_.SetListener(this);
     zoomBar_.SetDocking(kDockLeftRowsFromBottom);
     zoomBar_.SetRow(kZoomBarRow);
     zoomBar_.Show(showZoomBar_);
+    keyToolbar_.SetListener(this);
+    keyToolbar_.SetDocking(kDockLeftRowsFromBottom);
+    keyToolbar_.SetRow(kKeyToolbarRow);
+    keyToolbar_.Show(showKeyboard_);
+    keyToolbar_.Layout(serverKey);
+    menuKeys_.Load(serverKey);
     if (HMENU menu = MenuBarPopup(kMenuButton)) {
         CheckMenuItem(menu, kShowZoomBar, showZoomBar_ ? MF_CHECKED : MF_UNCHECKED);
-        // The key toolbar and the defined keys are not part of this version yet.
-        EnableMenuItem(menu, kShowKeyToolbar, MF_BYCOMMAND | MF_GRAYED);
+        CheckMenuItem(menu, kShowKeyToolbar, showKeyboard_ ? MF_CHECKED : MF_UNCHECKED);
+        // The define-keys dialog is not part of this version yet.
         EnableMenuItem(menu, kDefineKeys, MF_BYCOMMAND | MF_GRAYED);
     }
+    menuKeys_.BuildMenu(KeyboardMenu());
     display_ = CreateDisplayInfo(Handle());
     store_ = display_->CreateFrameBuffer();
     transport_ = std::make_unique<SocketTransport>(this);
@@ -66,6 +76,8 @@ ViewerWindow::ViewerWindow(HWND list, LPCWSTR title, const ServerRecord& record,
 }
 
 ViewerWindow::~ViewerWindow() {
+    // Nothing stays pressed on the server once the viewer has gone.
+    ReleaseHeldKeys();
     // The threads that call the listeners end before anything they use goes.
     session_->Shutdown();
     session_.reset();
@@ -108,7 +120,12 @@ void ViewerWindow::ShowError(UINT textId) {
 LRESULT ViewerWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_COMMAND:
-            OnCommand(LOWORD(wParam));
+            // The Keyboard menu's key items come first.
+            if (menuKeys_.OnCommand(KeyboardMenu(), heldKeys_, LOWORD(wParam))) {
+                AfterKeySent();
+            } else {
+                OnCommand(LOWORD(wParam));
+            }
             return 0;
         case WM_HSCROLL:
         case WM_VSCROLL:
@@ -122,9 +139,7 @@ LRESULT ViewerWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_KEYDOWN:
         case WM_KEYUP:
             keys_.HandleKeyMessage(Handle(), message, wParam, lParam, *this);
-            if (Rate() != kRateConstant) {
-                RequestVisibleUpdate();
-            }
+            AfterKeySent();
             return 0;
         case WM_PAINT: {
             PAINTSTRUCT paint;
@@ -140,7 +155,12 @@ LRESULT ViewerWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_SETTINGCHANGE:
             UpdateScrollBars();
             zoomBar_.SetRow(kZoomBarRow);
+            keyToolbar_.SetRow(kKeyToolbarRow);
             PaintFrame();
+            if (message == WM_SETTINGCHANGE) {
+                // Also sent after the defined keys were edited, and after a rotation.
+                ReloadKeys();
+            }
             break;
         case WM_TIMER:
             if (wParam == kUpdateTimer) {
@@ -182,7 +202,10 @@ void ViewerWindow::OnCommand(WORD command) {
     }
     switch (command) {
         case kShowZoomBar:
-            ToggleZoomBar();
+            ToggleBar(zoomBar_, showZoomBar_, kShowZoomBar, u"ShowZoombar");
+            return;
+        case kShowKeyToolbar:
+            ToggleBar(keyToolbar_, showKeyboard_, kShowKeyToolbar, u"ShowKeyboard");
             return;
         case kFitToScreen: {
             // Fitting may take the scroll bars away and so widen the client area: fit again.
@@ -216,30 +239,6 @@ void ViewerWindow::OnCommand(WORD command) {
             return;
         default:
             return;
-    }
-}
-
-void ViewerWindow::ToggleZoomBar() {
-    bool show = !showZoomBar_;
-    showZoomBar_ = show;
-    zoomBar_.Show(show);
-    if (show) {
-        SetForegroundWindow(Handle());  // the bar never keeps the activation
-    }
-    if (HMENU menu = MenuBarPopup(kMenuButton)) {
-        CheckMenuItem(menu, kShowZoomBar, show ? MF_CHECKED : MF_UNCHECKED);
-    }
-    auto* record = reinterpret_cast<ServerRecord*>(
-        SendMessageW(list_, WM_VIEWER_RECORD, 0,
-                     reinterpret_cast<LPARAM>(static_cast<ServerViewer*>(this))));
-    if (record == nullptr) {
-        return;
-    }
-    std::unique_ptr<SettingsKey> servers(OpenSettingsCollection(u"Servers"));
-    std::unique_ptr<SettingsKey> key(servers ? servers->openSubkey(record->Id) : nullptr);
-    if (key) {
-        key->writeDword(u"ShowZoombar", show ? 1 : 0);
-        key->close();
     }
 }
 

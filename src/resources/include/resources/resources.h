@@ -17,6 +17,12 @@ constexpr unsigned IDB_ZOOM_HANDLE_HORZ_32 = 137;
 constexpr unsigned IDB_ZOOM_HANDLE_HORZ = 138;
 constexpr unsigned IDB_ZOOM_HANDLE_VERT_32 = 139;
 constexpr unsigned IDB_ZOOM_HANDLE_VERT = 140;
+// The key toolbar's handle, in the same four shapes: 156 (8 x 32), 154 (16 x 64), 157 (32 x 8),
+// 155 (64 x 16).
+constexpr unsigned IDB_KEY_HANDLE_HORZ_32 = 156;
+constexpr unsigned IDB_KEY_HANDLE_HORZ = 154;
+constexpr unsigned IDB_KEY_HANDLE_VERT_32 = 157;
+constexpr unsigned IDB_KEY_HANDLE_VERT = 155;
 
 // Menus (RT_MENU) and the menu-bar records (RT_RCDATA) built on them.
 constexpr unsigned IDM_SERVER_LIST = 102;

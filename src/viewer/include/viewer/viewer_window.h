@@ -13,7 +13,10 @@
 #include <display/fraction.h>
 #include <display/frame_buffer_store.h>
 #include <keyboard/key_event_sink.h>
+#include <keyboard/held_keys.h>
 #include <keyboard/key_handler.h>
+#include <keyboard/key_toolbar.h>
+#include <keyboard/menu_keys.h>
 #include <rfb/rfb_session.h>
 #include <rfb/session_listener.h>
 #include <rfb/socket_transport.h>
@@ -30,6 +33,7 @@ class ViewerWindow final : public ClientWindow,
                            public TransportListener,
                            public ServerViewer,
                            public ZoomBarListener,
+                           public KeyToolbarListener,
                            private KeyEventSink {
   public:
     // Opens the window for record and starts connecting (asking for the password first when
@@ -63,6 +67,14 @@ class ViewerWindow final : public ClientWindow,
     void OnPixelFormatChanged(const PixelFormat& format) override;
     // ZoomBarListener
     void OnZoomBarScroll(ZoomBar* bar, WPARAM code) override;
+    // KeyToolbarListener: the key pressed or released into the session.
+    void OnKeyButton(KeyToolbar* toolbar, KeyDef& key, bool down) override;
+
+    // After the server's defined keys or their placement changed: releases on the server every
+    // key the toolbar or the menu holds down, lays the key toolbar out again from the server's
+    // key, and reloads and rebuilds the Keyboard menu's keys. Nothing changes when the server's
+    // key cannot be had.
+    void ReloadKeys();
 
     // The view, for the commands and for tests.
     void SetZoom(Fraction zoom, bool updateBar);
@@ -75,6 +87,10 @@ class ViewerWindow final : public ClientWindow,
     RECT VisibleArea();
     FrameBufferStore& Store() { return *store_; }
     ZoomBar& ZoomBarWidget() { return zoomBar_; }
+    KeyToolbar& KeyToolbarWidget() { return keyToolbar_; }
+    MenuKeys& KeyboardMenuKeys() { return menuKeys_; }
+    // The Keyboard pop-up of the menu bar's menu (the one holding "Show toolbar" 32792).
+    HMENU KeyboardMenu() const;
 
   private:
     bool SendKeyEvent(bool down, Keysym keysym) override;
@@ -93,7 +109,13 @@ class ViewerWindow final : public ClientWindow,
     void OnScroll(int bar, WPARAM wParam);
     void OnStylus(UINT message, LPARAM lParam);
     void OnActivate(bool active);
-    void ToggleZoomBar();
+    // Shows or hides bar, sets command's check mark and writes value into the server's key.
+    void ToggleBar(ToolbarWidget& bar, std::atomic<bool>& shown, WORD command, LPCWSTR value);
+    // The server's own key, through the list's record; null when either cannot be had.
+    std::unique_ptr<SettingsKey> OpenServerKey();
+    // Releases on the server every key the toolbar, the menu or a macro left down.
+    void ReleaseHeldKeys();
+    void AfterKeySent();
     void RefreshVisibleArea();
     // The settings' rate and ActiveUpdate, read under the lock.
     LONG Rate();
@@ -104,13 +126,19 @@ class ViewerWindow final : public ClientWindow,
     std::unique_ptr<DisplayInfo> display_;
     std::unique_ptr<FrameBufferStore> store_;
     ZoomBar zoomBar_;
+    KeyToolbar keyToolbar_;
+    MenuKeys menuKeys_;
     KeyHandler keys_;
+    // The toolbar's and the menu's key events go through it, so that whatever they leave pressed
+    // can be released.
+    HeldKeys heldKeys_{*this};
 
     mutable std::mutex viewLock_;  // guards zoom_ and settings_
     Fraction zoom_{1, 1};
     ServerSettings settings_;
 
     std::atomic<bool> showZoomBar_{false};
+    std::atomic<bool> showKeyboard_{false};
     std::atomic<bool> drawingEnabled_{true};
     std::atomic<bool> redrawTimerRunning_{false};
     std::atomic<bool> thumbnailDue_{false};

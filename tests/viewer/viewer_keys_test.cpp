@@ -1,0 +1,230 @@
+// The key toolbar and the Keyboard menu's keys of a viewer opened from the server list, against
+// the logging pattern server: a latching Ctrl and an Esc defined in the store and placed on both,
+// tapped and chosen; what the server receives, also when the keys are reloaded or the viewer is
+// closed with a key still down; the toolbar's toggle kept per server; screenshots.
+#include <app/server_list_window.h>
+#include <keyboard/macro_list.h>
+#include <platform/text.h>
+#include <settings/server_list.h>
+#include <viewer/viewer_window.h>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include "../keyboard/defined_keys_store.h"
+#include "pattern_server_process.h"
+#include "test_windows.h"
+#include "viewer_device.h"
+
+namespace {
+
+constexpr UINT kOpenServer = 40100;
+constexpr UINT kCloseServer = 32779;
+constexpr UINT kShowKeyToolbar = 32792;
+
+class ViewerKeysTest : public ViewerDevice {
+  public:
+    void SetUp() override {
+        ViewerDevice::SetUp();
+        server = std::make_unique<PatternServerProcess>(
+            std::vector<std::string>{"--size", "640x480"});
+        ASSERT_TRUE(server->Started()) << server->Output();
+        ServerSettings settings = DefaultServerSettings();
+        lstrcpynW(settings.Hostname, u"127.0.0.1", kTextCapacity);
+        settings.Port = server->Port();
+        settings.Rate = kRateConstant;
+        ServerList saved;
+        lstrcpynW(id, saved.Create(u"Pattern", settings)->Id, 9);
+        serverKey = ServerKey(id);
+        ASSERT_TRUE(serverKey);
+        DefineKey(*serverKey, u"Ctrl", 0xFFE3, true, kPlacementBoth);
+        DefineKey(*serverKey, u"Esc", 0xFF1B, false, kPlacementBoth);
+        serverKey->writeDword(u"ShowKeyboard", 1);
+    }
+    void TearDown() override {
+        list.reset();
+        serverKey.reset();
+        server.reset();
+        ViewerDevice::TearDown();
+    }
+
+    // Opens the only server from the list and waits for its first screen.
+    ViewerWindow* Open() {
+        list = std::make_unique<ServerListWindow>(u"Tavrel", CreateViewerWindow);
+        device.PumpUntilIdle();
+        LVITEMW select{};
+        select.state = select.stateMask = LVIS_SELECTED;
+        SendMessageW(list->ListView(), LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&select));
+        SendMessageW(list->Handle(), WM_COMMAND, kOpenServer, 0);
+        auto* viewer = static_cast<ViewerWindow*>(list->Servers().At(0)->viewer);
+        EXPECT_NE(viewer, nullptr);
+        if (viewer == nullptr) {
+            return nullptr;
+        }
+        EXPECT_TRUE(device.RunUntil(
+            [&] { return viewer->GetConnectionState() == kConnected; }, 5000));
+        EXPECT_FALSE(server->WaitForLine("update full 0 0 640 480").empty());
+        device.PumpUntilIdle();
+        return viewer;
+    }
+    void TapKey(KeyToolbar& bar, const std::u16string& title) {
+        RECT content{};
+        ASSERT_TRUE(bar.GetContentRect(&content));
+        for (const ToolbarButton& b : bar.Buttons()) {
+            if (title == bar.Keys()[b.key].Title) {
+                POINT p{content.left + (b.left + b.right) / 2, content.top + (b.top + b.bottom) / 2};
+                ClientToScreen(bar.Handle(), &p);
+                device.Tap(p.x, p.y);
+                return;
+            }
+        }
+        ADD_FAILURE() << "no button";
+    }
+    UINT MenuCommand(ViewerWindow& viewer, const std::u16string& title) {
+        HMENU menu = viewer.KeyboardMenu();
+        for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+            WCHAR text[kTextCapacity] = {};
+            GetMenuStringW(menu, static_cast<UINT>(i), text, kTextCapacity, MF_BYPOSITION);
+            if (title == text) {
+                return GetMenuItemID(menu, i);
+            }
+        }
+        ADD_FAILURE() << "no menu item";
+        return 0;
+    }
+    // The server's key lines from index from on, once the line last has come.
+    std::vector<std::string> KeyLines(std::size_t from, const std::string& last) {
+        EXPECT_FALSE(server->WaitForLine(last, 3000, from).empty()) << last;
+        device.RunUntil([] { return false; }, 100);
+        std::vector<std::string> lines = server->Lines(), keys;
+        for (std::size_t i = from; i < lines.size(); ++i) {
+            if (lines[i].rfind("key ", 0) == 0) {
+                keys.push_back(lines[i]);
+            }
+        }
+        return keys;
+    }
+
+    std::unique_ptr<PatternServerProcess> server;
+    WCHAR id[9] = {};
+    std::unique_ptr<SettingsKey> serverKey;
+    std::unique_ptr<ServerListWindow> list;
+};
+
+TEST_F(ViewerKeysTest, ToolbarAndMenuKeysReachTheServerAsDefined) {
+    ViewerWindow* viewer = Open();
+    ASSERT_NE(viewer, nullptr);
+    KeyToolbar& bar = viewer->KeyToolbarWidget();
+    EXPECT_TRUE(IsWindowVisible(bar.Handle())) << "ShowKeyboard is 1";
+    HMENU menu = viewer->KeyboardMenu();
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(GetMenuState(menu, kShowKeyToolbar, MF_BYCOMMAND) & (MF_CHECKED | MF_GRAYED),
+              MF_CHECKED);
+    EXPECT_EQ(GetMenuState(menu, 32793, MF_BYCOMMAND) & MF_GRAYED, MF_GRAYED);
+    EXPECT_EQ(GetMenuItemCount(menu), 5) << "Show toolbar, Define keys, a separator, two keys";
+
+    RECT handle{};
+    bar.GetHandleRect(&handle);
+    POINT at{handle.left + 2, (handle.top + handle.bottom) / 2};
+    ClientToScreen(bar.Handle(), &at);
+    device.Tap(at.x, at.y);
+    ASSERT_TRUE(bar.IsExpanded());
+    ASSERT_EQ(bar.Buttons().size(), 2u);
+
+    std::size_t from = server->Lines().size();
+    TapKey(bar, u"Ctrl");
+    device.RunUntil([] { return false; }, 300);
+    device.SaveScreenshot(ScreenshotPath("viewer_key_toolbar.png"));  // Ctrl latched: dark
+    TapKey(bar, u"Esc");
+    TapKey(bar, u"Ctrl");
+    EXPECT_EQ(KeyLines(from, "key up 0xffe3"),
+              (std::vector<std::string>{"key down 0xffe3", "key down 0xff1b", "key up 0xff1b",
+                                        "key up 0xffe3"}));
+
+    from = server->Lines().size();
+    UINT ctrl = MenuCommand(*viewer, u"Ctrl");
+    SendMessageW(viewer->Handle(), WM_COMMAND, MenuCommand(*viewer, u"Esc"), 0);
+    SendMessageW(viewer->Handle(), WM_COMMAND, ctrl, 0);
+    EXPECT_EQ(GetMenuState(menu, ctrl, MF_BYCOMMAND) & MF_CHECKED, MF_CHECKED);
+    SendMessageW(viewer->Handle(), WM_COMMAND, ctrl, 0);
+    EXPECT_EQ(GetMenuState(menu, ctrl, MF_BYCOMMAND) & MF_CHECKED, 0u);
+    EXPECT_EQ(KeyLines(from, "key up 0xffe3"),
+              (std::vector<std::string>{"key down 0xff1b", "key up 0xff1b", "key down 0xffe3",
+                                        "key up 0xffe3"}));
+
+    // A turned screen lays the bar out again along the longer side.
+    device.Rotate();
+    device.RunUntil([] { return false; }, 300);
+    EXPECT_EQ(bar.Buttons().size(), 2u);
+    device.SaveScreenshot(ScreenshotPath("viewer_key_toolbar_wide.png"));
+
+    // The toggle is kept per server.
+    SendMessageW(viewer->Handle(), WM_COMMAND, kShowKeyToolbar, 0);
+    EXPECT_FALSE(IsWindowVisible(bar.Handle()));
+    EXPECT_EQ(serverKey->readDword(u"ShowKeyboard", 7), 0u);
+    EXPECT_EQ(GetMenuState(menu, kShowKeyToolbar, MF_BYCOMMAND) & MF_CHECKED, 0u);
+    SendMessageW(viewer->Handle(), WM_COMMAND, kShowKeyToolbar, 0);
+    EXPECT_TRUE(IsWindowVisible(bar.Handle()));
+    EXPECT_EQ(serverKey->readDword(u"ShowKeyboard", 7), 1u);
+}
+
+TEST_F(ViewerKeysTest, KeysLeftDownAreReleasedBeforeAReloadAndWhenTheViewerCloses) {
+    // A key whose press plays a macro that only presses Shift.
+    {
+        MacroList macros;
+        std::unique_ptr<Macro> shift = macros.Add(u"Hold Shift");
+        ASSERT_TRUE(shift);
+        shift->Entries = {{0xFFE1, kMacroDown}};
+        ASSERT_TRUE(shift->Save(*macros.Collection()));
+        KeyList keys;
+        std::unique_ptr<KeyDef> key = keys.Add(u"Shift macro");
+        key->Type = kMacroKey;
+        lstrcpynW(key->MacroDown, shift->Id, kItemIdCapacity);
+        keys.Save(*key);
+        key->InMenu = true;
+        std::unique_ptr<SettingsKey> placements(serverKey->openSubkey(u"Keys"));
+        key->WritePlacement(*placements);
+    }
+    ViewerWindow* viewer = Open();
+    ASSERT_NE(viewer, nullptr);
+    KeyToolbar& bar = viewer->KeyToolbarWidget();
+    bar.SetExpanded(true);
+    device.PumpUntilIdle();
+
+    // Ctrl latched on the toolbar and in the menu, Shift held by the macro: a reload (as after
+    // the key list dialog) lets them all go on the server, and the keys show released.
+    std::size_t from = server->Lines().size();
+    TapKey(bar, u"Ctrl");
+    SendMessageW(viewer->Handle(), WM_COMMAND, MenuCommand(*viewer, u"Shift macro"), 0);
+    SendMessageW(viewer->Handle(), WM_SETTINGCHANGE, 0, 0);
+    EXPECT_EQ(KeyLines(from, "key up 0xffe1"),
+              (std::vector<std::string>{"key down 0xffe3", "key down 0xffe1", "key up 0xffe3",
+                                        "key up 0xffe1"}));
+    for (const KeyDef& key : bar.Keys()) {
+        EXPECT_FALSE(key.Down);
+    }
+
+    // The same through ReloadKeys, with the Ctrl of the menu latched.
+    from = server->Lines().size();
+    UINT ctrl = MenuCommand(*viewer, u"Ctrl");
+    SendMessageW(viewer->Handle(), WM_COMMAND, ctrl, 0);
+    viewer->ReloadKeys();
+    EXPECT_EQ(KeyLines(from, "key up 0xffe3"),
+              (std::vector<std::string>{"key down 0xffe3", "key up 0xffe3"}));
+    EXPECT_EQ(GetMenuState(viewer->KeyboardMenu(), ctrl, MF_BYCOMMAND) & MF_CHECKED, 0u);
+
+    // Ctrl latched when the server is closed.
+    from = server->Lines().size();
+    TapKey(bar, u"Ctrl");
+    ASSERT_FALSE(server->WaitForLine("key down 0xffe3", 3000, from).empty());
+    SendMessageW(viewer->Handle(), WM_COMMAND, kCloseServer, 0);
+    device.PumpUntilIdle();
+    EXPECT_EQ(list->Servers().At(0)->viewer, nullptr);
+    EXPECT_EQ(KeyLines(from, "key up 0xffe3"),
+              (std::vector<std::string>{"key down 0xffe3", "key up 0xffe3"}));
+}
+
+}  // namespace
