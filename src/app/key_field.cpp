@@ -34,13 +34,13 @@ Keysym KeysymFromField(HWND combo, bool upperCase) {
             SendMessageW(combo, CB_GETITEMDATA, static_cast<WPARAM>(selected), 0));
     }
     WCHAR text[kFieldReadCapacity] = {};
-    GetWindowTextW(combo, text, kFieldReadCapacity);
+    SendMessageW(combo, WM_GETTEXT, static_cast<WPARAM>(kFieldReadCapacity), reinterpret_cast<LPARAM>(text));
     return upperCase ? towupper(text[0]) : text[0];
 }
 
 void KeepOneCharacter(HWND combo) {
     WCHAR text[kTextCapacity] = {};
-    int length = GetWindowTextW(combo, text, kTextCapacity);
+    int length = static_cast<int>(SendMessageW(combo, WM_GETTEXT, static_cast<WPARAM>(kTextCapacity), reinterpret_cast<LPARAM>(text)));
     bool lowerLetter = length == 1 && towupper(text[0]) != text[0];
     if (length < 2 && !lowerLetter) {
         return;
