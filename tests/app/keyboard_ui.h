@@ -115,3 +115,48 @@ class KeyboardUi {
   private:
     DeviceHarness& device_;
 };
+
+#include "test_windows.h"
+#include "ui_script.h"
+
+#include <functional>
+
+// A UiScript whose timer, which also fires while an action's taps pump, runs a step only when the
+// one before it is done with its taps; an action whose last tap opens a menu or a dialog (whose
+// own loop the next steps run in) calls Free() just before that tap.
+class StepScript {
+  public:
+    explicit StepScript(DeviceHarness& device) : script_(device) {}
+    StepScript& Step(std::function<bool()> condition, std::function<void()> action) {
+        script_.When([this, condition] { return !busy_ && condition(); },
+                     [this, action] {
+                         busy_ = true;
+                         action();
+                         busy_ = false;
+                     });
+        return *this;
+    }
+    void Free() { busy_ = false; }
+    bool Run(int timeoutMilliseconds = 10000) { return script_.Run(timeoutMilliseconds); }
+    void Start() { script_.Start(); }
+    void Stop() { script_.Stop(); }
+    bool Done() const { return script_.Done(); }
+
+  private:
+    UiScript script_;
+    bool busy_ = false;
+};
+
+// Item n (counted from the first) of a menu with one separator (7 pixels high) above it.
+inline void TapMenuItemBelowSeparator(DeviceHarness& device, HWND menu, int n) {
+    RECT r = device.ScreenRectOf(menu);
+    device.Tap((r.left + r.right) / 2, r.top + 1 + 21 * n + 7 + 10);
+}
+
+// A window for the dialogs to be owned by.
+inline HWND MakeDialogOwner() {
+    RegisterTestClass(u"KeyboardDialogOwner", DefWindowProcW, WhiteBackground());
+    return CreateWindowExW(0, u"KeyboardDialogOwner", u"Owner", WS_VISIBLE, CW_USEDEFAULT,
+                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, nullptr,
+                           nullptr);
+}
