@@ -192,6 +192,9 @@ TEST(KeyboardDialogsEndToEnd, AMacroRecordedAndBoundToAKeyIsInTheStoreAfterwards
     });
     step([&] { return ui.Dialog(u"Macros") != nullptr; }, [&] {
         device.SaveScreenshot(ScreenshotPath("key_list_tall.png"));
+        device.Rotate();
+        device.SaveScreenshot(ScreenshotPath("key_list_wide.png"));
+        device.Rotate();
         ui.TapSoftKey(ui.Dialog(u"Macros"), false);
     });
     ASSERT_TRUE(script.Run(30000));
