@@ -2,8 +2,8 @@
 
 #include <app/help.h>
 #include <app/modal_dialog.h>
-#include <platform/resources.h>
 #include <platform/dialog.h>
+#include <platform/resources.h>
 #include <platform/shell.h>
 #include <platform/text.h>
 #include <resources/resources.h>
@@ -19,7 +19,8 @@ constexpr UINT kHeadingTextFirst = 300;
 // Row i's controls. Keys are loaded up to kMaxDefinedKeys, so the three ranges never meet and
 // stay below the commands of the menus.
 constexpr int kLabelFirst = 10000, kToolbarFirst = 20000, kMenuFirst = 30000;
-static_assert(kMenuFirst + kMaxDefinedKeys <= 0x7FFF && kLabelFirst + kMaxDefinedKeys <= kToolbarFirst);
+static_assert(kMenuFirst + kMaxDefinedKeys <= 0x7FFF &&
+              kLabelFirst + kMaxDefinedKeys <= kToolbarFirst);
 constexpr int kLineStep = 15;  // pixels per scroll-bar arrow
 
 struct DefineKeysContext {
@@ -86,16 +87,32 @@ void Scroll(HWND dialog, WORD request) {
     GetScrollInfo(dialog, SB_VERT, &info);
     int position = info.nPos;
     switch (request) {
-        case SB_LINEUP: position -= kLineStep; break;
-        case SB_LINEDOWN: position += kLineStep; break;
-        case SB_PAGEUP: position -= static_cast<int>(info.nPage); break;
-        case SB_PAGEDOWN: position += static_cast<int>(info.nPage); break;
+        case SB_LINEUP:
+            position -= kLineStep;
+            break;
+        case SB_LINEDOWN:
+            position += kLineStep;
+            break;
+        case SB_PAGEUP:
+            position -= static_cast<int>(info.nPage);
+            break;
+        case SB_PAGEDOWN:
+            position += static_cast<int>(info.nPage);
+            break;
         case SB_THUMBTRACK:
-        case SB_THUMBPOSITION: position = info.nTrackPos; break;
-        case SB_TOP: position = info.nMin; break;
-        case SB_BOTTOM: position = info.nMax; break;
-        case SB_ENDSCROLL: break;
-        default: return;
+        case SB_THUMBPOSITION:
+            position = info.nTrackPos;
+            break;
+        case SB_TOP:
+            position = info.nMin;
+            break;
+        case SB_BOTTOM:
+            position = info.nMax;
+            break;
+        case SB_ENDSCROLL:
+            break;
+        default:
+            return;
     }
     SCROLLINFO set{};
     set.cbSize = sizeof set;

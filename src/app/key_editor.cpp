@@ -5,8 +5,8 @@
 #include <app/macro_list_provider.h>
 #include <app/modal_dialog.h>
 #include <keyboard/macro_list.h>
-#include <platform/resources.h>
 #include <platform/dialog.h>
+#include <platform/resources.h>
 #include <platform/shell.h>
 #include <platform/text.h>
 #include <resources/resources.h>
@@ -197,7 +197,8 @@ bool KeyEditor::Edit(KeyDef& key, HWND parent) {
         SetForegroundWindow(key.EditorWindow);
         return false;
     }
-    INT_PTR result = RunModalDialog(IDD_KEY_EDITOR, parent, EditorProc, reinterpret_cast<LPARAM>(&key));
+    INT_PTR result =
+        RunModalDialog(IDD_KEY_EDITOR, parent, EditorProc, reinterpret_cast<LPARAM>(&key));
     key.EditorWindow = nullptr;
     return result == 1;
 }

@@ -1,7 +1,7 @@
 #include <app/key_field.h>
 
-#include <platform/resources.h>
 #include <platform/dialog.h>
+#include <platform/resources.h>
 #include <platform/text.h>
 #include <settings/settings_key.h>
 
@@ -15,8 +15,8 @@ void ShowKeysymInField(HWND combo, Keysym keysym) {
     if (FindNamedKey(keysym) >= 0) {
         auto count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
         for (int i = 0; i < count; ++i) {
-            if (static_cast<Keysym>(SendMessageW(combo, CB_GETITEMDATA, static_cast<WPARAM>(i),
-                                                 0)) == keysym) {
+            if (static_cast<Keysym>(
+                    SendMessageW(combo, CB_GETITEMDATA, static_cast<WPARAM>(i), 0)) == keysym) {
                 SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
                 return;
             }
@@ -34,13 +34,15 @@ Keysym KeysymFromField(HWND combo, bool upperCase) {
             SendMessageW(combo, CB_GETITEMDATA, static_cast<WPARAM>(selected), 0));
     }
     WCHAR text[kFieldReadCapacity] = {};
-    SendMessageW(combo, WM_GETTEXT, static_cast<WPARAM>(kFieldReadCapacity), reinterpret_cast<LPARAM>(text));
+    SendMessageW(combo, WM_GETTEXT, static_cast<WPARAM>(kFieldReadCapacity),
+                 reinterpret_cast<LPARAM>(text));
     return upperCase ? towupper(text[0]) : text[0];
 }
 
 void KeepOneCharacter(HWND combo) {
     WCHAR text[kTextCapacity] = {};
-    int length = static_cast<int>(SendMessageW(combo, WM_GETTEXT, static_cast<WPARAM>(kTextCapacity), reinterpret_cast<LPARAM>(text)));
+    int length = static_cast<int>(SendMessageW(
+        combo, WM_GETTEXT, static_cast<WPARAM>(kTextCapacity), reinterpret_cast<LPARAM>(text)));
     bool lowerLetter = length == 1 && towupper(text[0]) != text[0];
     if (length < 2 && !lowerLetter) {
         return;

@@ -82,8 +82,7 @@ int KeyListProvider::GetItemCount(ListDialog&) {
     return static_cast<int>(keys_.Keys().size());
 }
 
-bool KeyListProvider::GetItemText(ListDialog&, int item, int column, LPWSTR buffer,
-                                  int capacity) {
+bool KeyListProvider::GetItemText(ListDialog&, int item, int column, LPWSTR buffer, int capacity) {
     if (column != 0 || item < 0 || item >= GetItemCount(dialog_)) {
         return false;
     }

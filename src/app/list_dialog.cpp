@@ -3,9 +3,9 @@
 #include <app/dialog_layout.h>
 #include <app/help.h>
 #include <app/modal_dialog.h>
-#include <platform/resources.h>
 #include <platform/commctrl.h>
 #include <platform/menu.h>
+#include <platform/resources.h>
 #include <platform/shell.h>
 #include <resources/resources.h>
 
@@ -52,7 +52,8 @@ LPARAM ListDialog::RowValue(int row) const {
     LVITEMW item{};
     item.mask = LVIF_PARAM;
     item.iItem = row;
-    if (List() == nullptr || SendMessageW(List(), LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) == 0) {
+    if (List() == nullptr ||
+        SendMessageW(List(), LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) == 0) {
         return 0;
     }
     return item.lParam;
@@ -149,8 +150,8 @@ void ListDialog::OnInit(HWND dialog) {
     WCHAR text[kColumnTextCapacity];
     int percent = 0;
     for (int index = 0; provider_.GetColumn(index, text, kColumnTextCapacity, &percent); ++index) {
-        LVCOLUMNW column{LVCF_FMT | LVCF_WIDTH | LVCF_TEXT, LVCFMT_LEFT, percent * width / 100,
-                         text, 0, index};
+        LVCOLUMNW column{
+            LVCF_FMT | LVCF_WIDTH | LVCF_TEXT, LVCFMT_LEFT, percent * width / 100, text, 0, index};
         SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index),
                      reinterpret_cast<LPARAM>(&column));
     }

@@ -5,9 +5,9 @@
 #include <app/key_field.h>
 #include <app/modal_dialog.h>
 #include <display/screen_metrics.h>
-#include <platform/resources.h>
 #include <platform/commctrl.h>
 #include <platform/menu.h>
+#include <platform/resources.h>
 #include <platform/shell.h>
 #include <platform/text.h>
 #include <resources/resources.h>
@@ -74,9 +74,9 @@ HWND CreateCombo(HWND list, DWORD style, int id) {
 }
 
 void OnSize(HWND dialog) {
-    RelayoutDialog(GetModuleHandleW(nullptr), dialog,
-                   TemplateForShape(IDD_MACRO_EDITOR_SQUARE, IDD_MACRO_EDITOR_TALL,
-                                    IDD_MACRO_EDITOR_WIDE));
+    RelayoutDialog(
+        GetModuleHandleW(nullptr), dialog,
+        TemplateForShape(IDD_MACRO_EDITOR_SQUARE, IDD_MACRO_EDITOR_TALL, IDD_MACRO_EDITOR_WIDE));
     RECT client{};
     GetClientRect(dialog, &client);
     HWND list = StepList(dialog);
@@ -119,7 +119,8 @@ void Initialise(HWND dialog, Macro& macro) {
     for (int i = 0; i < 3; ++i) {
         WCHAR text[kTextCapacity] = {};
         LoadStringW(GetModuleHandleW(nullptr), kModeTexts[i], text, kTextCapacity);
-        LRESULT item = SendMessageW(macro.ModeCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+        LRESULT item =
+            SendMessageW(macro.ModeCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
         SendMessageW(macro.ModeCombo, CB_SETITEMDATA, static_cast<WPARAM>(item),
                      static_cast<LPARAM>(kModes[i]));
     }

@@ -2,10 +2,10 @@
 
 #include <app/key_field.h>
 #include <display/screen_metrics.h>
-#include <platform/resources.h>
 #include <platform/commctrl.h>
-#include <platform/dialog.h>
 #include <platform/core.h>
+#include <platform/dialog.h>
+#include <platform/resources.h>
 #include <platform/text.h>
 
 namespace {
@@ -16,9 +16,10 @@ constexpr UINT kModeTextFirst = 200;  // "Down", "Up", "Toggle"
 int liveSteps = 0;
 
 void ModeName(DWORD mode, WCHAR (&text)[kTextCapacity]) {
-    UINT id = mode == kMacroDown ? kModeTextFirst : mode == kMacroUp ? kModeTextFirst + 1
-              : mode == kMacroToggle                                 ? kModeTextFirst + 2
-                                                                     : 0;
+    UINT id = mode == kMacroDown     ? kModeTextFirst
+              : mode == kMacroUp     ? kModeTextFirst + 1
+              : mode == kMacroToggle ? kModeTextFirst + 2
+                                     : 0;
     if (id == 0 || LoadStringW(GetModuleHandleW(nullptr), id, text, kTextCapacity) == 0) {
         lstrcpynW(text, u"??", kTextCapacity);
     }
@@ -166,8 +167,8 @@ void PlaceEditors(HWND dialog, Macro& macro) {
     int chosen = -1;
     auto count = static_cast<int>(SendMessageW(macro.ModeCombo, CB_GETCOUNT, 0, 0));
     for (int i = 0; i < count; ++i) {
-        if (static_cast<DWORD>(SendMessageW(macro.ModeCombo, CB_GETITEMDATA,
-                                            static_cast<WPARAM>(i), 0)) == step->Mode) {
+        if (static_cast<DWORD>(SendMessageW(macro.ModeCombo, CB_GETITEMDATA, static_cast<WPARAM>(i),
+                                            0)) == step->Mode) {
             chosen = i;
             break;
         }

@@ -49,27 +49,28 @@ TEST_F(KeyDialogsTest, TheKeyFieldShowsTheStoredCharacterAndKeepsOneTypedUpperCa
     std::u16string shown, typedX, pasted, shifted, named;
     LRESULT selectedForA = 0;
     bool fieldEnabled = false;
-    script.Step([this] { return KeyEditor() != nullptr; }, [&] {
-        shown = KeyboardUi::Text(Field());
-        selectedForA = SendMessageW(Field(), CB_GETCURSEL, 0, 0);
-        fieldEnabled = IsWindowEnabled(Field());
-        ui.TypeInto(Field(), u"x");
-        typedX = KeyboardUi::Text(Field());
-        HWND edit = GetWindow(Field(), GW_CHILD);
-        SendMessageW(edit, EM_SETSEL, 0, -1);
-        device.TypeAtOnce(u"abc");  // as a paste arrives
-        device.PumpUntilIdle();
-        pasted = KeyboardUi::Text(Field());
-        SendMessageW(edit, EM_SETSEL, 0, -1);
-        device.HoldKey(VK_SHIFT);
-        device.PressKey('W');
-        device.ReleaseKey(VK_SHIFT);
-        shifted = KeyboardUi::Text(Field());
-        ui.Choose(Field(), 0, 1);  // "(Return)"
-        named = KeyboardUi::Text(Field());
-        ui.TypeInto(Field(), u"a");  // typed over a named key: the letter counts
-        ui.TapSoftKey(KeyEditor(), false);
-    });
+    script.Step([this] { return KeyEditor() != nullptr; },
+                [&] {
+                    shown = KeyboardUi::Text(Field());
+                    selectedForA = SendMessageW(Field(), CB_GETCURSEL, 0, 0);
+                    fieldEnabled = IsWindowEnabled(Field());
+                    ui.TypeInto(Field(), u"x");
+                    typedX = KeyboardUi::Text(Field());
+                    HWND edit = GetWindow(Field(), GW_CHILD);
+                    SendMessageW(edit, EM_SETSEL, 0, -1);
+                    device.TypeAtOnce(u"abc");  // as a paste arrives
+                    device.PumpUntilIdle();
+                    pasted = KeyboardUi::Text(Field());
+                    SendMessageW(edit, EM_SETSEL, 0, -1);
+                    device.HoldKey(VK_SHIFT);
+                    device.PressKey('W');
+                    device.ReleaseKey(VK_SHIFT);
+                    shifted = KeyboardUi::Text(Field());
+                    ui.Choose(Field(), 0, 1);  // "(Return)"
+                    named = KeyboardUi::Text(Field());
+                    ui.TypeInto(Field(), u"a");  // typed over a named key: the letter counts
+                    ui.TapSoftKey(KeyEditor(), false);
+                });
     script.Start();
     EXPECT_TRUE(KeyEditor::Edit(key, owner));
     script.Stop();
@@ -112,32 +113,37 @@ TEST_F(KeyDialogsTest, AMacroKeyShowsItsMacrosAndTheMacrosSoftKeyAddsToTheirList
     std::u16string keyShown, downShown, upShown, downAfter;
     bool keyFieldDisabled = false, namedSelected = false;
     int entriesBefore = 0, entriesAfter = 0;
-    script.Step([this] { return KeyEditor() != nullptr; }, [&] {
-        HWND dialog = KeyEditor();
-        keyShown = KeyboardUi::Text(Field());
-        namedSelected = SendMessageW(Field(), CB_GETCURSEL, 0, 0) >= 0;
-        keyFieldDisabled = !IsWindowEnabled(Field());
-        downShown = KeyboardUi::Text(GetDlgItem(dialog, kMacroDownList));
-        upShown = KeyboardUi::Text(GetDlgItem(dialog, kMacroUpList));
-        entriesBefore = static_cast<int>(SendDlgItemMessageW(dialog, kMacroDownList, CB_GETCOUNT, 0, 0));
-        ui.Choose(GetDlgItem(dialog, kMacroUpList), 0, 0);  // "(None)"
-        script.Free();
-        ui.TapSoftKey(dialog, true);  // "Macros"
-    });
-    script.Step([this] { return ui.Dialog(u"Macros") != nullptr && ui.Menus().empty(); }, [&] {
-        script.Free();
-        ui.TapSoftKey(ui.Dialog(u"Macros"), true);
-    });
+    script.Step([this] { return KeyEditor() != nullptr; },
+                [&] {
+                    HWND dialog = KeyEditor();
+                    keyShown = KeyboardUi::Text(Field());
+                    namedSelected = SendMessageW(Field(), CB_GETCURSEL, 0, 0) >= 0;
+                    keyFieldDisabled = !IsWindowEnabled(Field());
+                    downShown = KeyboardUi::Text(GetDlgItem(dialog, kMacroDownList));
+                    upShown = KeyboardUi::Text(GetDlgItem(dialog, kMacroUpList));
+                    entriesBefore = static_cast<int>(
+                        SendDlgItemMessageW(dialog, kMacroDownList, CB_GETCOUNT, 0, 0));
+                    ui.Choose(GetDlgItem(dialog, kMacroUpList), 0, 0);  // "(None)"
+                    script.Free();
+                    ui.TapSoftKey(dialog, true);  // "Macros"
+                });
+    script.Step([this] { return ui.Dialog(u"Macros") != nullptr && ui.Menus().empty(); },
+                [&] {
+                    script.Free();
+                    ui.TapSoftKey(ui.Dialog(u"Macros"), true);
+                });
     script.Step([this] { return ui.Menus().size() == 1; },
                 [&] { ui.TapMenuItem(ui.Menus()[0], 0); });  // "Add"
     script.Step([this] { return ui.Dialog(u"Macros") != nullptr && ui.Menus().empty(); },
                 [&] { ui.TapSoftKey(ui.Dialog(u"Macros"), false); });
-    script.Step([this] { return KeyEditor() != nullptr; }, [&] {
-        HWND dialog = KeyEditor();
-        downAfter = KeyboardUi::Text(GetDlgItem(dialog, kMacroDownList));
-        entriesAfter = static_cast<int>(SendDlgItemMessageW(dialog, kMacroDownList, CB_GETCOUNT, 0, 0));
-        ui.TapSoftKey(dialog, false);
-    });
+    script.Step([this] { return KeyEditor() != nullptr; },
+                [&] {
+                    HWND dialog = KeyEditor();
+                    downAfter = KeyboardUi::Text(GetDlgItem(dialog, kMacroDownList));
+                    entriesAfter = static_cast<int>(
+                        SendDlgItemMessageW(dialog, kMacroDownList, CB_GETCOUNT, 0, 0));
+                    ui.TapSoftKey(dialog, false);
+                });
     script.Start();
     EXPECT_TRUE(KeyEditor::Edit(key, owner));
     script.Stop();
@@ -160,10 +166,11 @@ TEST_F(KeyDialogsTest, APlainKeySwitchedToMacroWithoutMacrosStoresNeither) {
     ASSERT_TRUE(added);
     KeyDef key = *added;
     StepScript script(device);
-    script.Step([this] { return KeyEditor() != nullptr; }, [&] {
-        ui.TapCenter(GetDlgItem(KeyEditor(), kMacroRadio));
-        ui.TapSoftKey(KeyEditor(), false);
-    });
+    script.Step([this] { return KeyEditor() != nullptr; },
+                [&] {
+                    ui.TapCenter(GetDlgItem(KeyEditor(), kMacroRadio));
+                    ui.TapSoftKey(KeyEditor(), false);
+                });
     script.Start();
     ASSERT_TRUE(KeyEditor::Edit(key, owner));
     script.Stop();
@@ -178,7 +185,8 @@ TEST_F(KeyDialogsTest, APlainKeySwitchedToMacroWithoutMacrosStoresNeither) {
 }
 
 // Six keys, A to F, with the placements given (absent for -1).
-std::vector<std::u16string> SaveSixKeys(SettingsKey& server, std::initializer_list<int> placements) {
+std::vector<std::u16string> SaveSixKeys(SettingsKey& server,
+                                        std::initializer_list<int> placements) {
     KeyList keys;
     std::unique_ptr<SettingsKey> serverKeys(server.openSubkey(u"Keys"));
     std::vector<std::u16string> ids;
@@ -212,22 +220,23 @@ TEST_F(KeyDialogsTest, DefineKeysShowsARowPerKeyAndWritesOnlyThePlacementsThatCh
     StepScript script(device);
     int controls = 0;
     RECT label{}, toolbarBox{};
-    script.Step([this] { return ui.Dialog(u"Blank") != nullptr; }, [&] {
-        HWND dialog = ui.Dialog(u"Blank");
-        for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
-             child = GetWindow(child, GW_HWNDNEXT)) {
-            ++controls;
-        }
-        label = device.ScreenRectOf(GetDlgItem(dialog, 10000));
-        toolbarBox = device.ScreenRectOf(GetDlgItem(dialog, 20000 + firstPlaced));
-        ui.TapCenter(GetDlgItem(dialog, 20000 + firstPlaced));
-        ui.TapCenter(GetDlgItem(dialog, 30000 + firstPlaced));
-        device.SaveScreenshot(ScreenshotPath("define_keys_tall.png"));
-        device.Rotate();
-        device.SaveScreenshot(ScreenshotPath("define_keys_wide.png"));
-        device.Rotate();
-        device.Tap(kTaskBarOk.x, kTaskBarOk.y);
-    });
+    script.Step([this] { return ui.Dialog(u"Blank") != nullptr; },
+                [&] {
+                    HWND dialog = ui.Dialog(u"Blank");
+                    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
+                         child = GetWindow(child, GW_HWNDNEXT)) {
+                        ++controls;
+                    }
+                    label = device.ScreenRectOf(GetDlgItem(dialog, 10000));
+                    toolbarBox = device.ScreenRectOf(GetDlgItem(dialog, 20000 + firstPlaced));
+                    ui.TapCenter(GetDlgItem(dialog, 20000 + firstPlaced));
+                    ui.TapCenter(GetDlgItem(dialog, 30000 + firstPlaced));
+                    device.SaveScreenshot(ScreenshotPath("define_keys_tall.png"));
+                    device.Rotate();
+                    device.SaveScreenshot(ScreenshotPath("define_keys_wide.png"));
+                    device.Rotate();
+                    device.Tap(kTaskBarOk.x, kTaskBarOk.y);
+                });
     script.Start();
     EXPECT_TRUE(RunDefineKeysDialog(owner, server.get()));
     script.Stop();
@@ -261,22 +270,23 @@ TEST_F(KeyDialogsTest, DefineKeysScrollsItsRowsAndARotationStartsThemAtTheTopAga
     }
     StepScript script(device);
     int bottomPosition = 0, positionAfterRotation = -1, headingTop = -1, headingTopScrolled = 0;
-    script.Step([this] { return ui.Dialog(u"Blank") != nullptr; }, [&] {
-        HWND dialog = ui.Dialog(u"Blank");
-        SendMessageW(dialog, WM_VSCROLL, SB_BOTTOM, 0);
-        SCROLLINFO info{sizeof info, SIF_POS, 0, 0, 0, 0, 0};
-        GetScrollInfo(dialog, SB_VERT, &info);
-        bottomPosition = info.nPos;
-        headingTopScrolled = device.ScreenRectOf(GetDlgItem(dialog, 100)).top;
-        device.Rotate();
-        GetScrollInfo(dialog, SB_VERT, &info);
-        positionAfterRotation = info.nPos;
-        POINT origin{0, 0};
-        ClientToScreen(dialog, &origin);
-        headingTop = device.ScreenRectOf(GetDlgItem(dialog, 100)).top - origin.y;
-        device.Rotate();
-        PostMessageW(dialog, WM_CLOSE, 0, 0);
-    });
+    script.Step([this] { return ui.Dialog(u"Blank") != nullptr; },
+                [&] {
+                    HWND dialog = ui.Dialog(u"Blank");
+                    SendMessageW(dialog, WM_VSCROLL, SB_BOTTOM, 0);
+                    SCROLLINFO info{sizeof info, SIF_POS, 0, 0, 0, 0, 0};
+                    GetScrollInfo(dialog, SB_VERT, &info);
+                    bottomPosition = info.nPos;
+                    headingTopScrolled = device.ScreenRectOf(GetDlgItem(dialog, 100)).top;
+                    device.Rotate();
+                    GetScrollInfo(dialog, SB_VERT, &info);
+                    positionAfterRotation = info.nPos;
+                    POINT origin{0, 0};
+                    ClientToScreen(dialog, &origin);
+                    headingTop = device.ScreenRectOf(GetDlgItem(dialog, 100)).top - origin.y;
+                    device.Rotate();
+                    PostMessageW(dialog, WM_CLOSE, 0, 0);
+                });
     script.Start();
     EXPECT_FALSE(RunDefineKeysDialog(owner, server.get())) << "closed without OK";
     script.Stop();
@@ -303,11 +313,12 @@ TEST_F(KeyDialogsTest, ListRowValuesAreFreedOnceWhetherTheListIsDoneClosedOrLose
     StepScript script(device);
     int liveWhileOpen = 0;
     bool duplicateGrayed = false;
-    script.Step([this] { return ui.Dialog(u"Macros") != nullptr; }, [&] {
-        liveWhileOpen = provider.LiveRowValues();
-        duplicateGrayed = !KeyboardUi::MenuEnabled(ui.Dialog(u"Macros"), 32805);
-        ui.TapSoftKey(ui.Dialog(u"Macros"), false);  // "Done"
-    });
+    script.Step([this] { return ui.Dialog(u"Macros") != nullptr; },
+                [&] {
+                    liveWhileOpen = provider.LiveRowValues();
+                    duplicateGrayed = !KeyboardUi::MenuEnabled(ui.Dialog(u"Macros"), 32805);
+                    ui.TapSoftKey(ui.Dialog(u"Macros"), false);  // "Done"
+                });
     script.Start();
     provider.Show(owner);
     script.Stop();
@@ -326,11 +337,12 @@ TEST_F(KeyDialogsTest, ListRowValuesAreFreedOnceWhetherTheListIsDoneClosedOrLose
     keys.Add(u"Key");
     KeyListProvider keyProvider(keys);
     bool deleteGrayed = false;
-    script.Step([this] { return ui.Dialog(u"Macros") != nullptr; }, [&] {
-        deleteGrayed = !KeyboardUi::MenuEnabled(ui.Dialog(u"Macros"), 32813);
-        script.Free();
-        ui.TapRow(GetDlgItem(ui.Dialog(u"Macros"), 1018), 0);  // opens the key editor
-    });
+    script.Step([this] { return ui.Dialog(u"Macros") != nullptr; },
+                [&] {
+                    deleteGrayed = !KeyboardUi::MenuEnabled(ui.Dialog(u"Macros"), 32813);
+                    script.Free();
+                    ui.TapRow(GetDlgItem(ui.Dialog(u"Macros"), 1018), 0);  // opens the key editor
+                });
     script.Step([this] { return KeyEditor() != nullptr; }, [&] { DestroyWindow(owner); });
     script.Start();
     keyProvider.Show(owner);

@@ -17,7 +17,6 @@
 #include "keyboard_ui.h"
 #include "temp_home.h"
 #include "test_windows.h"
-#include "ui_script.h"
 
 namespace {
 
@@ -68,39 +67,31 @@ TEST(KeyboardDialogsEndToEnd, AMacroRecordedAndBoundToAKeyIsInTheStoreAfterwards
     settingChanges = 0;
 
     KeyboardUi ui(device);
-    UiScript script(device);
-    // The script's timer also fires while an action's taps pump: a step waits until the one
-    // before it is done with its taps, except for a last tap that opens a menu or a dialog
-    // (whose own loop the next steps run in), before which the action says it is done.
-    bool busy = false;
+    StepScript script(device);
     auto step = [&](std::function<bool()> condition, std::function<void()> action) {
-        script.When([&busy, condition] { return !busy && condition(); },
-                    [&busy, action] {
-                        busy = true;
-                        action();
-                        busy = false;
-                    });
+        script.Step(std::move(condition), std::move(action));
     };
-    auto done = [&busy] { busy = false; };
+    auto done = [&script] { script.Free(); };
     bool optionsEnabled = false;
     std::u16string listTitle;
     std::vector<std::u16string> shownSteps;
     auto openOptions = [&](int item) {
-        step([] { return true; }, [&] {
-            done();
-            ui.TapSoftKey(window.Handle(), true);
-        });
+        step([] { return true; },
+             [&] {
+                 done();
+                 ui.TapSoftKey(window.Handle(), true);
+             });
         step([&] { return ui.Menus().size() == 1; },
              [&] { ui.TapMenuItem(ui.Menus()[0], 1); });  // "Options"
         step([&] { return ui.Menus().size() == 2; },
-                  [&, item] {
-                      done();
-                      HMENU options = GetSubMenu(
-                          ClientWindow::MenuBarPopupByIndex(window.Handle(), 1), 1);
-                      optionsEnabled = (GetMenuState(options, 32799, MF_BYCOMMAND) & MF_GRAYED) == 0 &&
-                                       (GetMenuState(options, 32798, MF_BYCOMMAND) & MF_GRAYED) == 0;
-                      ui.TapMenuItem(ui.Menus()[1], item);
-                  });
+             [&, item] {
+                 done();
+                 HMENU options =
+                     GetSubMenu(ClientWindow::MenuBarPopupByIndex(window.Handle(), 1), 1);
+                 optionsEnabled = (GetMenuState(options, 32799, MF_BYCOMMAND) & MF_GRAYED) == 0 &&
+                                  (GetMenuState(options, 32798, MF_BYCOMMAND) & MF_GRAYED) == 0;
+                 ui.TapMenuItem(ui.Menus()[1], item);
+             });
     };
     auto menuCommand = [&](std::u16string title, int item) {
         step([&, title] { return ui.Dialog(title) != nullptr && ui.Menus().empty(); },
@@ -113,28 +104,29 @@ TEST(KeyboardDialogsEndToEnd, AMacroRecordedAndBoundToAKeyIsInTheStoreAfterwards
     };
     // Step row: the key chosen from the drop-down (pages, item shown), the mode (or -1 to keep).
     auto setStep = [&](int row, int pages, int item, int mode) {
-        step([&] { return ui.Dialog(u"Edit Macro") != nullptr; }, [&, row, pages, item, mode] {
-            HWND list = GetDlgItem(ui.Dialog(u"Edit Macro"), kSteps);
-            ui.TapRow(list, row, 150);  // on the mode column of a row without the editors
-            ui.Choose(GetDlgItem(list, kKeyCombo), pages, item);
-            if (mode >= 0) {
-                ui.Choose(GetDlgItem(list, kModeCombo), 0, mode);
-            }
-        });
+        step([&] { return ui.Dialog(u"Edit Macro") != nullptr; },
+             [&, row, pages, item, mode] {
+                 HWND list = GetDlgItem(ui.Dialog(u"Edit Macro"), kSteps);
+                 ui.TapRow(list, row, 150);  // on the mode column of a row without the editors
+                 ui.Choose(GetDlgItem(list, kKeyCombo), pages, item);
+                 if (mode >= 0) {
+                     ui.Choose(GetDlgItem(list, kModeCombo), 0, mode);
+                 }
+             });
     };
 
     // The macro list: "Add" makes "New Macro"; a tap on it opens the editor.
     openOptions(0);
     menuCommand(u"Macros", 0);  // "Add"
-    step([&] { return ui.Dialog(u"Macros") != nullptr && ui.Menus().empty(); }, [&] {
-        HWND list = GetDlgItem(ui.Dialog(u"Macros"), 1018);
-        listTitle = KeyboardUi::Cell(list, 0, 0);
-        done();
-        ui.TapRow(list, 0);
-    });
-    step([&] { return ui.Dialog(u"Edit Macro") != nullptr; }, [&] {
-        ui.TypeInto(GetDlgItem(ui.Dialog(u"Edit Macro"), kMacroName), u"Ctrl+Alt+Del");
-    });
+    step([&] { return ui.Dialog(u"Macros") != nullptr && ui.Menus().empty(); },
+         [&] {
+             HWND list = GetDlgItem(ui.Dialog(u"Macros"), 1018);
+             listTitle = KeyboardUi::Cell(list, 0, 0);
+             done();
+             ui.TapRow(list, 0);
+         });
+    step([&] { return ui.Dialog(u"Edit Macro") != nullptr; },
+         [&] { ui.TypeInto(GetDlgItem(ui.Dialog(u"Edit Macro"), kMacroName), u"Ctrl+Alt+Del"); });
     for (int i = 0; i < 5; ++i) {
         menuCommand(u"Edit Macro", 0);  // "Add": five steps "A", "Toggle"
     }
@@ -144,59 +136,65 @@ TEST(KeyboardDialogsEndToEnd, AMacroRecordedAndBoundToAKeyIsInTheStoreAfterwards
     setStep(2, 0, 3, -1);         // Delete, item 3, stays "Toggle"
     setStep(3, 8, 2, kModeUp);
     setStep(4, 7, 0, kModeUp);
-    step([&] { return ui.Dialog(u"Edit Macro") != nullptr; }, [&] {
-        HWND dialog = ui.Dialog(u"Edit Macro");
-        HWND list = GetDlgItem(dialog, kSteps);
-        ui.TapRow(list, 0, 150);  // the last row's edits are committed by leaving it
-        for (int row = 0; row < KeyboardUi::Rows(list); ++row) {
-            shownSteps.push_back(KeyboardUi::Cell(list, row, 0) + u" " +
-                                 KeyboardUi::Cell(list, row, 1));
-        }
-        device.SaveScreenshot(ScreenshotPath("macro_editor_tall.png"));
-        device.Rotate();
-        device.SaveScreenshot(ScreenshotPath("macro_editor_wide.png"));
-        device.Rotate();
-        ui.TapSoftKey(dialog, false);  // "Done"
-    });
+    step([&] { return ui.Dialog(u"Edit Macro") != nullptr; },
+         [&] {
+             HWND dialog = ui.Dialog(u"Edit Macro");
+             HWND list = GetDlgItem(dialog, kSteps);
+             ui.TapRow(list, 0, 150);  // the last row's edits are committed by leaving it
+             for (int row = 0; row < KeyboardUi::Rows(list); ++row) {
+                 shownSteps.push_back(KeyboardUi::Cell(list, row, 0) + u" " +
+                                      KeyboardUi::Cell(list, row, 1));
+             }
+             device.SaveScreenshot(ScreenshotPath("macro_editor_tall.png"));
+             device.Rotate();
+             device.SaveScreenshot(ScreenshotPath("macro_editor_wide.png"));
+             device.Rotate();
+             ui.TapSoftKey(dialog, false);  // "Done"
+         });
     std::u16string renamedRow;
-    step([&] { return ui.Dialog(u"Macros") != nullptr; }, [&] {
-        HWND dialog = ui.Dialog(u"Macros");
-        renamedRow = KeyboardUi::Cell(GetDlgItem(dialog, 1018), 0, 0);
-        device.SaveScreenshot(ScreenshotPath("macro_list_tall.png"));
-        device.Rotate();
-        device.SaveScreenshot(ScreenshotPath("macro_list_wide.png"));
-        device.Rotate();
-        ui.TapSoftKey(dialog, false);  // "Done"
-    });
+    step([&] { return ui.Dialog(u"Macros") != nullptr; },
+         [&] {
+             HWND dialog = ui.Dialog(u"Macros");
+             renamedRow = KeyboardUi::Cell(GetDlgItem(dialog, 1018), 0, 0);
+             device.SaveScreenshot(ScreenshotPath("macro_list_tall.png"));
+             device.Rotate();
+             device.SaveScreenshot(ScreenshotPath("macro_list_wide.png"));
+             device.Rotate();
+             ui.TapSoftKey(dialog, false);  // "Done"
+         });
 
     // The key list: "Add" makes "New Key"; the editor binds it to the macro.
     bool macroListedForKey = false;
     step([&] { return ui.Dialog(u"Macros") == nullptr && ui.Menus().empty(); }, [] {});
     openOptions(1);
     menuCommand(u"Macros", 0);  // the key list shares the list dialog's title
-    step([&] { return ui.Dialog(u"Macros") != nullptr && ui.Menus().empty(); }, [&] {
-        done();
-        ui.TapRow(GetDlgItem(ui.Dialog(u"Macros"), 1018), 0);
-    });
-    step([&] { return ui.Dialog(u"Edit Key") != nullptr; }, [&] {
-        HWND dialog = ui.Dialog(u"Edit Key");
-        ui.TypeInto(GetDlgItem(dialog, kKeyLabel), u"CAD");
-        ui.TapCenter(GetDlgItem(dialog, kMacroRadio));
-        ui.Choose(GetDlgItem(dialog, kMacroDownList), 0, 1);  // "(None)", "Ctrl+Alt+Del"
-        macroListedForKey = KeyboardUi::Text(GetDlgItem(dialog, kMacroDownList)) == u"Ctrl+Alt+Del";
-        device.SaveScreenshot(ScreenshotPath("key_editor_tall.png"));
-        device.Rotate();
-        device.SaveScreenshot(ScreenshotPath("key_editor_wide.png"));
-        device.Rotate();
-        ui.TapSoftKey(dialog, false);  // "Done"
-    });
-    step([&] { return ui.Dialog(u"Macros") != nullptr; }, [&] {
-        device.SaveScreenshot(ScreenshotPath("key_list_tall.png"));
-        device.Rotate();
-        device.SaveScreenshot(ScreenshotPath("key_list_wide.png"));
-        device.Rotate();
-        ui.TapSoftKey(ui.Dialog(u"Macros"), false);
-    });
+    step([&] { return ui.Dialog(u"Macros") != nullptr && ui.Menus().empty(); },
+         [&] {
+             done();
+             ui.TapRow(GetDlgItem(ui.Dialog(u"Macros"), 1018), 0);
+         });
+    step([&] { return ui.Dialog(u"Edit Key") != nullptr; },
+         [&] {
+             HWND dialog = ui.Dialog(u"Edit Key");
+             ui.TypeInto(GetDlgItem(dialog, kKeyLabel), u"CAD");
+             ui.TapCenter(GetDlgItem(dialog, kMacroRadio));
+             ui.Choose(GetDlgItem(dialog, kMacroDownList), 0, 1);  // "(None)", "Ctrl+Alt+Del"
+             macroListedForKey =
+                 KeyboardUi::Text(GetDlgItem(dialog, kMacroDownList)) == u"Ctrl+Alt+Del";
+             device.SaveScreenshot(ScreenshotPath("key_editor_tall.png"));
+             device.Rotate();
+             device.SaveScreenshot(ScreenshotPath("key_editor_wide.png"));
+             device.Rotate();
+             ui.TapSoftKey(dialog, false);  // "Done"
+         });
+    step([&] { return ui.Dialog(u"Macros") != nullptr; },
+         [&] {
+             device.SaveScreenshot(ScreenshotPath("key_list_tall.png"));
+             device.Rotate();
+             device.SaveScreenshot(ScreenshotPath("key_list_wide.png"));
+             device.Rotate();
+             ui.TapSoftKey(ui.Dialog(u"Macros"), false);
+         });
     ASSERT_TRUE(script.Run(30000));
 
     EXPECT_TRUE(optionsEnabled) << "Keyboard macros and Defined keys are offered";
@@ -217,9 +215,9 @@ TEST(KeyboardDialogsEndToEnd, AMacroRecordedAndBoundToAKeyIsInTheStoreAfterwards
     EXPECT_EQ(std::u16string(macro->Title), u"Ctrl+Alt+Del");
     RecordingKeySink sink;
     macro->Play(sink);
-    EXPECT_EQ(sink.events, (std::vector<RecordedKeyEvent>{Press(0xFFE3), Press(0xFFE9),
-                                                           Press(0xFFFF), Release(0xFFFF),
-                                                           Release(0xFFE9), Release(0xFFE3)}));
+    EXPECT_EQ(sink.events,
+              (std::vector<RecordedKeyEvent>{Press(0xFFE3), Press(0xFFE9), Press(0xFFFF),
+                                             Release(0xFFFF), Release(0xFFE9), Release(0xFFE3)}));
     KeyList keys;
     keys.LoadAll();
     ASSERT_EQ(keys.Keys().size(), 1u);

@@ -20,7 +20,7 @@ class KeyboardUi {
     HWND Dialog(const std::u16string& title) const {
         HWND dialog = device_.FindTopLevel(u"Dialog", title);
         return dialog != nullptr && IsWindowVisible(dialog) && IsWindowEnabled(dialog) ? dialog
-                                                                                      : nullptr;
+                                                                                       : nullptr;
     }
     // The pop-up menus open now, the first opened first.
     std::vector<HWND> Menus() const {
@@ -52,14 +52,17 @@ class KeyboardUi {
         return (GetMenuState(menu, command, MF_BYCOMMAND) & MF_GRAYED) == 0;
     }
 
-    static int Rows(HWND list) { return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); }
+    static int Rows(HWND list) {
+        return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    }
     static std::u16string Cell(HWND list, int row, int column) {
         WCHAR text[100] = {};
         LVITEMW item{};
         item.iSubItem = column;
         item.pszText = text;
         item.cchTextMax = 100;
-        SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+        SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
+                     reinterpret_cast<LPARAM>(&item));
         return text;
     }
     static int Selected(HWND list) {
@@ -121,19 +124,27 @@ class KeyboardUi {
 
 #include <functional>
 
-// A UiScript whose timer, which also fires while an action's taps pump, runs a step only when the
-// one before it is done with its taps; an action whose last tap opens a menu or a dialog (whose
-// own loop the next steps run in) calls Free() just before that tap.
+// A UiScript whose timer, which also fires while an action's taps pump (and between a step's
+// being taken and its action), runs a step only when the one before it is done with its taps;
+// an action whose last tap opens a menu or a dialog (whose own loop the next steps run in) calls
+// Free() just before that tap.
 class StepScript {
   public:
     explicit StepScript(DeviceHarness& device) : script_(device) {}
     StepScript& Step(std::function<bool()> condition, std::function<void()> action) {
-        script_.When([this, condition] { return !busy_ && condition(); },
-                     [this, action] {
-                         busy_ = true;
-                         action();
-                         busy_ = false;
-                     });
+        // The step is taken as soon as its condition holds: it claims the script there.
+        script_.When(
+            [this, condition] {
+                if (busy_ || !condition()) {
+                    return false;
+                }
+                busy_ = true;
+                return true;
+            },
+            [this, action] {
+                action();
+                busy_ = false;
+            });
         return *this;
     }
     void Free() { busy_ = false; }

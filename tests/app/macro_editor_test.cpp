@@ -42,13 +42,14 @@ class MacroEditorTest : public ::testing::Test {
                         script.Free();
                         ui.TapSoftKey(Editor(), true);
                     });
-        script.Step([this] { return ui.Menus().size() == 1; }, [this, item, belowSeparator] {
-            if (belowSeparator) {
-                TapMenuItemBelowSeparator(device, ui.Menus()[0], item);
-            } else {
-                ui.TapMenuItem(ui.Menus()[0], item);
-            }
-        });
+        script.Step([this] { return ui.Menus().size() == 1; },
+                    [this, item, belowSeparator] {
+                        if (belowSeparator) {
+                            TapMenuItemBelowSeparator(device, ui.Menus()[0], item);
+                        } else {
+                            ui.TapMenuItem(ui.Menus()[0], item);
+                        }
+                    });
     }
 
     DeviceHarness device;
@@ -58,8 +59,8 @@ class MacroEditorTest : public ::testing::Test {
 };
 
 TEST_F(MacroEditorTest, EditsGoIntoTheirOwnRowEvenAfterRowsUnderTheEditorsAreDeletedOrMoved) {
-    Macro macro = WithSteps({{'A', kMacroToggle}, {'B', kMacroToggle}, {'C', kMacroToggle},
-                             {'D', kMacroToggle}});
+    Macro macro = WithSteps(
+        {{'A', kMacroToggle}, {'B', kMacroToggle}, {'C', kMacroToggle}, {'D', kMacroToggle}});
     StepScript script(device);
     bool grayedAtStart = false, firstRowGraysMoveUp = false, editorsOnRow = false;
     std::u16string typed, tabRow;
@@ -113,16 +114,17 @@ TEST_F(MacroEditorTest, TheEditorsFollowTheSelectedRowWhenTheListHasScrolled) {
     macro.Entries.assign(20, MacroEntry{'Z', kMacroUp});
     StepScript script(device);
     int comboTop = 0, rowTop = -1, topRow = 0;
-    script.Step([this] { return Editor() != nullptr; }, [&] {
-        ui.TapRow(Steps(), 2, 200);
-        RECT list = device.ScreenRectOf(Steps());
-        device.Tap(list.right - 5, list.bottom - 5);  // the scroll bar's down arrow
-        device.Tap(list.right - 5, list.bottom - 5);
-        topRow = static_cast<int>(SendMessageW(Steps(), LVM_GETTOPINDEX, 0, 0));
-        comboTop = device.ScreenRectOf(KeyCombo()).top;
-        rowTop = ui.RowOnScreen(Steps(), 2).top;
-        ui.TapSoftKey(Editor(), false);
-    });
+    script.Step([this] { return Editor() != nullptr; },
+                [&] {
+                    ui.TapRow(Steps(), 2, 200);
+                    RECT list = device.ScreenRectOf(Steps());
+                    device.Tap(list.right - 5, list.bottom - 5);  // the scroll bar's down arrow
+                    device.Tap(list.right - 5, list.bottom - 5);
+                    topRow = static_cast<int>(SendMessageW(Steps(), LVM_GETTOPINDEX, 0, 0));
+                    comboTop = device.ScreenRectOf(KeyCombo()).top;
+                    rowTop = ui.RowOnScreen(Steps(), 2).top;
+                    ui.TapSoftKey(Editor(), false);
+                });
     script.Start();
     MacroEditor::Edit(macro, owner);
     script.Stop();
@@ -141,12 +143,13 @@ TEST_F(MacroEditorTest, AMacroHoldsAtMostTheStepsTheStoreCanKeep) {
     script.Step([this] { return Editor() != nullptr; },
                 [&] { addOfferedBelow = KeyboardUi::MenuEnabled(Editor(), kAdd); });
     MenuStep(script, 0, false);  // "Add": the last step there is room for
-    script.Step([this] { return Editor() != nullptr && ui.Menus().empty(); }, [&] {
-        addGrayedAt = !KeyboardUi::MenuEnabled(Editor(), kAdd);
-        SendMessageW(Editor(), WM_COMMAND, kAdd, 0);  // as a hardware key might
-        rowsAfterRefusedAdd = KeyboardUi::Rows(Steps());
-        ui.TapSoftKey(Editor(), false);
-    });
+    script.Step([this] { return Editor() != nullptr && ui.Menus().empty(); },
+                [&] {
+                    addGrayedAt = !KeyboardUi::MenuEnabled(Editor(), kAdd);
+                    SendMessageW(Editor(), WM_COMMAND, kAdd, 0);  // as a hardware key might
+                    rowsAfterRefusedAdd = KeyboardUi::Rows(Steps());
+                    ui.TapSoftKey(Editor(), false);
+                });
     script.Start();
     MacroEditor::Edit(macro, owner);
     script.Stop();
@@ -163,16 +166,16 @@ TEST_F(MacroEditorTest, AMacroHoldsAtMostTheStepsTheStoreCanKeep) {
 TEST_F(MacroEditorTest, TheRowsStepsAreFreedWhenTheEditorIsClosedOrItsOwnerGoes) {
     Macro closed = WithSteps({{'A', kMacroDown}, {'A', kMacroUp}});
     StepScript script(device);
-    script.Step([this] { return Editor() != nullptr; }, [&] {
-        ui.TapRow(Steps(), 1, 200);
-        ui.TypeInto(KeyCombo(), u"b");
-        PostMessageW(Editor(), WM_CLOSE, 0, 0);  // no cancel: closing keeps the edits
-    });
+    script.Step([this] { return Editor() != nullptr; },
+                [&] {
+                    ui.TapRow(Steps(), 1, 200);
+                    ui.TypeInto(KeyCombo(), u"b");
+                    PostMessageW(Editor(), WM_CLOSE, 0, 0);  // no cancel: closing keeps the edits
+                });
     script.Start();
     EXPECT_TRUE(MacroEditor::Edit(closed, owner));
     script.Stop();
-    EXPECT_EQ(closed.Entries,
-              (std::vector<MacroEntry>{{'A', kMacroDown}, {'B', kMacroUp}}));
+    EXPECT_EQ(closed.Entries, (std::vector<MacroEntry>{{'A', kMacroDown}, {'B', kMacroUp}}));
     EXPECT_EQ(MacroEditor::LiveRowSteps(), 0);
 
     Macro orphan = WithSteps({{'A', kMacroDown}, {'A', kMacroUp}, {'C', kMacroToggle}});

@@ -36,22 +36,23 @@ class ComboBoxTest : public ::testing::Test {
     void SetUp() override {
         notifications.clear();
         ASSERT_TRUE(RegisterTestClass(u"ComboParent", ParentProc, WhiteBackground()));
-        parent = CreateWindowExW(0, u"ComboParent", u"Combos", WS_VISIBLE, CW_USEDEFAULT,
-                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
-                                 nullptr, nullptr);
+        parent =
+            CreateWindowExW(0, u"ComboParent", u"Combos", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
+                            CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, nullptr, nullptr);
         device.PumpUntilIdle();
     }
     void TearDown() override { DestroyWindow(parent); }
 
     HWND MakeCombo(DWORD style, int height = 100) {
-        HWND combo = CreateWindowExW(0, WC_COMBOBOX, u"", WS_CHILD | WS_VISIBLE | style, 10, 10,
-                                     150, height, parent,
-                                     reinterpret_cast<HMENU>(static_cast<std::intptr_t>(kComboId)),
-                                     nullptr, nullptr);
+        HWND combo = CreateWindowExW(
+            0, WC_COMBOBOX, u"", WS_CHILD | WS_VISIBLE | style, 10, 10, 150, height, parent,
+            reinterpret_cast<HMENU>(static_cast<std::intptr_t>(kComboId)), nullptr, nullptr);
         for (int i = 0; i < 30; ++i) {
-            std::u16string text = u"Item " + std::u16string(1, static_cast<char16_t>(u'A' + i % 26)) +
+            std::u16string text = u"Item " +
+                                  std::u16string(1, static_cast<char16_t>(u'A' + i % 26)) +
                                   (i >= 26 ? u"2" : u"");
-            LRESULT item = SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+            LRESULT item =
+                SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
             SendMessageW(combo, CB_SETITEMDATA, static_cast<WPARAM>(item), 100 + i);
         }
         device.PumpUntilIdle();

@@ -30,8 +30,8 @@ struct ComboState {
     int selection = CB_ERR;
     int droppedHeight = 0;
     HWND edit = nullptr;
-    HWND list = nullptr;    // the open drop-down list
-    int listTop = 0;        // the first item the open list shows
+    HWND list = nullptr;       // the open drop-down list
+    int listTop = 0;           // the first item the open list shows
     bool settingText = false;  // the field's text is being set by the combo, not typed
 };
 
