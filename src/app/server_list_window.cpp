@@ -1,6 +1,8 @@
 #include <app/server_list_window.h>
 
 #include <app/about_dialog.h>
+#include <app/key_list_provider.h>
+#include <app/macro_list_provider.h>
 #include <app/server_editor.h>
 #include <app/server_list_item.h>
 #include <app/start_up.h>
@@ -24,7 +26,6 @@ constexpr WORD kDeleteCommand = 32778;
 constexpr WORD kMacrosCommand = 32799;
 constexpr WORD kDefinedKeysCommand = 32798;
 constexpr WORD kAboutCommand = 40002;
-constexpr UINT kMenuButton = 40400;
 constexpr int kListViewId = 1;
 
 constexpr int kThumbnailColumn = 36;  // logical pixels, also the row height
@@ -61,11 +62,6 @@ ServerListWindow::ServerListWindow(LPCWSTR title, ViewerFactory createViewer)
     RemoveMenu(loaded, 0, MF_BYPOSITION);
     DestroyMenu(loaded);
 
-    // The keyboard-macro and defined-key lists are not part of this version yet.
-    if (HMENU menu = MenuBarPopup(kMenuButton)) {
-        EnableMenuItem(menu, kMacrosCommand, MF_BYCOMMAND | MF_GRAYED);
-        EnableMenuItem(menu, kDefinedKeysCommand, MF_BYCOMMAND | MF_GRAYED);
-    }
     SetFocus(listView_);
 }
 
@@ -189,6 +185,26 @@ LRESULT ServerListWindow::OnCommand(WORD command) {
         case kAboutCommand:
             AboutDialog::Run(Handle());
             return 1;
+        case kMacrosCommand: {
+            MacroList macros;
+            MacroListProvider list(macros);
+            list.Show(Handle());
+            return 1;
+        }
+        case kDefinedKeysCommand: {
+            KeyList keys;
+            KeyListProvider list(keys);
+            list.Show(Handle());
+            // Every open viewer reloads its toolbar and Keyboard-menu keys.
+            for (std::size_t i = 0; i < servers_.Count(); ++i) {
+                ServerViewer* viewer = servers_.At(i)->viewer;
+                HWND window = viewer != nullptr ? viewer->GetWindow() : nullptr;
+                if (window != nullptr) {
+                    SendMessageW(window, WM_SETTINGCHANGE, 0, 0);
+                }
+            }
+            return 1;
+        }
         default:
             return 0;
     }

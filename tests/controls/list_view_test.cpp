@@ -534,3 +534,38 @@ TEST_F(ListViewTest, AParentThatDestroysTheListWhileHearingOfAChangeIsSafe) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ListViewTest, SetItemChangesACellTheValueAndTheSelectionOfOneRow) {
+    HWND list = MakeList(LVS_REPORT | LVS_SINGLESEL);
+    AddColumns(list);
+    Fill(list, 3);
+    LVITEMW value{LVIF_PARAM | LVIF_TEXT, 1, 0, 0, 0, const_cast<LPWSTR>(u"Moved"), 0, 0, 7, 0};
+    EXPECT_TRUE(SendMessageW(list, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&value)));
+    LVITEMW mode{LVIF_TEXT, 2, 1, 0, 0, const_cast<LPWSTR>(u"Down"), 0, 0, 0, 0};
+    EXPECT_TRUE(SendMessageW(list, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&mode)));
+    LVITEMW state{LVIF_STATE, 2, 0, LVIS_SELECTED, LVIS_SELECTED, nullptr, 0, 0, 0, 0};
+    EXPECT_TRUE(SendMessageW(list, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&state)));
+
+    WCHAR text[32];
+    LVITEMW read{LVIF_PARAM | LVIF_TEXT, 1, 0, 0, 0, text, 32, 0, 0, 0};
+    ASSERT_TRUE(SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&read)));
+    EXPECT_EQ(std::u16string(text), u"Moved");
+    EXPECT_EQ(read.lParam, 7);
+    LVITEMW cell{0, 0, 1, 0, 0, text, 32, 0, 0, 0};
+    SendMessageW(list, LVM_GETITEMTEXTW, 2, reinterpret_cast<LPARAM>(&cell));
+    EXPECT_EQ(std::u16string(text), u"Down");
+    EXPECT_EQ(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 2);
+    ASSERT_FALSE(heard.changes.empty()) << "the parent hears of the selection";
+    EXPECT_EQ(heard.changes.back().iItem, 2);
+
+    // Rows that do not exist, and values for a column other than the first, are refused.
+    LVITEMW missing{LVIF_PARAM, 3, 0, 0, 0, nullptr, 0, 0, 1, 0};
+    EXPECT_FALSE(SendMessageW(list, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&missing)));
+    LVITEMW subValue{LVIF_PARAM, 0, 1, 0, 0, nullptr, 0, 0, 1, 0};
+    EXPECT_FALSE(SendMessageW(list, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&subValue)));
+    EXPECT_FALSE(SendMessageW(list, LVM_SETITEMW, 0, 0));
+}
+
+}  // namespace

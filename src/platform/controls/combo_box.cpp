@@ -1,6 +1,9 @@
 // The combo box: its field (an edit child for CBS_DROPDOWN, drawn text for CBS_DROPDOWNLIST) with
 // an arrow, and a drop-down list on its own pop-up window opened by a tap; items keep a data value;
-// CBS_SORT inserts in text order.
+// CBS_SORT inserts in text order. The window is always as tall as its field: the height it is
+// created or sized with is the height of the open list, which pages through longer lists with
+// the arrows of a strip at its right. Only the user's typing is an edit change (CBN_EDITCHANGE),
+// and it clears the selection: the text no longer names an item.
 #include "control_state.h"
 
 #include <platform/device_screen.h>
@@ -27,7 +30,9 @@ struct ComboState {
     int selection = CB_ERR;
     int droppedHeight = 0;
     HWND edit = nullptr;
-    HWND list = nullptr;  // the open drop-down list
+    HWND list = nullptr;       // the open drop-down list
+    int listTop = 0;           // the first item the open list shows
+    bool settingText = false;  // the field's text is being set by the combo, not typed
 };
 
 ControlStates<ComboState> states;
@@ -38,6 +43,32 @@ int Scaled(int logical) {
 
 int ItemHeight() {
     return Scaled(18);
+}
+
+int FieldHeight() {
+    return Scaled(22);
+}
+
+int StripWidth() {
+    return Scaled(13);
+}
+
+int VisibleItems(HWND list) {
+    RECT client;
+    GetClientRect(list, &client);
+    return std::max((static_cast<int>(client.bottom) - 2) / ItemHeight(), 1);
+}
+
+// Whether the open list holds more items than it shows: it then has the paging strip.
+bool Pages(HWND list, const ComboState& state) {
+    return static_cast<int>(state.items.size()) > VisibleItems(list);
+}
+
+void SetFieldText(ComboState& state, LPCWSTR text) {
+    bool was = state.settingText;
+    state.settingText = true;
+    SetWindowTextW(state.edit, text);
+    state.settingText = was;
 }
 
 bool Sorted(HWND combo) {
@@ -51,8 +82,7 @@ bool HasEdit(HWND combo) {
 void Select(HWND combo, ComboState& state, int index) {
     state.selection = index >= 0 && index < static_cast<int>(state.items.size()) ? index : CB_ERR;
     if (state.edit != nullptr) {
-        SetWindowTextW(state.edit,
-                       state.selection >= 0 ? state.items[state.selection].text.c_str() : u"");
+        SetFieldText(state, state.selection >= 0 ? state.items[state.selection].text.c_str() : u"");
     }
     InvalidateRect(combo, nullptr, TRUE);
 }
@@ -75,9 +105,15 @@ void PaintList(HWND list) {
     HDC dc = BeginFilledPaint(list, paint, client, COLOR_WINDOW);
     HGDIOBJ previousFont = SelectControlFont(dc, state.font);
     SetBkMode(dc, TRANSPARENT);
-    for (std::size_t i = 0; i < state.items.size(); ++i) {
-        RECT row{1, 1 + static_cast<int>(i) * ItemHeight(), client.right - 1,
-                 1 + static_cast<int>(i + 1) * ItemHeight()};
+    bool pages = Pages(list, state);
+    int right = pages ? client.right - StripWidth() : client.right - 1;
+    int shown = VisibleItems(list);
+    for (int n = 0; n < shown; ++n) {
+        std::size_t i = static_cast<std::size_t>(state.listTop + n);
+        if (i >= state.items.size()) {
+            break;
+        }
+        RECT row{1, 1 + n * ItemHeight(), right, 1 + (n + 1) * ItemHeight()};
         bool selected = static_cast<int>(i) == state.selection;
         if (selected) {
             FillRect(dc, &row, GetSysColorBrush(COLOR_HIGHLIGHT));
@@ -91,9 +127,33 @@ void PaintList(HWND list) {
     HGDIOBJ previousBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
     HGDIOBJ previousPen = SelectObject(dc, GetStockObject(BLACK_PEN));
     Rectangle(dc, 0, 0, client.right, client.bottom);
+    if (pages) {  // the strip: an up arrow in its upper half, a down arrow in its lower half
+        int x = client.right - StripWidth();
+        MoveToEx(dc, x, 0, nullptr);
+        LineTo(dc, x, client.bottom);
+        int cx = x + StripWidth() / 2, half = Scaled(3);
+        for (int d = 0; d <= half; ++d) {
+            int up = client.bottom / 4 - half / 2 + d, down = 3 * client.bottom / 4 + half / 2 - d;
+            MoveToEx(dc, cx - d, up, nullptr);
+            LineTo(dc, cx + d + 1, up);
+            MoveToEx(dc, cx - d, down, nullptr);
+            LineTo(dc, cx + d + 1, down);
+        }
+    }
     SelectObject(dc, previousPen);
     SelectObject(dc, previousBrush);
     EndPaint(list, &paint);
+}
+
+// A tap on the paging strip: a page up in its upper half, a page down in its lower half.
+void PageList(HWND list, ComboState& state, int y) {
+    RECT client;
+    GetClientRect(list, &client);
+    int shown = VisibleItems(list);
+    int last = std::max(static_cast<int>(state.items.size()) - shown, 0);
+    int top = state.listTop + (y < client.bottom / 2 ? -shown : shown);
+    state.listTop = std::clamp(top, 0, last);
+    InvalidateRect(list, nullptr, TRUE);
 }
 
 LRESULT ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -126,8 +186,14 @@ LRESULT ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
             RECT client;
             GetClientRect(list, &client);
             POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            SetWindowLongPtrW(list, GWL_ID, 0);
+            if (PtInRect(&client, point) && Pages(list, state) &&
+                point.x >= client.right - StripWidth()) {
+                PageList(list, state, point.y);
+                return 0;
+            }
             if (PtInRect(&client, point)) {
-                int index = (point.y - 1) / ItemHeight();
+                int index = state.listTop + (point.y - 1) / ItemHeight();
                 if (index >= 0 && index < static_cast<int>(state.items.size())) {
                     bool changed = index != state.selection;
                     Select(combo, state, index);
@@ -170,6 +236,10 @@ void OpenList(HWND combo, ComboState& state) {
         CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOACTIVATE, kListClass, u"", WS_POPUP, field.left,
                         top, field.right - field.left, height, combo, nullptr, nullptr, nullptr);
     SetWindowLongPtrW(state.list, GWL_USERDATA, reinterpret_cast<LONG_PTR>(combo));
+    // The selected item shows, as near the top as the list allows.
+    int shown = VisibleItems(state.list);
+    int last = std::max(static_cast<int>(state.items.size()) - shown, 0);
+    state.listTop = std::clamp(state.selection, 0, last);
     ShowWindow(state.list, SW_SHOWNOACTIVATE);
     SetCapture(state.list);
 }
@@ -235,7 +305,7 @@ LRESULT ComboBoxProc(HWND combo, UINT message, WPARAM wParam, LPARAM lParam) {
                            GetWindowLongW(combo, GWL_STYLE) & ~(WS_VSCROLL | WS_HSCROLL));
             auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
             state.droppedHeight = create->cy;
-            int field = Scaled(22);
+            int field = FieldHeight();
             SetWindowPos(combo, nullptr, 0, 0, create->cx, field,
                          SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
             if (HasEdit(combo)) {
@@ -246,14 +316,23 @@ LRESULT ComboBoxProc(HWND combo, UINT message, WPARAM wParam, LPARAM lParam) {
             }
             return 0;
         }
-        case WM_SIZE:
+        case WM_SIZE: {
+            int width = LOWORD(static_cast<std::uintptr_t>(lParam)),
+                height = HIWORD(static_cast<std::uintptr_t>(lParam));
+            if (height != FieldHeight()) {
+                // Moved or sized after creation: the height asked for is the open list's; the
+                // window keeps its field's height (the resize comes back here with it).
+                state.droppedHeight = height;
+                SetWindowPos(combo, nullptr, 0, 0, width, FieldHeight(),
+                             SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+                return 0;
+            }
             if (state.edit != nullptr) {
-                int width = LOWORD(static_cast<std::uintptr_t>(lParam)),
-                    height = HIWORD(static_cast<std::uintptr_t>(lParam));
                 MoveWindow(state.edit, 1, 1, std::max(width - height - 1, 0),
                            std::max(height - 2, 0), TRUE);
             }
             return 0;
+        }
         case WM_PAINT:
             Paint(combo, state);
             return 0;
@@ -267,7 +346,11 @@ LRESULT ComboBoxProc(HWND combo, UINT message, WPARAM wParam, LPARAM lParam) {
             return reinterpret_cast<LRESULT>(state.font);
         case WM_SETTEXT:
             if (state.edit != nullptr) {
-                return SendMessageW(state.edit, WM_SETTEXT, wParam, lParam);
+                bool was = state.settingText;
+                state.settingText = true;
+                LRESULT result = SendMessageW(state.edit, WM_SETTEXT, wParam, lParam);
+                state.settingText = was;
+                return result;
             }
             break;
         case WM_GETTEXT:
@@ -283,7 +366,11 @@ LRESULT ComboBoxProc(HWND combo, UINT message, WPARAM wParam, LPARAM lParam) {
             }
             return 0;
         case WM_COMMAND:  // from the edit field
-            if (LOWORD(wParam) == kEditId && HIWORD(wParam) == EN_CHANGE) {
+            if (LOWORD(wParam) == kEditId && HIWORD(wParam) == EN_CHANGE && !state.settingText) {
+                if (state.selection != CB_ERR) {
+                    state.selection = CB_ERR;  // the typed text names no item
+                    InvalidateRect(combo, nullptr, TRUE);
+                }
                 NotifyParent(combo, CBN_EDITCHANGE);
             }
             return 0;

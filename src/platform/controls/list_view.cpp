@@ -165,6 +165,35 @@ LRESULT SetItemText(HWND list, ListViewState& state, WPARAM index, const LVITEMW
     return TRUE;
 }
 
+// The parts of a row that item's mask names: a column's text, and for column 0 the value and the
+// image; the state through the selection rules (and the parent's notification).
+LRESULT SetItem(HWND list, ListViewState& state, const LVITEMW* item) {
+    if (item == nullptr || OwnerData(list) ||
+        !ValidRow(list, state, static_cast<WPARAM>(item->iItem)) || item->iSubItem < 0 ||
+        item->iSubItem >= kMaxSubItems ||
+        (item->iSubItem != 0 && (item->mask & (LVIF_PARAM | LVIF_IMAGE | LVIF_STATE)) != 0)) {
+        return FALSE;
+    }
+    ListRow& row = state.rows[static_cast<std::size_t>(item->iItem)];
+    if ((item->mask & LVIF_TEXT) != 0) {
+        if (static_cast<int>(row.texts.size()) <= item->iSubItem) {
+            row.texts.resize(static_cast<std::size_t>(item->iSubItem) + 1);
+        }
+        row.texts[static_cast<std::size_t>(item->iSubItem)] = TextFrom(item->pszText);
+    }
+    if ((item->mask & LVIF_PARAM) != 0) {
+        row.param = item->lParam;
+    }
+    if ((item->mask & LVIF_IMAGE) != 0) {
+        row.image = item->iImage;
+    }
+    InvalidateRect(list, nullptr, TRUE);
+    if ((item->mask & LVIF_STATE) != 0) {
+        return ListSetItemState(list, item->iItem, item->state, item->stateMask);
+    }
+    return TRUE;
+}
+
 LRESULT GetItem(HWND list, ListViewState& state, LVITEMW* item) {
     if (item == nullptr || !ValidRow(list, state, static_cast<WPARAM>(item->iItem))) {
         return FALSE;
@@ -301,6 +330,8 @@ LRESULT ListMessage(HWND list, ListViewState& state, UINT message, WPARAM wParam
                            item->cchTextMax);
         case LVM_GETITEMW:
             return GetItem(list, state, item);
+        case LVM_SETITEMW:
+            return SetItem(list, state, item);
         case LVM_DELETEITEM:
             return DeleteItem(list, state, wParam);
         case LVM_DELETEALLITEMS:

@@ -134,6 +134,7 @@ constexpr UINT LVM_GETSELECTEDCOUNT = LVM_FIRST + 50;
 constexpr UINT LVM_SETEXTENDEDLISTVIEWSTYLE = LVM_FIRST + 54;
 constexpr UINT LVM_GETEXTENDEDLISTVIEWSTYLE = LVM_FIRST + 55;
 constexpr UINT LVM_GETITEMW = LVM_FIRST + 75;
+constexpr UINT LVM_SETITEMW = LVM_FIRST + 76;
 constexpr UINT LVM_INSERTITEMW = LVM_FIRST + 77;
 constexpr UINT LVM_INSERTCOLUMNW = LVM_FIRST + 97;
 constexpr UINT LVM_GETITEMTEXTW = LVM_FIRST + 115;
@@ -143,6 +144,8 @@ constexpr UINT LVM_SETITEMTEXTW = LVM_FIRST + 116;
 constexpr UINT LVN_FIRST = static_cast<UINT>(-100);
 constexpr UINT LVN_ITEMCHANGED = LVN_FIRST - 1;
 constexpr UINT LVN_ITEMACTIVATE = LVN_FIRST - 14;
+// The list stopped scrolling (a header alone; the list does not send it itself).
+constexpr UINT LVN_ENDSCROLL = LVN_FIRST - 81;
 
 struct NMLISTVIEW {
     NMHDR hdr;
