@@ -2,6 +2,7 @@
 // from the server's key and what they leave pressed on the server.
 #include <viewer/viewer_window.h>
 
+#include <app/define_keys_dialog.h>
 #include <platform/menu.h>
 #include <settings/viewer_messages.h>
 
@@ -46,6 +47,18 @@ void ViewerWindow::ReloadKeys() {
     menuKeys_.Load(key.get());
     key->close();
     menuKeys_.BuildMenu(KeyboardMenu());
+}
+
+void ViewerWindow::DefineKeys() {
+    std::unique_ptr<SettingsKey> key = OpenServerKey();
+    if (!key) {
+        return;
+    }
+    bool changed = RunDefineKeysDialog(Handle(), key.get());
+    key->close();
+    if (changed) {
+        ReloadKeys();
+    }
 }
 
 std::unique_ptr<SettingsKey> ViewerWindow::OpenServerKey() {

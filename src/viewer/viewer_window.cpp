@@ -61,8 +61,6 @@ ViewerWindow::ViewerWindow(HWND list, LPCWSTR title, const ServerRecord& record,
     if (HMENU menu = MenuBarPopup(kMenuButton)) {
         CheckMenuItem(menu, kShowZoomBar, showZoomBar_ ? MF_CHECKED : MF_UNCHECKED);
         CheckMenuItem(menu, kShowKeyToolbar, showKeyboard_ ? MF_CHECKED : MF_UNCHECKED);
-        // The define-keys dialog is not part of this version yet.
-        EnableMenuItem(menu, kDefineKeys, MF_BYCOMMAND | MF_GRAYED);
     }
     menuKeys_.BuildMenu(KeyboardMenu());
     display_ = CreateDisplayInfo(Handle());
@@ -206,6 +204,9 @@ void ViewerWindow::OnCommand(WORD command) {
             return;
         case kShowKeyToolbar:
             ToggleBar(keyToolbar_, showKeyboard_, kShowKeyToolbar, u"ShowKeyboard");
+            return;
+        case kDefineKeys:
+            DefineKeys();
             return;
         case kFitToScreen: {
             // Fitting may take the scroll bars away and so widen the client area: fit again.

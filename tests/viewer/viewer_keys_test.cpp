@@ -17,6 +17,7 @@
 #include "../keyboard/defined_keys_store.h"
 #include "pattern_server_process.h"
 #include "test_windows.h"
+#include "ui_script.h"
 #include "viewer_device.h"
 
 namespace {
@@ -123,7 +124,7 @@ TEST_F(ViewerKeysTest, ToolbarAndMenuKeysReachTheServerAsDefined) {
     ASSERT_NE(menu, nullptr);
     EXPECT_EQ(GetMenuState(menu, kShowKeyToolbar, MF_BYCOMMAND) & (MF_CHECKED | MF_GRAYED),
               MF_CHECKED);
-    EXPECT_EQ(GetMenuState(menu, 32793, MF_BYCOMMAND) & MF_GRAYED, MF_GRAYED);
+    EXPECT_EQ(GetMenuState(menu, 32793, MF_BYCOMMAND) & MF_GRAYED, 0u);  // "Define keys"
     EXPECT_EQ(GetMenuItemCount(menu), 5) << "Show toolbar, Define keys, a separator, two keys";
 
     RECT handle{};
@@ -225,6 +226,24 @@ TEST_F(ViewerKeysTest, KeysLeftDownAreReleasedBeforeAReloadAndWhenTheViewerClose
     EXPECT_EQ(list->Servers().At(0)->viewer, nullptr);
     EXPECT_EQ(KeyLines(from, "key up 0xffe3"),
               (std::vector<std::string>{"key down 0xffe3", "key up 0xffe3"}));
+}
+
+// "Define keys" in the viewer's Keyboard menu: the define-keys dialog for this server; on OK the
+// toolbar and the menu are built again from what it saved.
+TEST_F(ViewerKeysTest, DefineKeysFromTheViewerRebuildsItsToolbar) {
+    ViewerWindow* viewer = Open();
+    ASSERT_NE(viewer, nullptr);
+    ASSERT_EQ(viewer->KeyToolbarWidget().Keys().size(), 2u);
+    UiScript script(device);
+    script.InDialog([&](HWND dialog) {
+        script.TapControl(dialog, 20000);  // the first row's "Toolbar" box: off
+        device.Tap(240 - 12, 13);           // the task bar's "ok"
+    });
+    script.Start();
+    SendMessageW(viewer->Handle(), WM_COMMAND, 32793, 0);
+    ASSERT_TRUE(script.Run());
+    EXPECT_EQ(viewer->KeyToolbarWidget().Keys().size(), 1u);
+    EXPECT_EQ(viewer->KeyboardMenuKeys().Keys().size(), 2u);
 }
 
 }  // namespace

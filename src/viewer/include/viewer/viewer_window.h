@@ -113,6 +113,8 @@ class ViewerWindow final : public ClientWindow,
     void ToggleBar(ToolbarWidget& bar, std::atomic<bool>& shown, WORD command, LPCWSTR value);
     // The server's own key, through the list's record; null when either cannot be had.
     std::unique_ptr<SettingsKey> OpenServerKey();
+    // "Define keys": the define-keys dialog over the server's key, then the keys again.
+    void DefineKeys();
     // Releases on the server every key the toolbar, the menu or a macro left down.
     void ReleaseHeldKeys();
     void AfterKeySent();
