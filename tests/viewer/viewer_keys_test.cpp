@@ -246,4 +246,35 @@ TEST_F(ViewerKeysTest, DefineKeysFromTheViewerRebuildsItsToolbar) {
     EXPECT_EQ(viewer->KeyboardMenuKeys().Keys().size(), 2u);
 }
 
+// A macro Ctrl+Alt+Del bound to a key in this server's Keyboard menu: choosing it plays the six
+// events in order on the server.
+TEST_F(ViewerKeysTest, AMacroKeyChosenFromTheMenuPlaysItsStepsOnTheServer) {
+    {
+        MacroList macros;
+        std::unique_ptr<Macro> cad = macros.Add(u"Ctrl+Alt+Del");
+        ASSERT_TRUE(cad);
+        cad->Entries = {{0xFFE3, kMacroDown},
+                        {0xFFE9, kMacroDown},
+                        {0xFFFF, kMacroToggle},
+                        {0xFFE9, kMacroUp},
+                        {0xFFE3, kMacroUp}};
+        ASSERT_TRUE(cad->Save(*macros.Collection()));
+        KeyList keys;
+        std::unique_ptr<KeyDef> key = keys.Add(u"CAD");
+        key->Type = kMacroKey;
+        lstrcpynW(key->MacroDown, cad->Id, kItemIdCapacity);
+        keys.Save(*key);
+        key->InMenu = true;
+        std::unique_ptr<SettingsKey> placements(serverKey->openSubkey(u"Keys"));
+        key->WritePlacement(*placements);
+    }
+    ViewerWindow* viewer = Open();
+    ASSERT_NE(viewer, nullptr);
+    std::size_t from = server->Lines().size();
+    SendMessageW(viewer->Handle(), WM_COMMAND, MenuCommand(*viewer, u"CAD"), 0);
+    EXPECT_EQ(KeyLines(from, "key up 0xffe3"),
+              (std::vector<std::string>{"key down 0xffe3", "key down 0xffe9", "key down 0xffff",
+                                        "key up 0xffff", "key up 0xffe9", "key up 0xffe3"}));
+}
+
 }  // namespace
