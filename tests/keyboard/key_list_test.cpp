@@ -154,6 +154,25 @@ TEST_F(ServerKeysTest, PlacementIsWrittenOnlyWhenItChangesAndOutlivesTheKey) {
     EXPECT_EQ(stored.readDword(ids[2].c_str(), 7), 3u);
 }
 
+// A second server places the same keys its own way; after a restart each server finds its own.
+TEST_F(ServerKeysTest, TwoServersKeepTheirOwnPlacementsAcrossARestart) {
+    const std::u16string other = u"Software\\Orlin Software\\Tavrel\\Servers\\SERVER02";
+    {
+        SettingsKey otherPlacements(HKEY_CURRENT_USER, (other + u"\\Keys").c_str());
+        otherPlacements.writeDword(ids[3].c_str(), 2);  // D on its toolbar, nothing else
+    }
+    ReloadRegistry();
+    KeyList reloadedKeys;
+    reloadedKeys.LoadAll();
+    std::vector<KeyDef> first, second;
+    SettingsKey firstServer(HKEY_CURRENT_USER, kServer.c_str());
+    SettingsKey secondServer(HKEY_CURRENT_USER, other.c_str());
+    LoadKeysForServer(reloadedKeys, firstServer, 2, first);
+    LoadKeysForServer(reloadedKeys, secondServer, 2, second);
+    EXPECT_EQ(Titles(first), (std::vector<std::u16string>{u"A", u"C"}));
+    EXPECT_EQ(Titles(second), (std::vector<std::u16string>{u"D"}));
+}
+
 // A store of count keys K00000, K00001 ... placed 3 for SERVER01, written as one registry file
 // (a key at a time would take a disk write each).
 void StoreManyKeys(const TempHome& home, int count) {
