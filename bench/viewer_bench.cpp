@@ -100,17 +100,19 @@ class Marks {
   public:
     explicit Marks(int count)
         : blitting_(static_cast<std::size_t>(count), false),
+          blitStarted_(static_cast<std::size_t>(count)),
           blit_(static_cast<std::size_t>(count)),
           composed_(static_cast<std::size_t>(count)),
           shown_(static_cast<std::size_t>(count)) {}
 
     // A blit of the update whose markers these are begins (message or user-interface thread).
-    void OnBlitStarting(std::uint16_t topLeft, std::uint16_t bottomRight) {
+    void OnBlitStarting(std::uint16_t topLeft, std::uint16_t bottomRight, Clock::time_point at) {
         int k = UpdateServer::UpdateOfMarker(topLeft);
         std::lock_guard lock(mutex_);
         inBlit_ = k >= 0 && topLeft == bottomRight && k < Count() && !blitting_[k] ? k : -1;
         if (inBlit_ >= 0) {
             blitting_[inBlit_] = true;
+            blitStarted_[inBlit_] = at;
         }
     }
     void OnBlitReturned(Clock::time_point at) {
@@ -136,6 +138,7 @@ class Marks {
         return composed_[k] != Clock::time_point{};
     }
     int Count() const { return static_cast<int>(blit_.size()); }
+    Clock::time_point BlitStarted(int k) const { return blitStarted_[k]; }
     Clock::time_point Blit(int k) const { return blit_[k]; }
     Clock::time_point Composed(int k) const { return composed_[k]; }
     Clock::time_point Shown(int k) const { return shown_[k]; }
@@ -144,7 +147,7 @@ class Marks {
     std::mutex mutex_;
     std::vector<bool> blitting_;
     int inBlit_ = -1;  // the blits of one store are never concurrent: its lock is held
-    std::vector<Clock::time_point> blit_, composed_, shown_;
+    std::vector<Clock::time_point> blitStarted_, blit_, composed_, shown_;
 };
 
 // The run under way, for the probes.
@@ -162,10 +165,10 @@ CurrentRun current;
 class Device {
   public:
     explicit Device(bool sdl)
-        : probe_({[](std::uint16_t topLeft, std::uint16_t bottomRight) {
+        : probe_({[](std::uint16_t topLeft, std::uint16_t bottomRight, Clock::time_point at) {
                       std::lock_guard lock(currentLock);
                       if (current.marks != nullptr) {
-                          current.marks->OnBlitStarting(topLeft, bottomRight);
+                          current.marks->OnBlitStarting(topLeft, bottomRight, at);
                       }
                   },
                   [](Clock::time_point returned) {
@@ -275,7 +278,7 @@ void SetZoom(ViewerWindow& viewer, bool fit) {
 // ---- Latency ----
 
 struct ViewerLatency {
-    std::vector<double> blit, composed, shown;  // from the last byte's send
+    std::vector<double> blitStarted, blit, composed, shown;  // from the last byte's send
     std::vector<double> fromFirstByte;          // to the composed screen
     int lost = 0;
     double presentMs = 0, composeMs = 0;
@@ -369,6 +372,7 @@ ViewerLatency MeasureViewer(Device& device, UpdateEncoding encoding, bool fit,
             continue;
         }
         Clock::time_point sent = server.SendReturned()[static_cast<std::size_t>(k)];
+        result.blitStarted.push_back(Ms(marks.BlitStarted(k) - sent));
         result.blit.push_back(Ms(marks.Blit(k) - sent));
         result.composed.push_back(Ms(marks.Composed(k) - sent));
         result.shown.push_back(Ms(marks.Shown(k) - sent));
@@ -635,7 +639,8 @@ int Run(const Options& options, const std::string& self) {
                         v.lost > 0 ? " -- updates lost" : "");
             Spread blit = SpreadOf(v.blit), composed = SpreadOf(v.composed);
             Spread first = SpreadOf(v.fromFirstByte);
-            PrintLatency("last byte sent -> blit into the window", blit);
+            PrintLatency("last byte sent -> Present's blit begins", SpreadOf(v.blitStarted));
+            PrintLatency("last byte sent -> Present's blit returned", blit);
             PrintLatency("last byte sent -> screen composed", composed);
             if (device.HasSdl()) {
                 PrintLatency("last byte sent -> host window drawn", SpreadOf(v.shown));

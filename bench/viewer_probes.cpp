@@ -38,7 +38,7 @@ HRESULT ProbedPrimary::Blt(RECT* destRect, IDirectDrawSurface* source, RECT* sou
         }
         source->Unlock(nullptr);
     }
-    observer_.starting(topLeft, bottomRight);
+    observer_.starting(topLeft, bottomRight, ProbeClock::now());
     HRESULT result = inner_->Blt(destRect, source, sourceRect, flags, fx);
     ProbeClock::time_point returned = ProbeClock::now();
     observer_.returned(returned);

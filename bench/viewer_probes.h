@@ -13,13 +13,15 @@
 using ProbeClock = std::chrono::steady_clock;
 
 // Stands in for the display's primary surface and passes everything on. Each blit from another
-// surface is reported twice: before, with that surface's top-left and bottom-right pixels (the
-// markers; the screen may show them before the blit has returned), and after, with the time it
-// returned.
+// surface is reported twice: as it begins, with that surface's top-left and bottom-right pixels
+// (the markers; the screen may show them before the blit has returned) and the time, and once
+// it has returned, with the time.
 class ProbedPrimary final : public IDirectDrawSurface {
   public:
     struct Observer {
-        std::function<void(std::uint16_t topLeft, std::uint16_t bottomRight)> starting;
+        std::function<void(std::uint16_t topLeft, std::uint16_t bottomRight,
+                           ProbeClock::time_point starting)>
+            starting;
         std::function<void(ProbeClock::time_point returned)> returned;
     };
 
