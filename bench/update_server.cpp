@@ -216,7 +216,8 @@ UpdateServer::UpdateServer(UpdateEncoding encoding, int width, int height)
                     for (int y = 0; corner && y < th; ++y) {
                         for (int x = 0; x < tw; ++x) {
                             if (inMarker(tx + x, ty + y)) {
-                                offsets.push_back(pixels + 2 * static_cast<std::size_t>(y * tw + x));
+                                offsets.push_back(pixels +
+                                                  2 * static_cast<std::size_t>(y * tw + x));
                             }
                         }
                     }
@@ -294,9 +295,8 @@ void UpdateServer::Serve(int client, int count, std::chrono::milliseconds releas
         {
             std::unique_lock lock(mutex_);
             auto due = Clock::now() + releaseTimeout;
-            bool released = changed_.wait_until(lock, due, [&] {
-                return clientGone_ || (requests_ > 0 && released_ >= k);
-            });
+            bool released = changed_.wait_until(
+                lock, due, [&] { return clientGone_ || (requests_ > 0 && released_ >= k); });
             if (clientGone_) {
                 break;
             }
@@ -332,7 +332,7 @@ void UpdateServer::ReadClient(int client) {
             case 0:  // SetPixelFormat
                 ok = ReceiveAll(client, body, 19);
                 if (ok) {
-                    // 16 bits, depth 16, big-endian, true colour, maxima 31, 63, 31, shifts 11, 5, 0.
+                    // 16 bits, depth 16, big-endian, true colour, 5:6:5 from the top bit down.
                     const std::uint8_t wanted[13] = {16, 16, 1, 1, 0, 31, 0, 63, 0, 31, 11, 5, 0};
                     std::lock_guard lock(mutex_);
                     formatMatches_ = std::equal(wanted, wanted + 13, body + 3);
@@ -360,8 +360,8 @@ void UpdateServer::ReadClient(int client) {
                 break;
             case 6: {  // ClientCutText
                 ok = ReceiveAll(client, body, 7);
-                std::vector<std::uint8_t> text(
-                    static_cast<std::size_t>(body[3]) << 24 | body[4] << 16 | body[5] << 8 | body[6]);
+                std::vector<std::uint8_t> text(static_cast<std::size_t>(body[3]) << 24 |
+                                               body[4] << 16 | body[5] << 8 | body[6]);
                 ok = ok && ReceiveAll(client, text.data(), text.size());
                 break;
             }
@@ -409,7 +409,8 @@ std::vector<UpdateServer::Clock::time_point> DrainUpdates(UpdateServer& server, 
         return true;
     };
     if (::connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
-        const std::uint8_t hello[13] = {'R', 'F', 'B', ' ', '0', '0', '3', '.', '0', '0', '3', '\n', 1};
+        const std::uint8_t hello[13] = {'R', 'F', 'B', ' ', '0',  '0', '3',
+                                        '.', '0', '0', '3', '\n', 1};
         const std::uint8_t format[20] = {0, 0, 0, 0, 16, 16, 1, 1, 0, 31, 0, 63, 0, 31, 11, 5, 0};
         std::uint8_t request[10] = {3,
                                     0,

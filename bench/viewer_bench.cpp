@@ -2,15 +2,16 @@
 // 1024 x 768 desktop whose picture changes each time:
 //
 // - latency: from the return of the server's send of an update's last byte to the update on the
-//   device, at 100 % and at fit-to-screen, in two stages: Present's blit into the viewer window's
-//   surface (on the session's message thread), and the screen composed from the windows'
-//   surfaces (on the user-interface thread), as the host is handed it; with --sdl also the host's
-//   desktop window (SDL's off-screen driver) having been drawn. Beside them, from the same run:
-//   Present alone, composing alone, decoding the update from memory alone, and a client that only
-//   reads the bytes over the same kind of socket (the floor any client has).
+//   device, at 100 % and at fit-to-screen, at each stage: Present's blit into the viewer window's
+//   surface begins (the update is decoded) and has returned (on the session's message thread);
+//   the screen has been composed from the windows' surfaces (on the user-interface thread) and is
+//   handed to the host; with --sdl, the host's desktop window (SDL's off-screen driver) has been
+//   drawn. Beside them, from the same run: Present alone, composing alone, decoding the update
+//   from memory alone, and a client that only reads the bytes over the same kind of socket (the
+//   floor any client has).
 // - memory: the process's resident memory and heap before a viewer opens and once its first
 //   screen is shown, against the framebuffer's size; each encoding in a fresh process (this
-//   program started again with --memory-child).
+//   program started again with --memory-child), with the server in a process of its own.
 #include "update_server.h"
 #include "viewer_probes.h"
 
@@ -35,6 +36,7 @@
 #include <rfb/session_listener.h>
 #include <viewer/viewer_window.h>
 
+#include <fcntl.h>
 #include <malloc.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -43,6 +45,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <map>
 #include <mutex>
@@ -279,7 +282,7 @@ void SetZoom(ViewerWindow& viewer, bool fit) {
 
 struct ViewerLatency {
     std::vector<double> blitStarted, blit, composed, shown;  // from the last byte's send
-    std::vector<double> fromFirstByte;          // to the composed screen
+    std::vector<double> fromFirstByte;                       // to the composed screen
     int lost = 0;
     double presentMs = 0, composeMs = 0;
     Fraction zoom{1, 1};
@@ -313,8 +316,7 @@ ViewerLatency MeasureViewer(Device& device, UpdateEncoding encoding, bool fit,
     }
     // The program's own loop from here on: the UI thread waits in GetMessageW.
     server.Release(1);
-    auto deadline = Clock::now() + std::chrono::seconds(10) +
-                    std::chrono::milliseconds(20) * count;
+    auto deadline = Clock::now() + std::chrono::seconds(10) + std::chrono::milliseconds(20) * count;
     UINT_PTR watchdog = SetTimer(nullptr, 0, 250, nullptr);
     for (;;) {
         {
@@ -347,8 +349,8 @@ ViewerLatency MeasureViewer(Device& device, UpdateEncoding encoding, bool fit,
     std::vector<double> present, compose;
     for (int i = 0; i < 200; ++i) {
         Clock::time_point start = Clock::now();
-        viewer->Store().Present(0, origin.x, origin.y, client.right, client.bottom, result.zoom,
-                                0, 0);
+        viewer->Store().Present(0, origin.x, origin.y, client.right, client.bottom, result.zoom, 0,
+                                0);
         present.push_back(Ms(Clock::now() - start));
         start = Clock::now();
         ComposeScreen(true);
@@ -498,36 +500,59 @@ std::map<std::uintptr_t, Mapping> Mappings() {
 
 struct MemorySnapshot {
     long rssBytes = 0;
+    long anonBytes = 0;         // resident and anonymous: not the program's or libraries' code
     std::size_t heapInUse = 0;  // allocated and not freed, mmapped blocks included
     std::size_t heapHeld = 0;   // obtained from the host for the heap
     std::map<std::uintptr_t, Mapping> maps;
 };
 
-MemorySnapshot TakeMemorySnapshot() {
-    MemorySnapshot s;
+// A small /proc file, read without allocating (the figures must not count their own reading).
+const char* ReadProcFile(const char* path, char (&buffer)[4096]) {
+    buffer[0] = 0;
+    int fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (fd >= 0) {
+        ssize_t n = read(fd, buffer, sizeof buffer - 1);
+        buffer[n > 0 ? n : 0] = 0;
+        close(fd);
+    }
+    return buffer;
+}
+
+void TakeMemoryFigures(MemorySnapshot& s) {
+    char buffer[4096];
     long pages = 0, resident = 0;
-    std::ifstream statm("/proc/self/statm");
-    statm >> pages >> resident;
+    std::sscanf(ReadProcFile("/proc/self/statm", buffer), "%ld %ld", &pages, &resident);
     s.rssBytes = resident * sysconf(_SC_PAGESIZE);
+    if (const char* anon = std::strstr(ReadProcFile("/proc/self/status", buffer), "RssAnon:")) {
+        s.anonBytes = std::strtol(anon + 8, nullptr, 10) * 1024;
+    }
     struct mallinfo2 info = mallinfo2();
     s.heapInUse = info.uordblks + info.hblkhd;
     s.heapHeld = info.arena + info.hblkhd;
-    s.maps = Mappings();
-    return s;
 }
 
 // Runs in a fresh process: opens one viewer, waits for its first screen, prints the figures.
 int MeasureMemoryChild(const Options& options) {
     UpdateEncoding encoding =
         options.memoryChild == "Raw" ? UpdateEncoding::Raw : UpdateEncoding::Hextile;
-    // The server runs in a process of its own, so that nothing of it counts here; its pictures
-    // were made before and stay as they are.
-    UpdateServer server(encoding, kWidth, kHeight);
+    // The server lives in a process of its own: nothing of it counts here, and its large
+    // pictures leave this process's allocator as the program would find it.
+    int portPipe[2];
+    if (pipe(portPipe) != 0) {
+        return 1;
+    }
     pid_t serverProcess = fork();
     if (serverProcess == 0) {
+        UpdateServer server(encoding, kWidth, kHeight);
+        int port = server.Port();
+        bool told = write(portPipe[1], &port, sizeof port) == sizeof port;
         server.ServeOne(1);
         server.Wait();
-        _exit(server.Sent() == 1 ? 0 : 1);
+        _exit(told && server.Sent() == 1 ? 0 : 1);
+    }
+    int port = 0;
+    if (read(portPipe[0], &port, sizeof port) != sizeof port) {
+        return 1;
     }
     Device device(false);
     Marks marks(2);
@@ -536,21 +561,23 @@ int MeasureMemoryChild(const Options& options) {
         current = CurrentRun{&marks, nullptr, nullptr, false, false};
     }
     device.Harness().PumpUntilIdle();
-    MemorySnapshot before = TakeMemorySnapshot();
-    auto viewer = OpenViewer(device, server.Port());
-    bool shown =
-        device.Harness().RunUntil([&] { return marks.OnScreenAlready(0); }, 10000);
+    // The mappings before are taken first: their memory stays, part of the baseline.
+    MemorySnapshot before, after;
+    before.maps = Mappings();
+    TakeMemoryFigures(before);
+    auto viewer = OpenViewer(device, port);
+    bool shown = device.Harness().RunUntil([&] { return marks.OnScreenAlready(0); }, 10000);
     device.Harness().PumpUntilIdle();
-    MemorySnapshot after = TakeMemorySnapshot();
-    std::printf("memory %s %d %ld %ld %zu %zu %zu %zu\n", options.memoryChild.c_str(),
-                shown ? 1 : 0, before.rssBytes, after.rssBytes, before.heapInUse, after.heapInUse,
-                before.heapHeld, after.heapHeld);
+    TakeMemoryFigures(after);
+    after.maps = Mappings();
+    std::printf("memory %s %d %ld %ld %ld %ld %zu %zu %zu %zu\n", options.memoryChild.c_str(),
+                shown ? 1 : 0, before.rssBytes, after.rssBytes, before.anonBytes, after.anonBytes,
+                before.heapInUse, after.heapInUse, before.heapHeld, after.heapHeld);
     // Where the resident memory grew: new mappings and grown ones.
     for (const auto& [start, m] : after.maps) {
         auto old = before.maps.find(start);
-        long grown = m.rssKb - (old != before.maps.end() && old->second.end == m.end
-                                    ? old->second.rssKb
-                                    : 0);
+        long grown = m.rssKb -
+                     (old != before.maps.end() && old->second.end == m.end ? old->second.rssKb : 0);
         if (grown >= 16) {
             std::printf("map %ld %ld %s%s\n", grown, m.sizeKb, m.name.empty() ? "[anon]" : "",
                         m.name.c_str());
@@ -570,7 +597,7 @@ int MeasureMemoryChild(const Options& options) {
 struct MemoryResult {
     std::string encoding;
     bool ok = false;
-    long rssBefore = 0, rssAfter = 0;
+    long rssBefore = 0, rssAfter = 0, anonBefore = 0, anonAfter = 0;
     std::size_t heapBefore = 0, heapAfter = 0, heldBefore = 0, heldAfter = 0;
     std::vector<std::string> maps;
 };
@@ -589,10 +616,10 @@ MemoryResult RunMemoryChild(const std::string& self, const std::string& encoding
         if (text.rfind("memory ", 0) == 0) {
             char name[32];
             int shown = 0;
-            result.ok = std::sscanf(line, "memory %31s %d %ld %ld %zu %zu %zu %zu", name, &shown,
-                                    &result.rssBefore, &result.rssAfter, &result.heapBefore,
-                                    &result.heapAfter, &result.heldBefore,
-                                    &result.heldAfter) == 8 &&
+            result.ok = std::sscanf(line, "memory %31s %d %ld %ld %ld %ld %zu %zu %zu %zu", name,
+                                    &shown, &result.rssBefore, &result.rssAfter, &result.anonBefore,
+                                    &result.anonAfter, &result.heapBefore, &result.heapAfter,
+                                    &result.heldBefore, &result.heldAfter) == 10 &&
                         shown == 1;
         } else if (text.rfind("map ", 0) == 0) {
             result.maps.push_back(text.substr(4, text.size() - 5));
@@ -617,11 +644,12 @@ int Run(const Options& options, const std::string& self) {
     }
 
     Device device(options.sdl);
-    std::printf("Viewer on a %dx%d 16-bit device, %d x %d desktop, %d updates a run after %d "
-                "warm-up ones%s\n",
-                CurrentDeviceScreen().width, CurrentDeviceScreen().height, kWidth, kHeight,
-                options.updates, options.warmup,
-                device.HasSdl() ? "; host: SDL off-screen" : "; host: none (composed screen)");
+    std::printf(
+        "Viewer on a %dx%d 16-bit device, %d x %d desktop, %d updates a run after %d "
+        "warm-up ones%s\n",
+        CurrentDeviceScreen().width, CurrentDeviceScreen().height, kWidth, kHeight, options.updates,
+        options.warmup,
+        device.HasSdl() ? "; host: SDL off-screen" : "; host: none (composed screen)");
     int failures = 0;
     for (UpdateEncoding encoding : {UpdateEncoding::Raw, UpdateEncoding::Hextile}) {
         double decode = DecodeAloneMs(encoding);
@@ -658,23 +686,29 @@ int Run(const Options& options, const std::string& self) {
         }
     }
     if (!memory.empty()) {
-        std::printf("\nMemory of one viewer, before opening -> first screen shown; the "
-                    "framebuffer is %.0f bytes\n",
-                    kFrameBufferBytes);
+        std::printf(
+            "\nMemory of one viewer, before opening -> first screen shown; the "
+            "framebuffer is %.0f bytes\n",
+            kFrameBufferBytes);
         for (const MemoryResult& m : memory) {
             if (!m.ok) {
                 std::printf("  %-8s failed\n", m.encoding.c_str());
                 ++failures;
                 continue;
             }
-            double rss = static_cast<double>(m.rssAfter - m.rssBefore);
-            double heap = static_cast<double>(m.heapAfter) - static_cast<double>(m.heapBefore);
-            std::printf("  %-8s resident +%.0f KiB = %.2fx the framebuffer; heap in use +%.0f KiB "
-                        "= %.2fx; heap held +%.0f KiB\n",
-                        m.encoding.c_str(), rss / 1024, rss / kFrameBufferBytes, heap / 1024,
-                        heap / kFrameBufferBytes,
-                        (static_cast<double>(m.heldAfter) - static_cast<double>(m.heldBefore)) /
-                            1024);
+            auto grown = [](double before, double after) {
+                char text[64];
+                std::snprintf(text, sizeof text, "+%5.0f KiB = %.2fx", (after - before) / 1024,
+                              (after - before) / kFrameBufferBytes);
+                return std::string(text);
+            };
+            std::printf(
+                "  %-8s resident %s, of it anonymous %s; heap in use %s, heap held %s\n",
+                m.encoding.c_str(),
+                grown(static_cast<double>(m.rssBefore), static_cast<double>(m.rssAfter)).c_str(),
+                grown(static_cast<double>(m.anonBefore), static_cast<double>(m.anonAfter)).c_str(),
+                grown(static_cast<double>(m.heapBefore), static_cast<double>(m.heapAfter)).c_str(),
+                grown(static_cast<double>(m.heldBefore), static_cast<double>(m.heldAfter)).c_str());
             std::printf("    grown mappings (resident KiB, size KiB, name):\n");
             for (const std::string& line : m.maps) {
                 std::printf("      %s\n", line.c_str());
@@ -701,8 +735,7 @@ int main(int argc, char** argv) {
         } else if (arg == "--memory-child" && i + 1 < argc) {
             options.memoryChild = argv[++i];
         } else {
-            std::fprintf(stderr,
-                         "usage: %s [--updates N] [--warmup N] [--sdl] [--no-memory]\n",
+            std::fprintf(stderr, "usage: %s [--updates N] [--warmup N] [--sdl] [--no-memory]\n",
                          argv[0]);
             return 2;
         }

@@ -121,8 +121,8 @@ void WaitForWork(MessageQueue& queue) {
         until = std::min(until, Clock::now() + std::chrono::milliseconds(host->PollMilliseconds()));
     }
     queue.changed.wait_until(lock, until, [&] {
-        return !queue.posted.empty() || !queue.sent.empty() || !queue.tasks.empty() ||
-               queue.quit || queue.woken;
+        return !queue.posted.empty() || !queue.sent.empty() || !queue.tasks.empty() || queue.quit ||
+               queue.woken;
     });
 }
 
