@@ -284,6 +284,7 @@ struct ViewerLatency {
     std::vector<double> blitStarted, blit, composed, shown;  // from the last byte's send
     std::vector<double> fromFirstByte;                       // to the composed screen
     int lost = 0;
+    bool formatMatches = false;  // the viewer asked for the pixels the server sends
     double presentMs = 0, composeMs = 0;
     Fraction zoom{1, 1};
 };
@@ -367,6 +368,7 @@ ViewerLatency MeasureViewer(Device& device, UpdateEncoding encoding, bool fit,
         std::lock_guard lock(currentLock);
         current = CurrentRun{};
     }
+    result.formatMatches = server.ClientFormatMatches();
     for (int k = 1 + options.warmup; k < count; ++k) {
         if (marks.Composed(k) == Clock::time_point{} || marks.Blit(k) == Clock::time_point{} ||
             !server.Released(k) || k >= server.Sent()) {
@@ -682,7 +684,10 @@ int Run(const Options& options, const std::string& self) {
                 composed.median / v.presentMs,
                 composed.median / (decode + v.presentMs + v.composeMs),
                 first.median / drainFirst.median);
-            failures += v.lost > 0 || composed.count == 0;
+            if (!v.formatMatches) {
+                std::printf("  the viewer asked for another pixel format than 16-bit 5:6:5\n");
+            }
+            failures += v.lost > 0 || composed.count == 0 || !v.formatMatches;
         }
     }
     if (!memory.empty()) {

@@ -5,6 +5,7 @@
 #include <platform/ddraw.h>
 #include <platform_internal/host_backend.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -31,7 +32,7 @@ class ProbedPrimary final : public IDirectDrawSurface {
     ProbedPrimary(const ProbedPrimary&) = delete;
     ProbedPrimary& operator=(const ProbedPrimary&) = delete;
     // Off: blits pass through unobserved (for timing Present alone).
-    void Observe(bool on) { observing_ = on; }
+    void Observe(bool on) { observing_.store(on); }
 
     ULONG AddRef() override { return inner_->AddRef(); }
     ULONG Release() override { return inner_->Release(); }
@@ -48,7 +49,7 @@ class ProbedPrimary final : public IDirectDrawSurface {
   private:
     IDirectDrawSurface* inner_;
     Observer observer_;
-    bool observing_ = true;
+    std::atomic<bool> observing_{true};
 };
 
 // The host the benchmark runs the device with: after each composition it reads the screen's
