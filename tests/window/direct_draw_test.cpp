@@ -1,11 +1,16 @@
 // A DirectDraw blit onto the screen through a clipper bound to a window lands in the window's
 // backing surface, clipped to its client area, and shows once the screen is composed.
 #include <platform/ddraw.h>
+#include <platform_internal/host_backend.h>
+#include <platform_internal/screen_buffer.h>
 #include <platform_internal/window_surface.h>
 #include <platform_testing/device_harness.h>
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 namespace {
@@ -15,60 +20,78 @@ COLORREF OnScreen(COLORREF colour) {
     return DecodeDevicePixel(format, EncodeDevicePixel(format, colour));
 }
 
-TEST(DirectDrawInWindows, ABlitThroughAWindowsClipperStaysInsideItsClientArea) {
-    DeviceHarness device;
+// DirectDraw's screen, an 8 x 8 red picture and a clipper bound to nothing yet.
+struct RedPicture {
+    RedPicture() {
+        DirectDrawCreate(nullptr, &directDraw, nullptr);
+        DDSURFACEDESC description{};
+        description.dwSize = sizeof description;
+        description.dwFlags = DDSD_CAPS;
+        description.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
+        directDraw->CreateSurface(&description, &primary, nullptr);
+        description.dwFlags = DDSD_WIDTH | DDSD_HEIGHT;
+        description.dwWidth = 8;
+        description.dwHeight = 8;
+        directDraw->CreateSurface(&description, &picture, nullptr);
+        DDSURFACEDESC locked{};
+        locked.dwSize = sizeof locked;
+        picture->Lock(nullptr, &locked, DDLOCK_WAITNOTBUSY, nullptr);
+        int bytes = BytesPerDevicePixel(CurrentDeviceScreen().format);
+        std::uint32_t red = EncodeDevicePixel(CurrentDeviceScreen().format, RGB(255, 0, 0));
+        for (int y = 0; y < 8; ++y) {
+            for (int x = 0; x < 8; ++x) {
+                StoreDevicePixel(
+                    static_cast<std::uint8_t*>(locked.lpSurface) + y * locked.lPitch + x * bytes,
+                    bytes, red);
+            }
+        }
+        picture->Unlock(nullptr);
+        directDraw->CreateClipper(0, &clipper, nullptr);
+        primary->SetClipper(clipper);
+    }
+    ~RedPicture() {
+        clipper->Release();
+        picture->Release();
+        primary->Release();
+        directDraw->Release();
+    }
+    // The whole screen asked for, as the session's threads present.
+    HRESULT BlitEverywhere() {
+        DDBLTFX effects{};
+        effects.dwSize = sizeof effects;
+        effects.dwROP = SRCCOPY;
+        RECT everywhere{0, 0, 240, 320};
+        return primary->Blt(&everywhere, picture, nullptr, DDBLT_ROP | DDBLT_WAITNOTBUSY, &effects);
+    }
+
+    LPDIRECTDRAW directDraw = nullptr;
+    LPDIRECTDRAWSURFACE primary = nullptr;
+    LPDIRECTDRAWSURFACE picture = nullptr;
+    LPDIRECTDRAWCLIPPER clipper = nullptr;
+};
+
+HWND MakeTarget(int x, int y, int width, int height, HWND parent) {
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = DefWindowProcW;
     windowClass.lpszClassName = u"Target";
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     RegisterClassW(&windowClass);
-    HWND top = CreateWindowExW(0, u"Target", u"", WS_VISIBLE, 0, 26, 240, 200, nullptr, nullptr,
-                               nullptr, nullptr);
-    HWND child = CreateWindowExW(0, u"Target", u"", WS_CHILD | WS_VISIBLE, 20, 20, 100, 50, top,
-                                 nullptr, nullptr, nullptr);
+    return CreateWindowExW(0, u"Target", u"", (parent ? WS_CHILD : 0) | WS_VISIBLE, x, y, width,
+                           height, parent, nullptr, nullptr, nullptr);
+}
+
+TEST(DirectDrawInWindows, ABlitThroughAWindowsClipperStaysInsideItsClientArea) {
+    DeviceHarness device;
+    HWND top = MakeTarget(0, 26, 240, 200, nullptr);
+    HWND child = MakeTarget(20, 20, 100, 50, top);
     device.PumpUntilIdle();
+    RedPicture red;
+    ASSERT_NE(red.clipper, nullptr);
+    ASSERT_EQ(red.clipper->SetHWnd(0, child), DD_OK);
 
-    LPDIRECTDRAW directDraw = nullptr;
-    ASSERT_EQ(DirectDrawCreate(nullptr, &directDraw, nullptr), DD_OK);
-    DDSURFACEDESC description{};
-    description.dwSize = sizeof description;
-    description.dwFlags = DDSD_CAPS;
-    description.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
-    LPDIRECTDRAWSURFACE primary = nullptr;
-    ASSERT_EQ(directDraw->CreateSurface(&description, &primary, nullptr), DD_OK);
-    description.dwFlags = DDSD_WIDTH | DDSD_HEIGHT;
-    description.dwWidth = 8;
-    description.dwHeight = 8;
-    LPDIRECTDRAWSURFACE picture = nullptr;
-    ASSERT_EQ(directDraw->CreateSurface(&description, &picture, nullptr), DD_OK);
-    DDSURFACEDESC locked{};
-    locked.dwSize = sizeof locked;
-    ASSERT_EQ(picture->Lock(nullptr, &locked, DDLOCK_WAITNOTBUSY, nullptr), DD_OK);
-    int bytes = BytesPerDevicePixel(CurrentDeviceScreen().format);
-    std::uint32_t red = EncodeDevicePixel(CurrentDeviceScreen().format, RGB(255, 0, 0));
-    for (int y = 0; y < 8; ++y) {
-        for (int x = 0; x < 8; ++x) {
-            StoreDevicePixel(
-                static_cast<std::uint8_t*>(locked.lpSurface) + y * locked.lPitch + x * bytes, bytes,
-                red);
-        }
-    }
-    picture->Unlock(nullptr);
-    LPDIRECTDRAWCLIPPER clipper = nullptr;
-    ASSERT_EQ(directDraw->CreateClipper(0, &clipper, nullptr), DD_OK);
-    ASSERT_EQ(clipper->SetHWnd(0, child), DD_OK);
-    ASSERT_EQ(primary->SetClipper(clipper), DD_OK);
-
-    // The whole screen asked for, from another thread (as the session's threads present).
-    DDBLTFX effects{};
-    effects.dwSize = sizeof effects;
-    effects.dwROP = SRCCOPY;
+    // From another thread, as the session's threads present.
     HRESULT result = DDERR_GENERIC;
-    std::thread([&] {
-        RECT everywhere{0, 0, 240, 320};
-        result =
-            primary->Blt(&everywhere, picture, nullptr, DDBLT_ROP | DDBLT_WAITNOTBUSY, &effects);
-    }).join();
+    std::thread([&] { result = red.BlitEverywhere(); }).join();
     EXPECT_EQ(result, DD_OK);
     device.PumpUntilIdle();
     // The child's client area is screen (20, 46)-(120, 96).
@@ -82,14 +105,76 @@ TEST(DirectDrawInWindows, ABlitThroughAWindowsClipperStaysInsideItsClientArea) {
     // Once the window is gone the blit goes nowhere near where it was.
     DestroyWindow(child);
     device.PumpUntilIdle();
-    RECT everywhere{0, 0, 240, 320};
-    primary->Blt(&everywhere, picture, nullptr, DDBLT_ROP | DDBLT_WAITNOTBUSY, &effects);
+    red.BlitEverywhere();
     device.PumpUntilIdle();
     EXPECT_EQ(device.ScreenPixel(60, 70), OnScreen(RGB(255, 255, 255)));
-    clipper->Release();
-    picture->Release();
-    primary->Release();
-    directDraw->Release();
+}
+
+// A host that notes when the composed screen it is handed first shows red at a point.
+class WatchingHost : public HostBackend {
+  public:
+    void PumpEvents() override {}
+    void ShowScreen() override {
+        COLORREF wanted = OnScreen(RGB(255, 0, 0));
+        COLORREF colour;
+        {
+            ScreenBuffer& screen = ScreenBuffer::Instance();
+            auto lock = screen.Lock();
+            screen.TakeDirty();
+            const DeviceScreenConfig& config = screen.Config();
+            int bytes = BytesPerDevicePixel(config.format);
+            colour = DecodeDevicePixel(
+                config.format,
+                LoadDevicePixel(screen.Pixels() + 100 * screen.Pitch() + 60 * bytes, bytes));
+        }
+        if (colour == wanted) {
+            std::lock_guard seen(mutex);
+            if (!red) {
+                red = true;
+                at = std::chrono::steady_clock::now();
+                changed.notify_all();
+            }
+        }
+    }
+    int PollMilliseconds() const override { return 0; }  // waits as long as the loop likes
+
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool red = false;
+    std::chrono::steady_clock::time_point at;
+};
+
+// The user-interface thread waits in GetMessageW with nothing to do; a blit from another thread
+// is composed onto the screen at once, not when the wait would have ended by itself.
+TEST(DirectDrawInWindows, ABlitFromAnotherThreadReachesTheScreenWhileTheLoopWaits) {
+    DeviceHarness device;
+    HWND top = MakeTarget(0, 26, 240, 200, nullptr);
+    device.PumpUntilIdle();
+    RedPicture red;
+    ASSERT_NE(red.clipper, nullptr);
+    ASSERT_EQ(red.clipper->SetHWnd(0, top), DD_OK);
+    WatchingHost host;
+    SetHostBackend(&host);
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point blitted;
+    std::thread presenter([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));  // the loop is waiting
+        blitted = Clock::now();
+        red.BlitEverywhere();
+        {
+            std::unique_lock lock(host.mutex);
+            host.changed.wait_for(lock, std::chrono::seconds(3), [&] { return host.red; });
+        }
+        PostMessageW(top, WM_NULL, 0, 0);  // lets the loop go
+    });
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) && message.message != WM_NULL) {
+        DispatchMessageW(&message);
+    }
+    presenter.join();
+    SetHostBackend(nullptr);
+    ASSERT_TRUE(host.red);
+    EXPECT_LT(host.at - blitted, std::chrono::milliseconds(200));
 }
 
 }  // namespace

@@ -66,7 +66,14 @@ void WindowSurface::Resize(int newWidth, int newHeight, DevicePixelFormat newFor
     width = newWidth < 0 ? 0 : newWidth;
     height = newHeight < 0 ? 0 : newHeight;
     pitch = width * BytesPerDevicePixel(format);
-    pixels.assign(static_cast<std::size_t>(pitch) * height, 0);
+    auto bytes = static_cast<std::size_t>(pitch) * height;
+    if (pixels.capacity() / 2 > bytes) {
+        // A window made much smaller (tool windows begin at the default size) gives back what it
+        // no longer uses.
+        std::vector<std::uint8_t>(bytes, 0).swap(pixels);
+    } else {
+        pixels.assign(bytes, 0);
+    }
 }
 
 void WindowSurface::Put(int x, int y, COLORREF colour) {

@@ -1,4 +1,4 @@
-// Each socket's incoming bytes come from the host in blocks of up to 1 MiB and are handed out
+// Each socket's incoming bytes come from the host in blocks of up to 64 KiB and are handed out
 // from there, so a reader that asks for a few hundred bytes at a time makes one system call per
 // block rather than one per request. The bytes and their order are exactly those of the stream.
 #pragma once

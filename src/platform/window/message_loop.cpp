@@ -103,8 +103,14 @@ HostBackend* ShowAndPump() {
 }
 
 // Nothing to do: compose and show the screen, let the host pump, and wait for something to
-// arrive, the next timer, or the host's poll interval.
+// arrive, a wake (a surface drawn on another thread: composed at once), the next timer, or the
+// host's poll interval. A wake taken here is answered by the composing that follows; one that
+// comes while it runs ends the wait at once.
 void WaitForWork(MessageQueue& queue) {
+    {
+        std::lock_guard lock(queue.mutex);
+        queue.woken = false;
+    }
     HostBackend* host = ShowAndPump();
     std::unique_lock lock(queue.mutex);
     Clock::time_point until = Clock::now() + std::chrono::seconds(1);
@@ -115,7 +121,8 @@ void WaitForWork(MessageQueue& queue) {
         until = std::min(until, Clock::now() + std::chrono::milliseconds(host->PollMilliseconds()));
     }
     queue.changed.wait_until(lock, until, [&] {
-        return !queue.posted.empty() || !queue.sent.empty() || !queue.tasks.empty() || queue.quit;
+        return !queue.posted.empty() || !queue.sent.empty() || !queue.tasks.empty() || queue.quit ||
+               queue.woken;
     });
 }
 

@@ -35,6 +35,7 @@ DWORD WindowThread(HWND handle, HWND* clean) {
 
 void MessageQueue::Wake() {
     std::lock_guard lock(mutex);
+    woken = true;
     changed.notify_all();
 }
 

@@ -41,6 +41,10 @@ class MessageQueue {
     bool quit = false;
     int quitCode = 0;
     DWORD thread = 0;
+    // Set by Wake: something other than a message wants the thread's next round (a window
+    // surface drawn from another thread is composed onto the screen there). Taken by the idle
+    // wait, before it composes.
+    bool woken = false;
 
     void Wake();
 };
