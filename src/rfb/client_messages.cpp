@@ -63,14 +63,10 @@ bool RfbSession::SendWhole(const void* bytes, int length) {
 }
 
 bool RfbSession::ChangePixelFormat(const PixelFormat& format) {
-    {
-        std::lock_guard lock(pendingLock_);
-        pendingFormat_ = format;
-        hasPendingFormat_ = true;
-    }
-    BYTE message[20] = {0};
-    format.ToWire(message + 4);
-    return SendWhole(message, 20) && SendFramebufferUpdateRequest(false, 0, 0, width_, height_);
+    std::lock_guard lock(pendingLock_);
+    pendingFormat_ = format;
+    hasPendingFormat_ = true;
+    return true;
 }
 
 void RfbSession::TakePendingPixelFormat() {
@@ -83,6 +79,12 @@ void RfbSession::TakePendingPixelFormat() {
         hasPendingFormat_ = false;
         format = pendingFormat_;
     }
+    // Between two updates, with the request this one answered used up: the server takes the
+    // format before it answers anything else, so the next update is the first in it.
+    BYTE message[20] = {0};
+    format.ToWire(message + 4);
+    SendWhole(message, 20);
     pixelFormat_ = format;
     listener_->OnPixelFormatChanged(format);
+    SendFramebufferUpdateRequest(false, 0, 0, width_, height_);
 }

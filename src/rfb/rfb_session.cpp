@@ -83,7 +83,6 @@ bool RfbSession::ReadServerMessage() {
     }
     switch (type) {
         case kFramebufferUpdate:
-            TakePendingPixelFormat();
             return ReadFramebufferUpdate();
         case kBell:
             listener_->OnBell();
@@ -122,6 +121,7 @@ bool RfbSession::ReadFramebufferUpdate() {
             return false;
         }
     }
+    TakePendingPixelFormat();
     listener_->OnUpdateComplete();
     WCHAR line[64];
     wsprintfW(line, u"Update (%i commands) complete\r\n", count);

@@ -87,15 +87,17 @@ TEST(MessageLoop, UnknownMessageTypeEndsTheSessionWithAnError) {
     EXPECT_TRUE(loop.transport.Closed());
 }
 
-// A format asked for while the session runs goes to the server at once with a request for the
-// whole screen, and into use only where the next update begins: the 8-bit rectangle of the
-// second update is read as one byte a pixel.
-TEST(MessageLoop, ANewPixelFormatTakesEffectWhereTheNextUpdateBegins) {
+// A format asked for while the session runs goes to the server at the end of the next update,
+// where no request is outstanding, with a request for the whole screen; the update after it is
+// read in the new size of pixel.
+TEST(MessageLoop, ANewPixelFormatTakesEffectBetweenTwoUpdates) {
     Bytes server;
     PutUpdate(server, 1);
     PutRect(server, 0, 0, 1, 1, 0);
-    Put(server, {0x12});
-    PutUpdate(server, 0);
+    Put(server, {0x12, 0x34});  // 16 bits
+    PutUpdate(server, 1);
+    PutRect(server, 1, 0, 1, 1, 0);
+    Put(server, {0x56});  // 8 bits
     MemoryTransport transport(server);
     RecordingListener listener;
     RfbSession session(&listener, &transport);
@@ -106,14 +108,14 @@ TEST(MessageLoop, ANewPixelFormatTakesEffectWhereTheNextUpdateBegins) {
     ASSERT_TRUE(session.ChangePixelFormat(PixelFormat::FromBits(8, 3, 3, 2)));
     EXPECT_EQ(session.GetPixelFormat().bitsPerPixel, 16) << "not before the stream changes";
     session.RunMessageLoop();
-    EXPECT_EQ(listener.Calls(),
-              (Strings{"PixelFormat 8", "Image 0,0 1x1", "UpdateComplete", "UpdateComplete"}));
+    EXPECT_EQ(listener.Calls(), (Strings{"Image 0,0 1x1", "PixelFormat 8", "UpdateComplete",
+                                         "Image 1,0 1x1", "UpdateComplete"}));
     EXPECT_EQ(transport.Remaining(), 0u);
     const auto& sends = transport.Sends();
-    ASSERT_GE(sends.size(), 3u);
-    EXPECT_EQ(sends[1][0], 0);   // SetPixelFormat
-    EXPECT_EQ(sends[1][4], 8);   // 8 bits a pixel
-    EXPECT_EQ(sends[2], (Bytes{3, 0, 0, 0, 0, 0, 0, 64, 0, 48}));  // the whole screen again
+    ASSERT_EQ(sends.size(), 5u);  // SetPixelFormat, SetEncodings, request, then the change
+    EXPECT_EQ(sends[3][0], 0);    // SetPixelFormat
+    EXPECT_EQ(sends[3][4], 8);    // 8 bits a pixel
+    EXPECT_EQ(sends[4], (Bytes{3, 0, 0, 0, 0, 0, 0, 64, 0, 48}));  // the whole screen again
 }
 
 TEST(MessageLoop, OverlongCutTextEndsTheSessionWithAnError) {

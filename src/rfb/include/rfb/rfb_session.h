@@ -28,9 +28,10 @@ class RfbSession {
     bool SetPixelFormatFromBits(int bitsPerPixel, int redBits, int greenBits, int blueBits);
     // Makes format the one in force and sends SetPixelFormat. Before the message thread starts.
     bool SendSetPixelFormat(const PixelFormat& format);
-    // While the session runs, any thread: sends SetPixelFormat and a request for the whole
-    // screen; the message thread takes the format into use when the next update begins (never
-    // inside one) and reports it through OnPixelFormatChanged.
+    // While the session runs, any thread: the format is sent and taken into use by the message
+    // thread at the end of the next update, where no request is outstanding (the one that update
+    // answered is used up), so no update in the old format can still be on its way; it reports
+    // it through OnPixelFormatChanged and asks for the whole screen in it.
     bool ChangePixelFormat(const PixelFormat& format);
     // The registered encodings, in their advertised order.
     bool SendSetEncodings();
