@@ -1,5 +1,7 @@
 #include "update_server.h"
 
+#include "hextile_encoder.h"
+
 #include "pattern.h"
 
 #include <arpa/inet.h>
@@ -61,101 +63,6 @@ bool ReceiveAll(int fd, std::uint8_t* data, std::size_t size) {
     return true;
 }
 
-// The colours that earlier tiles left in force; none after a raw tile.
-struct TileState {
-    bool haveBackground = false;
-    bool haveForeground = false;
-    std::uint16_t background = 0;
-    std::uint16_t foreground = 0;
-};
-
-struct Subrect {
-    int x, y, w, h;
-    std::uint16_t colour;
-};
-
-// One tile the way a plain Hextile server sends it: the commonest colour as background and the
-// rest as subrectangles (runs along a row, each merged with the same run of the row above), raw
-// when that would not be smaller or when forced. Returns where a raw tile's pixels begin, or 0.
-template <typename PixelOf>
-std::size_t EncodeTile(PixelOf pixel, int tw, int th, bool forceRaw, TileState& state, Bytes& out) {
-    std::vector<Subrect> subrects;
-    std::uint16_t background = 0;
-    if (!forceRaw) {
-        std::map<std::uint16_t, int> counts;
-        for (int y = 0; y < th; ++y) {
-            for (int x = 0; x < tw; ++x) {
-                ++counts[pixel(x, y)];
-            }
-        }
-        background = std::max_element(counts.begin(), counts.end(), [](auto& a, auto& b) {
-                         return a.second < b.second;
-                     })->first;
-        for (int y = 0; y < th; ++y) {
-            for (int x = 0; x < tw;) {
-                std::uint16_t p = pixel(x, y);
-                int end = x + 1;
-                while (end < tw && pixel(end, y) == p) {
-                    ++end;
-                }
-                if (p != background) {
-                    auto above =
-                        std::find_if(subrects.begin(), subrects.end(), [&](const Subrect& s) {
-                            return s.x == x && s.w == end - x && s.y + s.h == y && s.colour == p;
-                        });
-                    if (above != subrects.end()) {
-                        ++above->h;
-                    } else {
-                        subrects.push_back({x, y, end - x, 1, p});
-                    }
-                }
-                x = end;
-            }
-        }
-    }
-    bool mono = std::all_of(subrects.begin(), subrects.end(),
-                            [&](const Subrect& s) { return s.colour == subrects.front().colour; });
-    std::size_t encoded = subrects.size() * (mono ? 2 : 4) + 6;
-    if (forceRaw || subrects.size() > 255 || encoded >= static_cast<std::size_t>(tw * th * 2)) {
-        out.push_back(1);
-        std::size_t pixels = out.size();
-        for (int y = 0; y < th; ++y) {
-            for (int x = 0; x < tw; ++x) {
-                Put16(out, pixel(x, y));
-            }
-        }
-        state = TileState{};
-        return pixels;
-    }
-    bool newBackground = !state.haveBackground || background != state.background;
-    bool newForeground = !subrects.empty() && mono &&
-                         (!state.haveForeground || subrects.front().colour != state.foreground);
-    out.push_back(static_cast<std::uint8_t>((newBackground ? 2 : 0) | (newForeground ? 4 : 0) |
-                                            (subrects.empty() ? 0 : 8) |
-                                            (!subrects.empty() && !mono ? 16 : 0)));
-    if (newBackground) {
-        Put16(out, background);
-        state.haveBackground = true;
-        state.background = background;
-    }
-    if (newForeground) {
-        Put16(out, subrects.front().colour);
-        state.haveForeground = true;
-        state.foreground = subrects.front().colour;
-    }
-    if (!subrects.empty()) {
-        out.push_back(static_cast<std::uint8_t>(subrects.size()));
-        for (const Subrect& s : subrects) {
-            if (!mono) {
-                Put16(out, s.colour);
-            }
-            out.push_back(static_cast<std::uint8_t>((s.x << 4) | s.y));
-            out.push_back(static_cast<std::uint8_t>(((s.w - 1) << 4) | (s.h - 1)));
-        }
-    }
-    return 0;
-}
-
 }  // namespace
 
 std::uint16_t UpdateServer::Marker(int update) {
@@ -205,12 +112,12 @@ UpdateServer::UpdateServer(UpdateEncoding encoding, int width, int height)
             }
         } else {
             // The marker blocks are whole tiles, sent raw so that their pixels can be stamped.
-            TileState state;
+            hextile_encoder::TileState state;
             for (int ty = 0; ty < height; ty += kTile) {
                 for (int tx = 0; tx < width; tx += kTile) {
                     int tw = std::min(kTile, width - tx), th = std::min(kTile, height - ty);
                     bool corner = inMarker(tx, ty) || inMarker(tx + tw - 1, ty + th - 1);
-                    std::size_t pixels = EncodeTile(
+                    std::size_t pixels = hextile_encoder::EncodeTile(
                         [&](int x, int y) { return Picture565(tx + x, ty + y, variant); }, tw, th,
                         corner, state, b);
                     for (int y = 0; corner && y < th; ++y) {
