@@ -52,6 +52,28 @@ class ViewerKeysTest : public ViewerDevice {
         ViewerDevice::TearDown();
     }
 
+    // A key in this server's Keyboard menu whose press plays a new macro of these steps.
+    bool DefineMenuMacroKey(LPCWSTR title, std::vector<MacroEntry> steps) {
+        MacroList macros;
+        std::unique_ptr<Macro> macro = macros.Add(title);
+        if (!macro) {
+            return false;
+        }
+        macro->Entries = std::move(steps);
+        KeyList keys;
+        std::unique_ptr<KeyDef> key = keys.Add(title);
+        if (!macro->Save(*macros.Collection()) || !key) {
+            return false;
+        }
+        key->Type = kMacroKey;
+        lstrcpynW(key->MacroDown, macro->Id, kItemIdCapacity);
+        keys.Save(*key);
+        key->InMenu = true;
+        std::unique_ptr<SettingsKey> placements(serverKey->openSubkey(u"Keys"));
+        key->WritePlacement(*placements);
+        return true;
+    }
+
     // Opens the only server from the list and waits for its first screen.
     ViewerWindow* Open() {
         list = std::make_unique<ServerListWindow>(u"Tavrel", CreateViewerWindow);
@@ -174,21 +196,7 @@ TEST_F(ViewerKeysTest, ToolbarAndMenuKeysReachTheServerAsDefined) {
 
 TEST_F(ViewerKeysTest, KeysLeftDownAreReleasedBeforeAReloadAndWhenTheViewerCloses) {
     // A key whose press plays a macro that only presses Shift.
-    {
-        MacroList macros;
-        std::unique_ptr<Macro> shift = macros.Add(u"Hold Shift");
-        ASSERT_TRUE(shift);
-        shift->Entries = {{0xFFE1, kMacroDown}};
-        ASSERT_TRUE(shift->Save(*macros.Collection()));
-        KeyList keys;
-        std::unique_ptr<KeyDef> key = keys.Add(u"Shift macro");
-        key->Type = kMacroKey;
-        lstrcpynW(key->MacroDown, shift->Id, kItemIdCapacity);
-        keys.Save(*key);
-        key->InMenu = true;
-        std::unique_ptr<SettingsKey> placements(serverKey->openSubkey(u"Keys"));
-        key->WritePlacement(*placements);
-    }
+    ASSERT_TRUE(DefineMenuMacroKey(u"Shift macro", {{0xFFE1, kMacroDown}}));
     ViewerWindow* viewer = Open();
     ASSERT_NE(viewer, nullptr);
     KeyToolbar& bar = viewer->KeyToolbarWidget();
@@ -249,25 +257,11 @@ TEST_F(ViewerKeysTest, DefineKeysFromTheViewerRebuildsItsToolbar) {
 // A macro Ctrl+Alt+Del bound to a key in this server's Keyboard menu: choosing it plays the six
 // events in order on the server.
 TEST_F(ViewerKeysTest, AMacroKeyChosenFromTheMenuPlaysItsStepsOnTheServer) {
-    {
-        MacroList macros;
-        std::unique_ptr<Macro> cad = macros.Add(u"Ctrl+Alt+Del");
-        ASSERT_TRUE(cad);
-        cad->Entries = {{0xFFE3, kMacroDown},
-                        {0xFFE9, kMacroDown},
-                        {0xFFFF, kMacroToggle},
-                        {0xFFE9, kMacroUp},
-                        {0xFFE3, kMacroUp}};
-        ASSERT_TRUE(cad->Save(*macros.Collection()));
-        KeyList keys;
-        std::unique_ptr<KeyDef> key = keys.Add(u"CAD");
-        key->Type = kMacroKey;
-        lstrcpynW(key->MacroDown, cad->Id, kItemIdCapacity);
-        keys.Save(*key);
-        key->InMenu = true;
-        std::unique_ptr<SettingsKey> placements(serverKey->openSubkey(u"Keys"));
-        key->WritePlacement(*placements);
-    }
+    ASSERT_TRUE(DefineMenuMacroKey(u"CAD", {{0xFFE3, kMacroDown},
+                                             {0xFFE9, kMacroDown},
+                                             {0xFFFF, kMacroToggle},
+                                             {0xFFE9, kMacroUp},
+                                             {0xFFE3, kMacroUp}}));
     ViewerWindow* viewer = Open();
     ASSERT_NE(viewer, nullptr);
     std::size_t from = server->Lines().size();
