@@ -1,16 +1,13 @@
 // A DirectDraw blit onto the screen through a clipper bound to a window lands in the window's
 // backing surface, clipped to its client area, and shows once the screen is composed.
 #include <platform/ddraw.h>
-#include <platform_internal/host_backend.h>
-#include <platform_internal/screen_buffer.h>
 #include <platform_internal/window_surface.h>
 #include <platform_testing/device_harness.h>
+#include <platform_testing/shown_screen_watch.h>
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <condition_variable>
-#include <mutex>
 #include <thread>
 
 namespace {
@@ -110,40 +107,6 @@ TEST(DirectDrawInWindows, ABlitThroughAWindowsClipperStaysInsideItsClientArea) {
     EXPECT_EQ(device.ScreenPixel(60, 70), OnScreen(RGB(255, 255, 255)));
 }
 
-// A host that notes when the composed screen it is handed first shows red at a point.
-class WatchingHost : public HostBackend {
-  public:
-    void PumpEvents() override {}
-    void ShowScreen() override {
-        COLORREF wanted = OnScreen(RGB(255, 0, 0));
-        COLORREF colour;
-        {
-            ScreenBuffer& screen = ScreenBuffer::Instance();
-            auto lock = screen.Lock();
-            screen.TakeDirty();
-            const DeviceScreenConfig& config = screen.Config();
-            int bytes = BytesPerDevicePixel(config.format);
-            colour = DecodeDevicePixel(
-                config.format,
-                LoadDevicePixel(screen.Pixels() + 100 * screen.Pitch() + 60 * bytes, bytes));
-        }
-        if (colour == wanted) {
-            std::lock_guard seen(mutex);
-            if (!red) {
-                red = true;
-                at = std::chrono::steady_clock::now();
-                changed.notify_all();
-            }
-        }
-    }
-    int PollMilliseconds() const override { return 0; }  // waits as long as the loop likes
-
-    std::mutex mutex;
-    std::condition_variable changed;
-    bool red = false;
-    std::chrono::steady_clock::time_point at;
-};
-
 // The user-interface thread waits in GetMessageW with nothing to do; a blit from another thread
 // is composed onto the screen at once, not when the wait would have ended by itself.
 TEST(DirectDrawInWindows, ABlitFromAnotherThreadReachesTheScreenWhileTheLoopWaits) {
@@ -153,18 +116,15 @@ TEST(DirectDrawInWindows, ABlitFromAnotherThreadReachesTheScreenWhileTheLoopWait
     RedPicture red;
     ASSERT_NE(red.clipper, nullptr);
     ASSERT_EQ(red.clipper->SetHWnd(0, top), DD_OK);
-    WatchingHost host;
-    SetHostBackend(&host);
+    ShownScreenWatch watch({60, 100}, OnScreen(RGB(255, 0, 0)));
     using Clock = std::chrono::steady_clock;
     Clock::time_point blitted;
+    bool shown = false;
     std::thread presenter([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));  // the loop is waiting
         blitted = Clock::now();
         red.BlitEverywhere();
-        {
-            std::unique_lock lock(host.mutex);
-            host.changed.wait_for(lock, std::chrono::seconds(3), [&] { return host.red; });
-        }
+        shown = watch.WaitShown(3000);
         PostMessageW(top, WM_NULL, 0, 0);  // lets the loop go
     });
     MSG message;
@@ -172,9 +132,8 @@ TEST(DirectDrawInWindows, ABlitFromAnotherThreadReachesTheScreenWhileTheLoopWait
         DispatchMessageW(&message);
     }
     presenter.join();
-    SetHostBackend(nullptr);
-    ASSERT_TRUE(host.red);
-    EXPECT_LT(host.at - blitted, std::chrono::milliseconds(200));
+    ASSERT_TRUE(shown);
+    EXPECT_LT(watch.ShownAt() - blitted, std::chrono::milliseconds(200));
 }
 
 }  // namespace

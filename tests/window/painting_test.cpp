@@ -1,6 +1,5 @@
 // Painting and the compositor: invalid regions, children clipped into their top-level's surface,
 // the screen composed in z-order with the task bar and the menu bars. Checked with pixel probes.
-#include <platform_internal/window_manager.h>
 #include <platform_internal/window_surface.h>
 #include <platform_testing/device_harness.h>
 #include "test_windows.h"
@@ -130,23 +129,15 @@ TEST_F(PaintingTest, OwnedPopupsOfAHiddenWindowAreNotShown) {
     EXPECT_TRUE(IsWindow(popup));
 }
 
-// The bytes the window's backing surface keeps.
-std::size_t SurfaceBytes(HWND window) {
-    WindowManager& manager = WindowManager::Instance();
-    std::lock_guard lock(manager.mutex);
-    WindowObject* object = manager.Find(window);
-    return object != nullptr && object->surface ? object->surface->pixels.capacity() : 0;
-}
-
 // A window made at the default size and then placed small, as a tool bar is once it knows its
 // size, keeps no backing memory for the size it left, and still shows what it paints.
 TEST_F(PaintingTest, AWindowMadeSmallGivesBackTheSurfaceItNoLongerUses) {
     HWND bar = CreateWindowExW(0, u"Colour", u"", 0, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                                CW_USEDEFAULT, nullptr, nullptr, nullptr, nullptr);
     SetWindowLongPtrW(bar, GWL_USERDATA, static_cast<LONG_PTR>(kGreen));
-    EXPECT_GE(SurfaceBytes(bar), 240u * 200u * 2u);
+    EXPECT_GE(device.SurfaceBytes(bar), 240u * 200u * 2u);
     SetWindowPos(bar, nullptr, 0, 212, 10, 34, SWP_NOZORDER | SWP_SHOWWINDOW);
-    EXPECT_LE(SurfaceBytes(bar), 10u * 34u * 4u);
+    EXPECT_LE(device.SurfaceBytes(bar), 10u * 34u * 4u);
     device.PumpUntilIdle();
     EXPECT_EQ(device.ScreenPixel(0, 212), kGreen);
     EXPECT_EQ(device.ScreenPixel(9, 245), kGreen);

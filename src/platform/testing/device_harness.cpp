@@ -199,3 +199,10 @@ bool DeviceHarness::SaveScreenshot(const std::string& path) {
 int DeviceHarness::Beeps() const {
     return BeepCount();
 }
+
+std::size_t DeviceHarness::SurfaceBytes(HWND window) const {
+    WindowManager& manager = WindowManager::Instance();
+    std::lock_guard lock(manager.mutex);
+    WindowObject* object = manager.Find(window);
+    return object != nullptr && object->surface ? object->surface->pixels.capacity() : 0;
+}

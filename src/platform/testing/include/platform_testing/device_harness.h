@@ -48,6 +48,8 @@ class DeviceHarness {
     std::u16string TextOf(HWND window) const;
     RECT ScreenRectOf(HWND window) const;
 
+    // The bytes a top-level window's backing surface holds (0 for none).
+    std::size_t SurfaceBytes(HWND window) const;
     // How many times MessageBeep was called in this process.
     int Beeps() const;
 
