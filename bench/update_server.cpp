@@ -1,5 +1,7 @@
 #include "update_server.h"
 
+#include "loopback_socket.h"
+
 #include "hextile_encoder.h"
 
 #include "pattern.h"
@@ -37,30 +39,6 @@ std::uint16_t Picture565(int x, int y, int variant) {
     std::uint8_t rgb[3];
     PatternColour(x, y, variant, rgb);
     return static_cast<std::uint16_t>(((rgb[0] >> 3) << 11) | ((rgb[1] >> 2) << 5) | (rgb[2] >> 3));
-}
-
-bool SendAll(int fd, const std::uint8_t* data, std::size_t size) {
-    while (size > 0) {
-        ssize_t n = ::send(fd, data, size, MSG_NOSIGNAL);
-        if (n <= 0) {
-            return false;
-        }
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-bool ReceiveAll(int fd, std::uint8_t* data, std::size_t size) {
-    while (size > 0) {
-        ssize_t n = ::recv(fd, data, size, 0);
-        if (n <= 0) {
-            return false;
-        }
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
 }
 
 }  // namespace
@@ -135,17 +113,7 @@ UpdateServer::UpdateServer(UpdateEncoding encoding, int width, int height)
         markerOffsets_.push_back(std::move(offsets));
     }
 
-    listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    int yes = 1;
-    ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::listen(listener_, 2);
-    socklen_t length = sizeof address;
-    ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
+    listener_ = ListenOnLoopback(&port_);
 }
 
 UpdateServer::~UpdateServer() {

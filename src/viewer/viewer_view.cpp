@@ -134,8 +134,10 @@ void ViewerWindow::SetZoom(Fraction zoom, bool updateBar) {
 }
 
 void ViewerWindow::ResetZoomBar() {
+    // A desktop much smaller than the window fits above the bar's maximum: then from 100 %.
+    // (The bar itself keeps its minimum at 1 % at least.)
     int minimum = ToInt(Multiply(FitZoom(), Fraction::FromInt(100)));
-    zoomBar_.SetRange(std::clamp(minimum, 1, 100), kMaxZoomPercent, 100);
+    zoomBar_.SetRange(std::min(minimum, 100), kMaxZoomPercent, 100);
     zoomBar_.SetPosition(100);
 }
 
