@@ -1,7 +1,7 @@
 #include "interop_support.h"
 
 #include "pattern.h"
-#include "png_file.h"
+#include <png/png_file.h>
 
 #include <rfb/des.h>
 

@@ -3,6 +3,7 @@
 #include <display/display.h>
 #include <display/frame_buffer_store.h>
 #include <platform/device_screen.h>
+#include <png/png_file.h>
 
 DeviceFrameBuffer::DeviceFrameBuffer(int bitsPerPixel) {
     DevicePixelFormat format = bitsPerPixel == 8    ? DevicePixelFormat::Rgb332
@@ -66,4 +67,14 @@ std::vector<std::uint8_t> DeviceFrameBuffer::CaptureRgb() const {
         rgb[3 * i + 2] = bgr[3 * i];
     }
     return rgb;
+}
+
+bool DeviceFrameBuffer::WritePng(const std::string& path) const {
+    int width = store_->GetWidth();
+    int height = store_->GetHeight();
+    // The capture's blue-first bytes go to the writer as they are: it orders them as it filters.
+    std::unique_ptr<BYTE[]> bgr = store_->CaptureRgb(width, height);
+    return bgr != nullptr &&
+           WritePngFile(path, PngImage{bgr.get(), width, height,
+                                       static_cast<std::size_t>(width) * 3, PngByteOrder::Bgr});
 }

@@ -5,6 +5,7 @@
 #include "snapshot_screen.h"
 
 #include <memory>
+#include <string>
 
 class DisplayInfo;
 class FrameBufferStore;
@@ -23,6 +24,8 @@ class DeviceFrameBuffer : public SnapshotScreen {
     int Width() const override;
     int Height() const override;
     std::vector<std::uint8_t> CaptureRgb() const override;
+    // The whole framebuffer as a PNG file (see WritePngFile); false when it cannot be written.
+    bool WritePng(const std::string& path) const;
 
   private:
     std::unique_ptr<DisplayInfo> display_;

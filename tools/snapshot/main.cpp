@@ -1,6 +1,5 @@
 // tavrel-snapshot: connects to a VNC server, receives one complete screen and writes it as PNG.
 #include "device_frame_buffer.h"
-#include "png_file.h"
 #include "snapshot_client.h"
 #include "snapshot_options.h"
 
@@ -83,8 +82,7 @@ int main(int argc, char** argv) {
         SnapshotClient client(screen, password, !options.exclusive, options.bitsPerPixel);
         result = client.Run(options.host, options.port, options.timeoutSeconds);
     }
-    if (result.exitCode == 0 &&
-        !WritePngFile(options.output, screen.Width(), screen.Height(), screen.CaptureRgb())) {
+    if (result.exitCode == 0 && !screen.WritePng(options.output)) {
         result = {5, "Cannot write " + options.output};
     }
     ClearDecoders();
