@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <algorithm>
@@ -25,6 +26,8 @@ int Socket(int family, int type, int protocol) {
         if (int bytes = ReceiveBufferFor(ReceiveBufferLimit()); bytes > 0) {
             ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes);
         }
+        int on = 1;
+        ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
     }
     return fd;
 }
