@@ -7,6 +7,9 @@
 
 struct HostOptions {
     int scale = 2;
+    // Draw the window through SDL's accelerated renderer (OpenGL where the desktop has it)
+    // instead of copying the window's own pixels to the display.
+    bool gpu = false;
 };
 
 // Asks every top-level window of the program (not the shell's) to close, as closing the

@@ -33,6 +33,8 @@ int Usage(FILE* out, int code) {
         "  --dpi N          screen resolution (default 96)\n"
         "  --bpp N          pixel format: 8 (3:3:2), 15 (5:5:5), 16 (5:6:5, default), 24 or 32\n"
         "  --scale N        desktop pixels per device pixel in the window (default 2)\n"
+        "  --gpu            draw the window with SDL's accelerated renderer (OpenGL) instead\n"
+        "                   of plain window pixels; for a desktop with a graphics card\n"
         "  --headless       no window: the screen stays in memory\n"
         "  --screenshot F   headless: write the screen as PNG to F when the program ends\n"
         "  --home DIR       keep the device's settings and files in DIR\n"
@@ -62,6 +64,9 @@ int Parse(int argc, char** argv, Options* options) {
             return -1;
         } else if (option == "--headless") {
             options->headless = true;
+            continue;
+        } else if (option == "--gpu") {
+            options->host.gpu = true;
             continue;
         } else if (value == nullptr) {
             ok = false;

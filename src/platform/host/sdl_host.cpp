@@ -17,7 +17,7 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <vector>
+#include <ctime>
 
 namespace {
 
@@ -89,12 +89,15 @@ class SdlClipboard : public DesktopClipboard {
 
 class SdlHost : public HostBackend {
   public:
-    explicit SdlHost(const HostOptions& options) : scale_(options.scale < 1 ? 1 : options.scale) {}
+    explicit SdlHost(const HostOptions& options)
+        : scale_(options.scale < 1 ? 1 : options.scale), gpu_(options.gpu) {}
     ~SdlHost() override {
         if (texture_ != nullptr)
             SDL_DestroyTexture(texture_);
         if (renderer_ != nullptr)
             SDL_DestroyRenderer(renderer_);
+        if (frame_ != nullptr)
+            SDL_FreeSurface(frame_);
         if (window_ != nullptr)
             SDL_DestroyWindow(window_);
         SDL_Quit();
@@ -103,6 +106,12 @@ class SdlHost : public HostBackend {
     // Connects to the display; the window itself opens when there is a screen to show, so a
     // second start that only brings the first forward never flashes a window.
     bool Open() {
+        if (!gpu_) {
+            // The window's own pixels, copied to the display by the window system: without this
+            // SDL backs the window surface with an OpenGL texture, and without a GPU that means
+            // Mesa's software GL (tens of megabytes resident) to show a small picture.
+            SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+        }
         if (SDL_Init(SDL_INIT_VIDEO) != 0) {
             std::fprintf(stderr, "tavrel: cannot open a window (%s); run with --headless instead\n",
                          SDL_GetError());
@@ -132,41 +141,25 @@ class SdlHost : public HostBackend {
         if (failed_ || (window_ == nullptr && !OpenWindow())) {
             return;
         }
-        std::vector<Uint32> argb;
-        int width, height;
         {
             ScreenBuffer& screen = ScreenBuffer::Instance();
             auto lock = screen.Lock();
-            if (!screen.TakeDirty() && texture_ != nullptr) {
+            if (!screen.TakeDirty() && shown_) {
                 return;
             }
-            const DeviceScreenConfig& config = screen.Config();
-            width = config.width, height = config.height;
-            int bytes = BytesPerDevicePixel(config.format);
-            argb.resize(static_cast<std::size_t>(width) * height);
-            for (int y = 0; y < height; ++y) {
-                const std::uint8_t* row =
-                    screen.Pixels() + static_cast<std::size_t>(y) * screen.Pitch();
-                for (int x = 0; x < width; ++x) {
-                    COLORREF c =
-                        DecodeDevicePixel(config.format, LoadDevicePixel(row + x * bytes, bytes));
-                    argb[static_cast<std::size_t>(y) * width + x] =
-                        0xFF000000u | GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c);
-                }
+            if (!ConvertScreen(screen)) {
+                return;
             }
         }
-        if (texture_ == nullptr || width != textureWidth_ || height != textureHeight_) {
-            if (texture_ != nullptr)
-                SDL_DestroyTexture(texture_);
-            texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888,
-                                         SDL_TEXTUREACCESS_STREAMING, width, height);
-            textureWidth_ = width, textureHeight_ = height;
-            SDL_SetWindowSize(window_, width * scale_, height * scale_);
+        if (frame_->w != shownWidth_ || frame_->h != shownHeight_) {
+            shownWidth_ = frame_->w, shownHeight_ = frame_->h;
+            SDL_SetWindowSize(window_, shownWidth_ * scale_, shownHeight_ * scale_);
         }
-        SDL_UpdateTexture(texture_, nullptr, argb.data(), width * 4);
-        SDL_RenderClear(renderer_);
-        SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
-        SDL_RenderPresent(renderer_);
+        bool drawn = renderer_ != nullptr ? DrawWithRenderer() : DrawOnWindowSurface();
+        if (drawn && !shown_) {
+            shown_ = true;
+            ReportFirstFrame();
+        }
     }
 
     int PollMilliseconds() const override { return 10; }
@@ -178,8 +171,10 @@ class SdlHost : public HostBackend {
         DeviceScreenConfig screen = CurrentDeviceScreen();
         window_ = SDL_CreateWindow("Tavrel", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                    screen.width * scale_, screen.height * scale_, 0);
-        renderer_ = window_ != nullptr ? SDL_CreateRenderer(window_, -1, 0) : nullptr;
-        if (renderer_ == nullptr) {
+        if (window_ != nullptr && gpu_) {
+            renderer_ = SDL_CreateRenderer(window_, -1, 0);
+        }
+        if (window_ == nullptr || (gpu_ && renderer_ == nullptr)) {
             std::fprintf(stderr, "tavrel: cannot open a window (%s); run with --headless instead\n",
                          SDL_GetError());
             failed_ = true;
@@ -191,6 +186,78 @@ class SdlHost : public HostBackend {
         return true;
     }
 
+    // The device screen into frame_, 32-bit ARGB at the device's size (made anew when the size
+    // changes, as on rotation). False, with the host failed, when no memory is left for it.
+    bool ConvertScreen(ScreenBuffer& screen) {
+        const DeviceScreenConfig& config = screen.Config();
+        if (frame_ == nullptr || frame_->w != config.width || frame_->h != config.height) {
+            if (frame_ != nullptr)
+                SDL_FreeSurface(frame_);
+            frame_ = SDL_CreateRGBSurfaceWithFormat(0, config.width, config.height, 32,
+                                                    SDL_PIXELFORMAT_ARGB8888);
+            if (frame_ == nullptr) {
+                Fail();
+                return false;
+            }
+        }
+        int bytes = BytesPerDevicePixel(config.format);
+        for (int y = 0; y < config.height; ++y) {
+            const std::uint8_t* row = screen.Pixels() + static_cast<std::size_t>(y) * screen.Pitch();
+            auto* out = reinterpret_cast<Uint32*>(static_cast<std::uint8_t*>(frame_->pixels) +
+                                                  static_cast<std::size_t>(y) * frame_->pitch);
+            for (int x = 0; x < config.width; ++x) {
+                COLORREF c = DecodeDevicePixel(config.format, LoadDevicePixel(row + x * bytes, bytes));
+                out[x] = 0xFF000000u | GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c);
+            }
+        }
+        return true;
+    }
+
+    // The default: frame_ stretched by the scale onto the window's own pixels, which the window
+    // system shows. The window surface changes with the window's size: ask for it each time.
+    bool DrawOnWindowSurface() {
+        SDL_Surface* target = SDL_GetWindowSurface(window_);
+        return target != nullptr && SDL_BlitScaled(frame_, nullptr, target, nullptr) == 0 &&
+               SDL_UpdateWindowSurface(window_) == 0;
+    }
+
+    // --gpu: frame_ as a texture, stretched by SDL's accelerated renderer.
+    bool DrawWithRenderer() {
+        if (texture_ == nullptr || frame_->w != textureWidth_ || frame_->h != textureHeight_) {
+            if (texture_ != nullptr)
+                SDL_DestroyTexture(texture_);
+            texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888,
+                                         SDL_TEXTUREACCESS_STREAMING, frame_->w, frame_->h);
+            textureWidth_ = frame_->w, textureHeight_ = frame_->h;
+            if (texture_ == nullptr) {
+                return false;
+            }
+        }
+        SDL_UpdateTexture(texture_, nullptr, frame_->pixels, frame_->pitch);
+        SDL_RenderClear(renderer_);
+        SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+        SDL_RenderPresent(renderer_);
+        return true;
+    }
+
+    void Fail() {
+        std::fprintf(stderr, "tavrel: cannot draw the window (%s)\n", SDL_GetError());
+        failed_ = true;
+        CloseProgramWindows();
+    }
+
+    // With TAVREL_DEBUG, when the first frame reached the window (the host's clock, so that a
+    // script that noted the time of the start can tell the start-up time).
+    void ReportFirstFrame() {
+        timespec now{};
+        clock_gettime(CLOCK_REALTIME, &now);
+        char text[128];
+        std::snprintf(text, sizeof text, "sdl host: first frame shown at %lld.%09ld (%s)\n",
+                      static_cast<long long>(now.tv_sec), now.tv_nsec,
+                      gpu_ ? "renderer" : "window surface");
+        OutputDebugStringW(Utf8ToUtf16(text).c_str());
+    }
+
     POINT Device(int x, int y) const { return {x / scale_, y / scale_}; }
 
     void Handle(const SDL_Event& event) {
@@ -199,7 +266,8 @@ class SdlHost : public HostBackend {
                 CloseProgramWindows();
                 break;
             case SDL_WINDOWEVENT:
-                if (event.window.event == SDL_WINDOWEVENT_EXPOSED) {
+                if (event.window.event == SDL_WINDOWEVENT_EXPOSED ||
+                    event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
                     ScreenBuffer::Instance().MarkDirty();
                 }
                 break;
@@ -262,7 +330,11 @@ class SdlHost : public HostBackend {
     }
 
     int scale_;
+    bool gpu_;
     SDL_Window* window_ = nullptr;
+    SDL_Surface* frame_ = nullptr;
+    int shownWidth_ = 0, shownHeight_ = 0;
+    bool shown_ = false;
     SDL_Renderer* renderer_ = nullptr;
     SDL_Texture* texture_ = nullptr;
     int textureWidth_ = 0, textureHeight_ = 0;
