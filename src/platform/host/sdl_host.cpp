@@ -17,6 +17,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 
 namespace {
@@ -213,12 +214,57 @@ class SdlHost : public HostBackend {
         return true;
     }
 
-    // The default: frame_ stretched by the scale onto the window's own pixels, which the window
+    // The default: frame_ enlarged by the scale onto the window's own pixels, which the window
     // system shows. The window surface changes with the window's size: ask for it each time.
     bool DrawOnWindowSurface() {
         SDL_Surface* target = SDL_GetWindowSurface(window_);
-        return target != nullptr && SDL_BlitScaled(frame_, nullptr, target, nullptr) == 0 &&
-               SDL_UpdateWindowSurface(window_) == 0;
+        if (target == nullptr) {
+            return false;
+        }
+        if (target->w == frame_->w * scale_ && target->h == frame_->h * scale_ &&
+            HoldsRgbWords(target)) {
+            Enlarge(target);
+        } else if (SDL_BlitScaled(frame_, nullptr, target, nullptr) != 0) {
+            // Another format, or a window of another size (the window system has not yet
+            // resized it, or resized it itself): SDL converts and stretches.
+            return false;
+        }
+        return SDL_UpdateWindowSurface(window_) == 0;
+    }
+
+    // 32-bit pixels with red, green and blue where frame_ has them (the top byte unused or alpha).
+    static bool HoldsRgbWords(const SDL_Surface* surface) {
+        const SDL_PixelFormat* format = surface->format;
+        return format->BytesPerPixel == 4 && format->Rmask == 0xFF0000 &&
+               format->Gmask == 0xFF00 && format->Bmask == 0xFF;
+    }
+
+    // Each pixel of frame_ as a scale x scale block of target: a row is widened once and copied
+    // to the rows below it (SDL's general stretch costs several times as much).
+    void Enlarge(SDL_Surface* target) {
+        if (SDL_MUSTLOCK(target) && SDL_LockSurface(target) != 0) {
+            return;
+        }
+        std::size_t rowBytes = static_cast<std::size_t>(target->w) * 4;
+        for (int y = 0; y < frame_->h; ++y) {
+            const auto* in = reinterpret_cast<const Uint32*>(
+                static_cast<const std::uint8_t*>(frame_->pixels) +
+                static_cast<std::size_t>(y) * frame_->pitch);
+            auto* first = static_cast<std::uint8_t*>(target->pixels) +
+                          static_cast<std::size_t>(y) * scale_ * target->pitch;
+            auto* out = reinterpret_cast<Uint32*>(first);
+            for (int x = 0; x < frame_->w; ++x) {
+                for (int k = 0; k < scale_; ++k) {
+                    *out++ = in[x];
+                }
+            }
+            for (int k = 1; k < scale_; ++k) {
+                std::memcpy(first + static_cast<std::size_t>(k) * target->pitch, first, rowBytes);
+            }
+        }
+        if (SDL_MUSTLOCK(target)) {
+            SDL_UnlockSurface(target);
+        }
     }
 
     // --gpu: frame_ as a texture, stretched by SDL's accelerated renderer.
