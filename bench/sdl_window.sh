@@ -4,11 +4,13 @@
 # no graphics card, Mesa's software OpenGL), alternately, RUNS times each, a fresh home each time
 # (an empty server list). For each: the time from the start of the process to the first frame
 # shown in the window (the host reports it with TAVREL_DEBUG=1), and the resident memory (VmRSS)
-# once it has been idle for a second.
-#   bench/sdl_window.sh [RUNS] [TAVREL]     (defaults: 7, build/src/app/tavrel)
+# once it has been idle for a second. Then, on the same display, the cost of a frame both ways
+# (bench/sdl_present.cpp).
+#   bench/sdl_window.sh [RUNS] [BUILD]     (defaults: 7, build)
 set -euo pipefail
 runs="${1:-7}"
-tavrel="${2:-build/src/app/tavrel}"
+build="${2:-build}"
+tavrel="$build/src/app/tavrel"
 command -v Xvfb >/dev/null || { echo "Xvfb missing (package xvfb)"; exit 1; }
 [ -x "$tavrel" ] || { echo "no $tavrel: build it first (./dev build)"; exit 1; }
 
@@ -77,3 +79,10 @@ for mode in surface gpu; do
         printf "%.1f / %.1f", v[1], m}')"
     echo "| $name | $(stats "$work/$mode" 1) | $rss |"
 done
+
+if [ -x "$build/bench/sdl_present" ]; then
+    echo
+    echo "A full frame converted and drawn in the window, median of 200"
+    echo
+    "$build/bench/sdl_present" --frames 200
+fi
