@@ -55,7 +55,8 @@ std::vector<Picture> Pictures() {
     }
     for (int y = 0; y < kHeight; ++y) {
         for (int x = 0; x < kWidth; ++x) {
-            PatternColour(x, y, 0, &pictures[0].rgb[(static_cast<std::size_t>(y) * kWidth + x) * 3]);
+            PatternColour(x, y, 0,
+                          &pictures[0].rgb[(static_cast<std::size_t>(y) * kWidth + x) * 3]);
         }
     }
     std::vector<std::uint8_t>& desktop = pictures[1].rgb;
@@ -83,7 +84,8 @@ std::vector<Picture> Pictures() {
     for (int angle = 0; angle < 60; ++angle) {  // the clock's ticks
         for (int r = 130; r < 140; ++r) {
             double a = angle * 6.283185 / 60;
-            Put(desktop, 1150 + static_cast<int>(r * std::cos(a)), 800 + static_cast<int>(r * std::sin(a)), 0);
+            Put(desktop, 1150 + static_cast<int>(r * std::cos(a)),
+                800 + static_cast<int>(r * std::sin(a)), 0);
         }
     }
     for (std::uint8_t& byte : pictures[2].rgb) {
@@ -120,7 +122,8 @@ bool LibpngWrite(const std::string& path, const std::vector<std::uint8_t>& rgb, 
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
     for (int y = 0; y < kHeight; ++y) {
-        png_write_row(png, const_cast<std::uint8_t*>(&rgb[static_cast<std::size_t>(y) * kWidth * 3]));
+        png_write_row(png,
+                      const_cast<std::uint8_t*>(&rgb[static_cast<std::size_t>(y) * kWidth * 3]));
     }
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
@@ -147,7 +150,9 @@ int main(int argc, char** argv) {
     };
     const Writer writers[] = {
         {"ours (up, ISA-L level 1)",
-         [&](const std::vector<std::uint8_t>& rgb) { return WritePngFile(path, kWidth, kHeight, rgb); }},
+         [&](const std::vector<std::uint8_t>& rgb) {
+             return WritePngFile(path, kWidth, kHeight, rgb);
+         }},
         {"libpng defaults (before)",
          [&](const std::vector<std::uint8_t>& rgb) { return LibpngWrite(path, rgb, false, 0); }},
         {"libpng up, zlib level 1",

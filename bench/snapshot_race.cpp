@@ -97,8 +97,8 @@ Run RunOnce(const Client& client, const std::string& server, const std::string& 
     int status = 0;
     rusage usage{};
     wait4(pid, &status, 0, &usage);
-    run.realMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-                     .count();
+    run.realMs =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     run.cpuMs = (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
                 (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
     struct stat info {};
@@ -189,10 +189,10 @@ int main(int argc, char** argv) {
             for (std::size_t c = 0; c < clients.size(); ++c) {
                 Client client = clients[c];
                 client.command.push_back(client.name == "vncsnapshot" ? "-encodings"
-                                                                       : "--encodings");
+                                                                      : "--encodings");
                 client.command.push_back(encoding);
-                std::string output = server.Folder() + "/shot" + std::to_string(c) +
-                                     client.extension;
+                std::string output =
+                    server.Folder() + "/shot" + std::to_string(c) + client.extension;
                 results[c].push_back(RunOnce(client, address, output));
                 allOk = allOk && results[c].back().ok;
             }
@@ -208,8 +208,8 @@ int main(int argc, char** argv) {
             fastestCpu.push_back(Fastest(cpu));
             std::string lossless = "JPEG";
             if (clients[c].extension == ".png") {
-                bool same = MatchesPattern(
-                    server.Folder() + "/shot" + std::to_string(c) + ".png", width, height);
+                bool same = MatchesPattern(server.Folder() + "/shot" + std::to_string(c) + ".png",
+                                           width, height);
                 allOk = allOk && same;
                 lossless = same ? "yes" : "NO";
             }

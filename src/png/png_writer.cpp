@@ -74,8 +74,8 @@ bool WriteHeader(std::FILE* file, ChunkWriter& chunks, const PngImage& image) {
     std::uint8_t* header = chunks.Data();
     PutBigEndian32(header, static_cast<std::uint32_t>(image.width));
     PutBigEndian32(header + 4, static_cast<std::uint32_t>(image.height));
-    header[8] = 8;  // bits per sample
-    header[9] = 2;  // colour type: RGB
+    header[8] = 8;                             // bits per sample
+    header[9] = 2;                             // colour type: RGB
     header[10] = header[11] = header[12] = 0;  // deflate, adaptive filters, not interlaced
     return std::fwrite(kSignature, 1, sizeof kSignature, file) == sizeof kSignature &&
            chunks.Write("IHDR", 13);
@@ -131,8 +131,7 @@ bool Describes(const PngImage& image) {
     // A row (with its filter byte) must fit the compressor's 32-bit input count.
     constexpr int kWidestRow = (0x7FFFFFFF - 1) / 3;
     return image.pixels != nullptr && image.width > 0 && image.height > 0 &&
-           image.width <= kWidestRow &&
-           image.stride >= static_cast<std::size_t>(image.width) * 3;
+           image.width <= kWidestRow && image.stride >= static_cast<std::size_t>(image.width) * 3;
 }
 
 }  // namespace
@@ -149,8 +148,7 @@ bool WritePngFile(const std::string& path, const PngImage& image) {
     ChunkWriter chunks(file);
     bool written = WriteHeader(file, chunks, image) && WriteImageData(chunks, image) &&
                    chunks.Write("IEND", 0);
-    if (std::fclose(file) != 0 || !written ||
-        std::rename(temporary.c_str(), path.c_str()) != 0) {
+    if (std::fclose(file) != 0 || !written || std::rename(temporary.c_str(), path.c_str()) != 0) {
         std::remove(temporary.c_str());
         return false;
     }

@@ -34,8 +34,9 @@ std::vector<std::uint8_t> TestPixels(int width, int height, std::size_t stride, 
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width * 3; ++x) {
             bool noisy = y % 7 == 3 || x % 97 == 5;
-            pixels[y * stride + x] = noisy ? static_cast<std::uint8_t>(random())
-                                           : static_cast<std::uint8_t>(x / 3 * 5 + (y / 4) * 3 + x % 3);
+            pixels[y * stride + x] =
+                noisy ? static_cast<std::uint8_t>(random())
+                      : static_cast<std::uint8_t>(x / 3 * 5 + (y / 4) * 3 + x % 3);
         }
     }
     return pixels;

@@ -142,15 +142,18 @@ class SdlHost : public HostBackend {
         if (failed_ || (window_ == nullptr && !OpenWindow())) {
             return;
         }
+        bool converted = false;
         {
             ScreenBuffer& screen = ScreenBuffer::Instance();
             auto lock = screen.Lock();
             if (!screen.TakeDirty() && shown_) {
                 return;
             }
-            if (!ConvertScreen(screen)) {
-                return;
-            }
+            converted = ConvertScreen(screen);
+        }
+        if (!converted) {
+            Fail();
+            return;
         }
         if (frame_->w != shownWidth_ || frame_->h != shownHeight_) {
             shownWidth_ = frame_->w, shownHeight_ = frame_->h;
@@ -188,7 +191,7 @@ class SdlHost : public HostBackend {
     }
 
     // The device screen into frame_, 32-bit ARGB at the device's size (made anew when the size
-    // changes, as on rotation). False, with the host failed, when no memory is left for it.
+    // changes, as on rotation). False when no memory is left for it.
     bool ConvertScreen(ScreenBuffer& screen) {
         const DeviceScreenConfig& config = screen.Config();
         if (frame_ == nullptr || frame_->w != config.width || frame_->h != config.height) {
@@ -197,17 +200,18 @@ class SdlHost : public HostBackend {
             frame_ = SDL_CreateRGBSurfaceWithFormat(0, config.width, config.height, 32,
                                                     SDL_PIXELFORMAT_ARGB8888);
             if (frame_ == nullptr) {
-                Fail();
                 return false;
             }
         }
         int bytes = BytesPerDevicePixel(config.format);
         for (int y = 0; y < config.height; ++y) {
-            const std::uint8_t* row = screen.Pixels() + static_cast<std::size_t>(y) * screen.Pitch();
+            const std::uint8_t* row =
+                screen.Pixels() + static_cast<std::size_t>(y) * screen.Pitch();
             auto* out = reinterpret_cast<Uint32*>(static_cast<std::uint8_t*>(frame_->pixels) +
                                                   static_cast<std::size_t>(y) * frame_->pitch);
             for (int x = 0; x < config.width; ++x) {
-                COLORREF c = DecodeDevicePixel(config.format, LoadDevicePixel(row + x * bytes, bytes));
+                COLORREF c =
+                    DecodeDevicePixel(config.format, LoadDevicePixel(row + x * bytes, bytes));
                 out[x] = 0xFF000000u | GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c);
             }
         }
@@ -235,8 +239,8 @@ class SdlHost : public HostBackend {
     // 32-bit pixels with red, green and blue where frame_ has them (the top byte unused or alpha).
     static bool HoldsRgbWords(const SDL_Surface* surface) {
         const SDL_PixelFormat* format = surface->format;
-        return format->BytesPerPixel == 4 && format->Rmask == 0xFF0000 &&
-               format->Gmask == 0xFF00 && format->Bmask == 0xFF;
+        return format->BytesPerPixel == 4 && format->Rmask == 0xFF0000 && format->Gmask == 0xFF00 &&
+               format->Bmask == 0xFF;
     }
 
     // Each pixel of frame_ as a scale x scale block of target: a row is widened once and copied
@@ -247,9 +251,9 @@ class SdlHost : public HostBackend {
         }
         std::size_t rowBytes = static_cast<std::size_t>(target->w) * 4;
         for (int y = 0; y < frame_->h; ++y) {
-            const auto* in = reinterpret_cast<const Uint32*>(
-                static_cast<const std::uint8_t*>(frame_->pixels) +
-                static_cast<std::size_t>(y) * frame_->pitch);
+            const auto* in =
+                reinterpret_cast<const Uint32*>(static_cast<const std::uint8_t*>(frame_->pixels) +
+                                                static_cast<std::size_t>(y) * frame_->pitch);
             auto* first = static_cast<std::uint8_t*>(target->pixels) +
                           static_cast<std::size_t>(y) * scale_ * target->pitch;
             auto* out = reinterpret_cast<Uint32*>(first);
