@@ -2,7 +2,7 @@
 // re-layout between a dialog's templates, and the help command line.
 #include <app/about_dialog.h>
 #include <app/dialog_layout.h>
-#include <app/help.h>
+#include <widgets/help.h>
 #include <app/modal_dialog.h>
 #include <app/password_prompt.h>
 #include <platform/commctrl.h>

@@ -1,5 +1,5 @@
 // ClientWindow, the single-instance check and the start-up's message loop, on the test device.
-#include <app/client_window.h>
+#include <widgets/client_window.h>
 #include <app/start_up.h>
 #include <platform/resources.h>
 #include <platform_testing/device_harness.h>
