@@ -55,12 +55,6 @@ int ReceiveBufferFor(long hostLimit) {
     return static_cast<int>(std::min(hostLimit, kWanted));
 }
 
-int ReceiveBufferBytes(int fd) {
-    int bytes = 0;
-    socklen_t length = sizeof bytes;
-    return ::getsockopt(fd, SOL_SOCKET, SO_RCVBUF, &bytes, &length) == 0 ? bytes : -1;
-}
-
 int ConnectIpv4(int fd, std::uint32_t addressNetwork, std::uint16_t portNetwork) {
     sockaddr_in address{};
     address.sin_family = AF_INET;

@@ -5,6 +5,7 @@
 #include <platform_internal/device_shell.h>
 #include <platform_internal/screen_buffer.h>
 #include <platform_internal/screen_png.h>
+#include <platform_internal/started_processes.h>
 #include <platform_internal/window_manager.h>
 
 #include <platform/core.h>
@@ -90,6 +91,14 @@ void DeviceHarness::PressAndHold(int x, int y) {
     PumpUntilIdle();
     DeliverStylus(StylusAction::Up, {x, y});
     PumpUntilIdle();
+}
+
+void DeviceHarness::StylusDown(int x, int y) {
+    DeliverStylus(StylusAction::Down, {x, y});
+}
+
+void DeviceHarness::StylusUp(int x, int y) {
+    DeliverStylus(StylusAction::Up, {x, y});
 }
 
 void DeviceHarness::Drag(POINT from, POINT to, int steps) {
@@ -198,6 +207,14 @@ bool DeviceHarness::SaveScreenshot(const std::string& path) {
 
 int DeviceHarness::Beeps() const {
     return BeepCount();
+}
+
+std::vector<std::u16string> DeviceHarness::StartedProcesses() const {
+    return ::StartedProcesses();
+}
+
+void DeviceHarness::ClearStartedProcesses() {
+    ::ClearStartedProcesses();
 }
 
 std::size_t DeviceHarness::SurfaceBytes(HWND window) const {
