@@ -37,7 +37,7 @@ window="$(xdotool search --name '^Tavrel$' | tail -1)"
 # window's own pixels: no OpenGL library is loaded (Mesa's software GL alone holds some 50 MB).
 pixel="$(import -window "$window" png:- | convert - -crop 1x1+20+10 -format '%[fx:int(255*r)] %[fx:int(255*b)]' info:)"
 read -r red blue <<<"$pixel"
-if [ "$red" -ge 20 ] || [ "$blue" -le 100 ]; then echo "the window does not show the task bar ($pixel)"; exit 1; fi
+if [ -z "$blue" ] || [ "$red" -ge 20 ] || [ "$blue" -le 100 ]; then echo "the window does not show the task bar ($pixel)"; exit 1; fi
 if grep -qiE 'libGL|libEGL|libLLVM' "/proc/$first/maps"; then echo "the window loaded OpenGL"; exit 1; fi
 timeout 10 "$tavrel" --home "$home"
 echo "second start exited with 0"

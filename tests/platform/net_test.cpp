@@ -116,27 +116,25 @@ TEST(Net, SmallReadsDeliverTheStreamExactlyInOrder) {
 
 // Small messages sent one after another leave at once: a client's requests and input events
 // must not wait for the server to acknowledge the message before (a server that has nothing to
-// answer acknowledges late, some 40 ms on Linux). The exchange first plays a handshake, so the
-// connection is in the interactive mode where acknowledgements are delayed.
+// answer acknowledges late, some 40 ms on Linux). Each round starts as a handshake step does (the
+// server speaks, the client answers), which puts the connection in the interactive mode where
+// acknowledgements are delayed. Held back, nearly every round is 40 ms late; a busy machine may
+// make one or two of them late as well.
 TEST(Net, SmallMessagesInARowAreNotHeldBackForAnAcknowledgement) {
     LoopbackPair pair;
     char buffer[16];
-    for (int round = 0; round < 3; ++round) {
+    int late = 0;
+    for (int round = 0; round < 7; ++round) {
         ASSERT_TRUE(pair.server.Write(std::string("ask")));
         ASSERT_EQ(recv(pair.device, buffer, 3, 0), 3);
-        ASSERT_EQ(send(pair.device, "answer", 6, 0), 6);
-        ASSERT_EQ(pair.server.Read(6).size(), 6u);
-    }
-    auto slowest = std::chrono::steady_clock::duration::zero();
-    for (int burst = 0; burst < 5; ++burst) {
         ASSERT_EQ(send(pair.device, "format..", 8, 0), 8);
         auto first = std::chrono::steady_clock::now();
         ASSERT_EQ(send(pair.device, "encodings", 9, 0), 9);
         ASSERT_EQ(send(pair.device, "request", 7, 0), 7);
         ASSERT_EQ(pair.server.Read(24).size(), 24u);
-        slowest = std::max(slowest, std::chrono::steady_clock::now() - first);
+        late += std::chrono::steady_clock::now() - first >= std::chrono::milliseconds(30);
     }
-    EXPECT_LT(slowest, std::chrono::milliseconds(35));
+    EXPECT_LE(late, 2) << "rounds of seven whose messages took 30 ms or more";
 }
 
 TEST(Net, ShuttingDownDropsBytesNotYetReadAndWakesABlockedReader) {
