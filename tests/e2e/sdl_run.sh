@@ -35,9 +35,17 @@ sleep 1
 window="$(xdotool search --name '^Tavrel$' | tail -1)"
 # The window shows the device screen (the task bar's dark blue at its top left), drawn on the
 # window's own pixels: no OpenGL library is loaded (Mesa's software GL alone holds some 50 MB).
-pixel="$(import -window "$window" png:- | convert - -crop 1x1+20+10 -format '%[fx:int(255*r)] %[fx:int(255*b)]' info:)"
+# At scale 2 the window is 480 x 640 and every device pixel is a 2 x 2 block: sampled down to
+# one pixel a block and back up, the picture is the same.
+import -window "$window" "$home/window.png"
+pixel="$(convert "$home/window.png" -crop 1x1+20+10 -format '%[fx:int(255*r)] %[fx:int(255*b)]' info:)"
 read -r red blue <<<"$pixel"
 if [ -z "$blue" ] || [ "$red" -ge 20 ] || [ "$blue" -le 100 ]; then echo "the window does not show the task bar ($pixel)"; exit 1; fi
+size="$(identify -format '%wx%h' "$home/window.png")"
+[ "$size" = 480x640 ] || { echo "the window is $size, not 480x640"; exit 1; }
+convert "$home/window.png" -sample 50% -sample 200% "$home/blocks.png"
+differing="$(compare -metric AE "$home/window.png" "$home/blocks.png" null: 2>&1 || true)"
+[ "$differing" = 0 ] || { echo "$differing window pixels are not in 2 x 2 blocks"; exit 1; }
 if grep -qiE 'libGL|libEGL|libLLVM' "/proc/$first/maps"; then echo "the window loaded OpenGL"; exit 1; fi
 timeout 10 "$tavrel" --home "$home"
 echo "second start exited with 0"
