@@ -1,5 +1,7 @@
 #include "registry_store.h"
 
+#include <platform_internal/registry_writes.h>
+
 #include <platform/boot.h>
 
 #include <fcntl.h>
@@ -107,7 +109,22 @@ void RegistryStore::LoadLocked() {
     }
 }
 
+void RegistryStore::RefuseWrites() {
+    std::lock_guard lock(mutex_);
+    refuseWrites_ = true;
+}
+
 bool RegistryStore::Persist() {
+    if (refuseWrites_) {
+        if (!refusalReported_) {
+            refusalReported_ = true;
+            std::fprintf(stderr,
+                         "tavrel: another tavrel owns the home folder %s; this one does not save "
+                         "settings there\n",
+                         PlatformHome().c_str());
+        }
+        return false;
+    }
     std::string folder = PlatformHome();
     std::error_code ignored;
     std::filesystem::create_directories(folder, ignored);
@@ -125,4 +142,8 @@ bool RegistryStore::Persist() {
     }
     SyncFolder(folder);
     return true;
+}
+
+void RefuseRegistryWrites() {
+    RegistryStore::Instance().RefuseWrites();
 }
