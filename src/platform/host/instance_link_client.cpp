@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -65,9 +66,17 @@ bool JoinInstanceLink(const std::string& home) {
     }
     SetRemoteWindowHooks(RemoteWindowHooks{
         [home](const std::u16string& windowClass, const std::u16string& title) {
-            std::string id = Ask(home, "find " + Utf16ToUtf8(windowClass) + "\t" +
-                                           Utf16ToUtf8(title));
-            return static_cast<std::uintptr_t>(std::strtoull(id.c_str(), nullptr, 10));
+            // The owner may be starting and not have made its window yet: ask again for a while.
+            std::string request = "find " + Utf16ToUtf8(windowClass) + "\t" + Utf16ToUtf8(title);
+            Clock::time_point deadline = Clock::now() + kLinkPatience;
+            for (;;) {
+                std::string answer = Ask(home, request);
+                std::uintptr_t id = std::strtoull(answer.c_str(), nullptr, 10);
+                if (id != 0 || answer.empty() || Clock::now() >= deadline) {
+                    return id;
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            }
         },
         [home](std::uintptr_t id) { return Ask(home, "forward " + std::to_string(id)) == "ok"; }});
     return true;
