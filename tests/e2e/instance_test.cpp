@@ -15,6 +15,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -156,18 +157,97 @@ bool Serving(const std::string& home) {
     return true;
 }
 
+// A process (of uid, when not -1) listening at the link's place in the owner's stead: it answers
+// "ping" as an owner does and everything else as an owner without such a window, and tells
+// whether anyone asked it anything.
+class FakeLink {
+  public:
+    FakeLink(const std::string& home, uid_t uid) {
+        int ready[2], report[2];
+        if (pipe(ready) != 0 || pipe(report) != 0) {
+            return;
+        }
+        pid_ = Fork(uid, [&] {
+            sockaddr_un address{};
+            address.sun_family = AF_UNIX;
+            std::strncpy(address.sun_path, (home + "/instance.sock").c_str(),
+                         sizeof address.sun_path - 1);
+            int listener = socket(AF_UNIX, SOCK_STREAM, 0);
+            if (bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+                chmod(address.sun_path, 0666) != 0 || listen(listener, 8) != 0) {
+                return 3;
+            }
+            [[maybe_unused]] ssize_t said = write(ready[1], "r", 1);
+            for (;;) {
+                int client = accept(listener, nullptr, nullptr);
+                timeval patience{0, 200000};
+                setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, &patience, sizeof patience);
+                char request[64];
+                ssize_t got = recv(client, request, sizeof request, 0);
+                if (got > 0) {
+                    said = write(report[1], "!", 1);
+                }
+                const char* answer = got >= 4 && std::memcmp(request, "ping", 4) == 0 ? "pong\n"
+                                                                                       : "0\n";
+                send(client, answer, std::strlen(answer), MSG_NOSIGNAL);
+                close(client);
+            }
+        });
+        close(ready[1]);
+        close(report[1]);
+        char byte;
+        listening_ = read(ready[0], &byte, 1) == 1;
+        close(ready[0]);
+        report_ = report[0];
+        fcntl(report_, F_SETFL, O_NONBLOCK);
+    }
+    ~FakeLink() {
+        if (pid_ > 0) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+        close(report_);
+    }
+    bool Listening() const { return listening_; }
+    bool WasAsked() const {
+        char byte;
+        return read(report_, &byte, 1) == 1;
+    }
+
+  private:
+    pid_t pid_ = -1;
+    int report_ = -1;
+    bool listening_ = false;
+};
+
+// Takes the home's lock for this test: an owner as far as a start can tell. -1 on failure.
+int LockHome(const std::string& home) {
+    int fd = open((home + "/instance.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+std::vector<std::string> FilesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.push_back(entry.path().filename());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 constexpr const char* kComeForward = "asked for a window to come forward";
 
 TEST(HomeOwnerTest, ALockedHomeWithoutAnAnsweringOwnerStopsTheStartWithoutWritingAnything) {
     TempHome home;
     { std::ofstream(home.RegistryFile()) << "saved servers\n"; }
     // This test holds the lock: an owner that does not serve the link at all.
-    int lock = open((home.Path() + "/instance.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    ASSERT_EQ(flock(lock, LOCK_EX | LOCK_NB), 0);
-    std::vector<std::string> before;
-    for (const auto& entry : std::filesystem::directory_iterator(home.Path())) {
-        before.push_back(entry.path().filename());
-    }
+    int lock = LockHome(home.Path());
+    ASSERT_GE(lock, 0);
+    std::vector<std::string> before = FilesIn(home.Path());
 
     Tavrel second(home.Path());
     EXPECT_EQ(second.Exit(), 1);
@@ -175,17 +255,33 @@ TEST(HomeOwnerTest, ALockedHomeWithoutAnAnsweringOwnerStopsTheStartWithoutWritin
               std::string::npos)
         << second.Log();
     EXPECT_EQ(ReadFile(home.RegistryFile()), "saved servers\n");
-    std::vector<std::string> after;
-    for (const auto& entry : std::filesystem::directory_iterator(home.Path())) {
-        after.push_back(entry.path().filename());
-    }
-    EXPECT_EQ(after, before);  // no socket, no device folder, no temporary file
+    EXPECT_EQ(FilesIn(home.Path()), before);  // no socket, no device folder, no temporary file
     close(lock);
 
     // Once the lock is free, a start owns the home and runs.
     Tavrel owner(home.Path());
     ASSERT_TRUE(Serving(home.Path()));
     EXPECT_EQ(owner.Terminate(), 0);
+}
+
+// The owner answers but shows no window (it is starting, or closing): the second start runs, and
+// leaves the owner's settings file alone, damaged as it is.
+TEST(HomeOwnerTest, AStartThatRunsBesideTheOwnerNeverTouchesTheSettingsFile) {
+    TempHome home;
+    { std::ofstream(home.RegistryFile()) << "saved servers\n"; }
+    int lock = LockHome(home.Path());
+    ASSERT_GE(lock, 0);
+    FakeLink owner(home.Path(), static_cast<uid_t>(-1));
+    ASSERT_TRUE(owner.Listening());
+    std::vector<std::string> before = FilesIn(home.Path());
+
+    Tavrel second(home.Path());
+    ASSERT_TRUE(second.Logged("does not save settings there")) << second.Log();
+    EXPECT_EQ(second.Terminate(), 0);
+    EXPECT_TRUE(owner.WasAsked());
+    EXPECT_EQ(ReadFile(home.RegistryFile()), "saved servers\n");
+    EXPECT_EQ(FilesIn(home.Path()), before);  // not moved aside, no temporary file
+    close(lock);
 }
 
 TEST(HomeOwnerTest, SilentClientsDoNotHoldTheLinkFromARealSecondStart) {
@@ -254,73 +350,14 @@ TEST_F(OtherUserTest, TheOwnersLinkAnswersAnotherUserNothing) {
     EXPECT_EQ(owner.Terminate(), 0);
 }
 
-// Another user's process listening at the link's place and answering everything.
-class Squatter {
-  public:
-    explicit Squatter(const std::string& home) {
-        int ready[2], report[2];
-        if (pipe(ready) != 0 || pipe(report) != 0) {
-            return;
-        }
-        pid_ = Fork(kNobody, [&] {
-            sockaddr_un address{};
-            address.sun_family = AF_UNIX;
-            std::strncpy(address.sun_path, (home + "/instance.sock").c_str(),
-                         sizeof address.sun_path - 1);
-            int listener = socket(AF_UNIX, SOCK_STREAM, 0);
-            if (bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-                chmod(address.sun_path, 0666) != 0 || listen(listener, 8) != 0) {
-                return 3;
-            }
-            [[maybe_unused]] ssize_t said = write(ready[1], "r", 1);
-            for (;;) {
-                int client = accept(listener, nullptr, nullptr);
-                timeval patience{0, 200000};
-                setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, &patience, sizeof patience);
-                char request[64];
-                if (recv(client, request, sizeof request, 0) > 0) {
-                    said = write(report[1], "!", 1);
-                }
-                send(client, "pong\n1\nok\n", 10, MSG_NOSIGNAL);
-                close(client);
-            }
-        });
-        close(ready[1]);
-        close(report[1]);
-        char byte;
-        listening_ = read(ready[0], &byte, 1) == 1;
-        close(ready[0]);
-        report_ = report[0];
-        fcntl(report_, F_SETFL, O_NONBLOCK);
-    }
-    ~Squatter() {
-        if (pid_ > 0) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-        }
-        close(report_);
-    }
-    bool Listening() const { return listening_; }
-    // True when someone sent it a request.
-    bool WasAsked() const {
-        char byte;
-        return read(report_, &byte, 1) == 1;
-    }
-
-  private:
-    pid_t pid_ = -1;
-    int report_ = -1;
-    bool listening_ = false;
-};
-
 TEST_F(OtherUserTest, AnotherUsersSocketAtTheLinksPlaceIsNeverAskedAnything) {
-    Squatter squatter(home_.Path());
+    FakeLink squatter(home_.Path(), kNobody);
     ASSERT_TRUE(squatter.Listening());
     // A start that finds the home locked asks the link and meets the other user: it takes no
     // answer from it and stops as when nobody answers.
     {
-        int lock = open((home_.Path() + "/instance.lock").c_str(), O_RDWR | O_CREAT, 0600);
-        ASSERT_EQ(flock(lock, LOCK_EX | LOCK_NB), 0);
+        int lock = LockHome(home_.Path());
+        ASSERT_GE(lock, 0);
         Tavrel second(home_.Path());
         EXPECT_EQ(second.Exit(), 1) << second.Log();
         close(lock);

@@ -105,7 +105,14 @@ void RegistryStore::LoadLocked() {
     std::string error;
     if (!ParseRegistry(content.str(), roots_, error)) {
         roots_ = RegistryRoots();
-        SetAside(loadedPath_, error);
+        if (refuseWrites_) {
+            std::fprintf(stderr,
+                         "tavrel: the settings file %s is damaged (%s); it is left as it is for "
+                         "the tavrel that owns the home folder\n",
+                         loadedPath_.c_str(), error.c_str());
+        } else {
+            SetAside(loadedPath_, error);
+        }
     }
 }
 
