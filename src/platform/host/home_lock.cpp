@@ -27,6 +27,13 @@ void WriteOwner(int fd) {
     }
 }
 
+void WarnUnguarded(const std::string& path, const char* what) {
+    std::fprintf(stderr,
+                 "tavrel: cannot %s %s (%s); nothing keeps a second tavrel from using the same "
+                 "home folder\n",
+                 what, path.c_str(), std::strerror(errno));
+}
+
 }  // namespace
 
 HomeLock::HomeLock(const std::string& home) {
@@ -39,10 +46,7 @@ HomeLock::HomeLock(const std::string& home) {
         fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);  // flock needs no write
     }
     if (fd_ < 0) {
-        std::fprintf(stderr,
-                     "tavrel: cannot open %s (%s); nothing keeps a second tavrel from using the "
-                     "same home folder\n",
-                     path.c_str(), std::strerror(errno));
+        WarnUnguarded(path, "open");
         return;
     }
     int result;
@@ -50,10 +54,7 @@ HomeLock::HomeLock(const std::string& home) {
         result = ::flock(fd_, LOCK_EX | LOCK_NB);
     } while (result != 0 && errno == EINTR);
     if (result != 0 && errno != EWOULDBLOCK) {
-        std::fprintf(stderr,
-                     "tavrel: cannot lock %s (%s); nothing keeps a second tavrel from using the "
-                     "same home folder\n",
-                     path.c_str(), std::strerror(errno));
+        WarnUnguarded(path, "lock");
         return;
     }
     if (result != 0) {

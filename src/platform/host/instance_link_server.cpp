@@ -71,8 +71,8 @@ struct Connection {
     Clock::time_point deadline;
 };
 
-// Everything here belongs to the serving thread, except what Start and Stop touch before it
-// starts and after it has been joined.
+// Everything here belongs to the serving thread, except what ServeInstanceLink and
+// StopInstanceLink touch before it starts and after it has been joined.
 struct Server {
     int listener = -1;
     int wake[2] = {-1, -1};  // Stop writes a byte to wake[1]
@@ -83,7 +83,8 @@ struct Server {
     WindowIds ids;
 };
 
-Server server;
+// Never destroyed, like the thread: it must outlive any exit() that comes before StopInstanceLink.
+Server& server = *new Server;
 
 std::string Answer(const std::string& request) {
     if (request == "ping") {

@@ -156,9 +156,12 @@ int RunDeviceProgram(int argc, char** argv, WinMainFunction winMain) {
     // and it never writes the home's registry; without an answer on the link it stops here.
     std::string home = PlatformHome();
     HomeLock homeLock(home);
-    if (!homeLock.Owned() && !JoinInstanceLink(home)) {
-        ReportHomeInUse(home, homeLock.OwnerProcess(), options.headless);
-        return 1;
+    if (!homeLock.Owned()) {
+        if (!JoinInstanceLink(home)) {
+            ReportHomeInUse(home, homeLock.OwnerProcess(), options.headless);
+            return 1;
+        }
+        RefuseRegistryWrites();
     }
     ConfigureDeviceScreen(options.screen);
     std::unique_ptr<HostBackend> host =
@@ -169,8 +172,6 @@ int RunDeviceProgram(int argc, char** argv, WinMainFunction winMain) {
     InstallTerminationHandlers();
     if (homeLock.Owned()) {
         ServeInstanceLink(home);
-    } else {
-        RefuseRegistryWrites();
     }
     SetHostBackend(host.get());
     StartDeviceShell();
