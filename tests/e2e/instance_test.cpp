@@ -67,12 +67,16 @@ int WaitForExit(pid_t pid, std::chrono::milliseconds limit = std::chrono::second
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// A connection to <home>/instance.sock, or -1.
-int ConnectTo(const std::string& home) {
+sockaddr_un LinkAddress(const std::string& home) {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    std::string path = home + "/instance.sock";
-    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+    std::strncpy(address.sun_path, (home + "/instance.sock").c_str(), sizeof address.sun_path - 1);
+    return address;
+}
+
+// A connection to the home's link, or -1.
+int ConnectTo(const std::string& home) {
+    sockaddr_un address = LinkAddress(home);
     int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd >= 0 && connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
         close(fd);
@@ -99,10 +103,10 @@ std::string ReadToEnd(int fd) {
 class Tavrel {
   public:
     explicit Tavrel(const std::string& home) : log_(home + ".log") {
+        setenv("TAVREL_DEBUG", "1", 1);  // its debug output shows what the link was asked
         pid_ = Fork(static_cast<uid_t>(-1), [&] {
             int log = open(log_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
             dup2(log, STDERR_FILENO);
-            setenv("TAVREL_DEBUG", "1", 1);
             execl(TAVREL_PATH, "tavrel", "--headless", "--home", home.c_str(),
                   static_cast<char*>(nullptr));
             return 121;
@@ -115,7 +119,11 @@ class Tavrel {
         }
         unlink(log_.c_str());
     }
-    int Exit() { return Take(WaitForExit(pid_)); }
+    int Exit() {
+        int code = WaitForExit(pid_);
+        pid_ = -1;
+        return code;
+    }
     // A termination signal closes its window; it then ends as after "Exit".
     int Terminate() {
         kill(pid_, SIGTERM);
@@ -135,10 +143,6 @@ class Tavrel {
     }
 
   private:
-    int Take(int code) {
-        pid_ = -1;
-        return code;
-    }
     std::string log_;
     pid_t pid_;
 };
@@ -168,10 +172,7 @@ class FakeLink {
             return;
         }
         pid_ = Fork(uid, [&] {
-            sockaddr_un address{};
-            address.sun_family = AF_UNIX;
-            std::strncpy(address.sun_path, (home + "/instance.sock").c_str(),
-                         sizeof address.sun_path - 1);
+            sockaddr_un address = LinkAddress(home);
             int listener = socket(AF_UNIX, SOCK_STREAM, 0);
             if (bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
                 chmod(address.sun_path, 0666) != 0 || listen(listener, 8) != 0) {
