@@ -161,6 +161,26 @@ bool Serving(const std::string& home) {
     return true;
 }
 
+// Waits until the owner answers on its link that its server list is there.
+bool ShowsItsList(const std::string& home) {
+    Clock::time_point deadline = Clock::now() + std::chrono::seconds(20);
+    for (;;) {
+        std::string answer;
+        if (int fd = ConnectTo(home); fd >= 0) {
+            send(fd, "find VncClientWindow\tTavrel\n", 28, MSG_NOSIGNAL);
+            answer = ReadToEnd(fd);
+            close(fd);
+        }
+        if (!answer.empty() && answer != "0\n") {
+            return true;
+        }
+        if (Clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
 // A process (of uid, when not -1) listening at the link's place in the owner's stead: it answers
 // "ping" as an owner does and everything else as an owner without such a window, and tells
 // whether anyone asked it anything.
@@ -288,7 +308,7 @@ TEST(HomeOwnerTest, AStartThatRunsBesideTheOwnerNeverTouchesTheSettingsFile) {
 TEST(HomeOwnerTest, SilentClientsDoNotHoldTheLinkFromARealSecondStart) {
     TempHome home;
     Tavrel owner(home.Path());
-    ASSERT_TRUE(Serving(home.Path()));
+    ASSERT_TRUE(ShowsItsList(home.Path()));
     // More silent connections than the owner keeps at once, and one that stops mid-line.
     std::vector<int> silent;
     for (int i = 0; i < 20; ++i) {
@@ -329,7 +349,7 @@ class OtherUserTest : public ::testing::Test {
 
 TEST_F(OtherUserTest, TheOwnersLinkAnswersAnotherUserNothing) {
     Tavrel owner(home_.Path());
-    ASSERT_TRUE(Serving(home_.Path()));
+    ASSERT_TRUE(ShowsItsList(home_.Path()));
     ASSERT_EQ(chmod((home_.Path() + "/instance.sock").c_str(), 0666), 0);
     pid_t stranger = Fork(kNobody, [&] {
         int fd = ConnectTo(home_.Path());
@@ -366,6 +386,7 @@ TEST_F(OtherUserTest, AnotherUsersSocketAtTheLinksPlaceIsNeverAskedAnything) {
     // A start that owns the home runs normally, and serves the link in the other's place.
     Tavrel owner(home_.Path());
     ASSERT_TRUE(Serving(home_.Path())) << owner.Log();
+    ASSERT_TRUE(ShowsItsList(home_.Path()));
     Tavrel second(home_.Path());
     EXPECT_EQ(second.Exit(), 0);
     EXPECT_TRUE(owner.Logged(kComeForward)) << owner.Log();

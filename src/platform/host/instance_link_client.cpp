@@ -19,6 +19,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// How long a second start waits for a starting owner to make the window it looks for.
+constexpr std::chrono::seconds kOwnerWindowPatience{5};
+
 // The answer's line, or "" when no process of this user answered in time.
 std::string Ask(const std::string& home, const std::string& request) {
     sockaddr_un address;
@@ -68,7 +71,7 @@ bool JoinInstanceLink(const std::string& home) {
         [home](const std::u16string& windowClass, const std::u16string& title) {
             // The owner may be starting and not have made its window yet: ask again for a while.
             std::string request = "find " + Utf16ToUtf8(windowClass) + "\t" + Utf16ToUtf8(title);
-            Clock::time_point deadline = Clock::now() + kLinkPatience;
+            Clock::time_point deadline = Clock::now() + kOwnerWindowPatience;
             for (;;) {
                 std::string answer = Ask(home, request);
                 std::uintptr_t id = std::strtoull(answer.c_str(), nullptr, 10);
