@@ -122,14 +122,15 @@ bool DisplayAvailable() {
 }
 
 // Another process owns the home and does not answer on the link: say so where the user looks.
+// The desktop's message box does not wrap, hence the short lines.
 void ReportHomeInUse(const std::string& home, long owner, bool headless) {
     std::string text = "Tavrel is already running on the home folder " + home;
     if (owner > 0) {
         text += " (process " + std::to_string(owner) + ")";
     }
     text +=
-        ", but it does not answer. This start ends without changing anything there. Close the "
-        "running Tavrel first, or start this one with another folder (--home DIR).";
+        ",\nbut it does not answer. This start ends without changing anything there.\n"
+        "Close the running Tavrel first, or start this one with another folder (--home DIR).";
     std::fprintf(stderr, "tavrel: %s\n", text.c_str());
     if (!headless) {
         ShowDesktopMessage("Tavrel", text);
