@@ -110,8 +110,4 @@ std::uint32_t ParseIpv4(const char* text) {
     return ::inet_addr(text);
 }
 
-int LastError() {
-    return errno;
-}
-
 }  // namespace host_net

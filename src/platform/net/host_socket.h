@@ -29,6 +29,5 @@ int Close(int fd);
 // First IPv4 address of name in network order; false when it does not resolve.
 bool ResolveIpv4(const char* name, std::uint32_t* addressNetwork);
 std::uint32_t ParseIpv4(const char* text);  // inet_addr: 0xFFFFFFFF when invalid
-int LastError();
 
 }  // namespace host_net

@@ -1,4 +1,5 @@
 #include <platform_testing/device_harness.h>
+#include <platform_testing/screen_probe.h>
 
 #include <platform_internal/beeps.h>
 #include <platform_internal/device_input.h>
@@ -7,6 +8,7 @@
 #include <platform_internal/screen_png.h>
 #include <platform_internal/started_processes.h>
 #include <platform_internal/window_manager.h>
+#include <platform_internal/window_surface.h>
 
 #include <platform/core.h>
 
@@ -187,17 +189,11 @@ RECT DeviceHarness::ScreenRectOf(HWND window) const {
 
 COLORREF DeviceHarness::ScreenPixel(int x, int y) {
     ComposeScreen(false);
-    ScreenBuffer& screen = ScreenBuffer::Instance();
-    auto lock = screen.Lock();
-    const DeviceScreenConfig& config = screen.Config();
+    DeviceScreenConfig config = CurrentDeviceScreen();
     if (x < 0 || y < 0 || x >= config.width || y >= config.height) {
         return 0xFFFFFFFF;
     }
-    int bytes = BytesPerDevicePixel(config.format);
-    return DecodeDevicePixel(
-        config.format,
-        LoadDevicePixel(screen.Pixels() + static_cast<std::size_t>(y) * screen.Pitch() + x * bytes,
-                        bytes));
+    return DecodeDevicePixel(config.format, ScreenPixelValue(x, y));
 }
 
 bool DeviceHarness::SaveScreenshot(const std::string& path) {
