@@ -35,6 +35,10 @@ class RaceListener : public SessionListener, public TransportListener {
     void OnImageRect(int x, int y, int w, int h, const BYTE* pixels) override {
         store_.PutImage(x, y, w, h, pixels);
     }
+    void OnImageRectAsSent(int x, int y, int w, int h, const BYTE* pixels,
+                           const PixelFormat& format) override {
+        store_.PutImageAsSent(x, y, w, h, pixels, format.bigEndian != 0);
+    }
     void OnCopyRect(int x, int y, int srcX, int srcY, int w, int h) override {
         store_.CopyRect(x, y, srcX, srcY, w, h);
     }
@@ -109,6 +113,7 @@ bool DecodeInMemory(const RecordedSession& recording) {
     static std::unique_ptr<FrameBufferStore> store = CreateStore();
     RaceListener listener(recording.updates, *store);
     MemoryTransport transport(recording.stream);
+    transport.ReceiveInPlaceInBlocksOf(32 * 1024);
     RfbSession session(&listener, &transport);
     listener.OnServerInit(u"", recording.width, recording.height, PixelFormat{});
     session.SetPixelFormatFromBits(16, 5, 6, 5);

@@ -57,6 +57,10 @@ class SlowScreen : public SnapshotScreen {
         Sleep(1);
         screen_.PutImage(x, y, w, h, pixels);
     }
+    void PutImageAsSent(int x, int y, int w, int h, const BYTE* pixels, bool bigEndian) override {
+        Sleep(1);
+        screen_.PutImageAsSent(x, y, w, h, pixels, bigEndian);
+    }
     void CopyRect(int x, int y, int srcX, int srcY, int w, int h) override {
         screen_.CopyRect(x, y, srcX, srcY, w, h);
     }

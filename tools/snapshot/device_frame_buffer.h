@@ -18,6 +18,7 @@ class DeviceFrameBuffer : public SnapshotScreen {
     bool SetSize(int width, int height) override;
     void SetPixelFormat(int bitsPerPixel, int redBits, int greenBits, int blueBits) override;
     void PutImage(int x, int y, int w, int h, const BYTE* pixels) override;
+    void PutImageAsSent(int x, int y, int w, int h, const BYTE* pixels, bool bigEndian) override;
     void CopyRect(int x, int y, int srcX, int srcY, int w, int h) override;
     void FillRect(int x, int y, int w, int h, const BYTE* pixel) override;
     int Width() const override;
