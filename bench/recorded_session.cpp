@@ -1,18 +1,20 @@
 #include "recorded_session.h"
 
+#include "hextile_encoder.h"
+
 #include <algorithm>
 #include <cstring>
 #include <map>
 
 namespace {
 
-using Pixel = std::uint16_t;
-
 struct Rect {
     int x, y, w, h;
 };
 
-// The server's screen and the encoders that turn an area of it into rectangles.
+// The server's screen and the encoders that turn an area of it into rectangles, for pixels of
+// sizeof(Pixel) bytes sent most significant byte first.
+template <typename Pixel>
 class Recorder {
   public:
     Recorder(RaceEncoding encoding, int width, int height)
@@ -107,7 +109,37 @@ class Recorder {
         }
     }
 
-    RecordedSession Finish() { return {std::move(out_), updates_, width_, height_}; }
+    RecordedSession Finish() {
+        return {std::move(out_), updates_, width_, height_, static_cast<int>(sizeof(Pixel)) * 8};
+    }
+
+    // One update holding the rectangles that encode the whole screen, passes times over: Hextile
+    // tiles as a plain server encodes them.
+    void RepeatedScreen(int passes) {
+        std::vector<std::uint8_t> rects;
+        int count = 0;
+        if (encoding_ == RaceEncoding::Hextile) {
+            Header(rects, {0, 0, width_, height_}, 5);
+            hextile_encoder::BasicTileState<Pixel> state;
+            for (int ty = 0; ty < height_; ty += 16) {
+                for (int tx = 0; tx < width_; tx += 16) {
+                    hextile_encoder::EncodeTile([&](int x, int y) { return At(tx + x, ty + y); },
+                                                std::min(16, width_ - tx),
+                                                std::min(16, height_ - ty), false, state, rects);
+                }
+            }
+            count = 1;
+        } else {
+            count = EncodeArea({0, 0, width_, height_}, rects);
+        }
+        Put8(out_, 0);
+        Put8(out_, 0);
+        Put16(out_, count * passes);
+        for (int pass = 0; pass < passes; ++pass) {
+            out_.insert(out_.end(), rects.begin(), rects.end());
+        }
+        ++updates_;
+    }
 
   private:
     static void Put8(std::vector<std::uint8_t>& b, int v) {
@@ -128,7 +160,7 @@ class Recorder {
         Put16(b, r.h);
         Put32(b, static_cast<std::uint32_t>(encoding));
     }
-    void PutPixel(std::vector<std::uint8_t>& b, Pixel p) { Put16(b, p); }
+    void PutPixel(std::vector<std::uint8_t>& b, Pixel p) { hextile_encoder::PutPixel(b, p); }
 
     Pixel Background(Rect r) {
         std::map<Pixel, int> counts;
@@ -228,8 +260,8 @@ class Recorder {
                 Rect tile{tx, ty, std::min(16, r.x + r.w - tx), std::min(16, r.y + r.h - ty)};
                 Pixel background = Background(tile);
                 auto runs = Runs(tile, background);
-                std::size_t coloured = runs.size() * 4;
-                std::size_t raw = static_cast<std::size_t>(tile.w) * tile.h * 2;
+                std::size_t coloured = runs.size() * (2 + sizeof(Pixel));
+                std::size_t raw = static_cast<std::size_t>(tile.w) * tile.h * sizeof(Pixel);
                 if (runs.size() > 255 || coloured >= raw) {
                     Put8(b, 1);
                     for (int y = tile.y; y < tile.y + tile.h; ++y) {
@@ -291,8 +323,54 @@ std::string RaceEncodingName(RaceEncoding encoding) {
     return "";
 }
 
+namespace {
+
+// The test picture: colour bars in the top third; an 8 x 8 checkerboard and a gradient in the
+// middle; a flat colour and noise at the bottom.
+template <typename Pixel>
+RecordedSession PatternSession(RaceEncoding encoding, int passes) {
+    Recorder<Pixel> r(encoding, 1024, 768);
+    auto pixel = [](unsigned red, unsigned green, unsigned blue) {
+        if constexpr (sizeof(Pixel) == 2) {
+            return static_cast<Pixel>((red >> 3) << 11 | (green >> 2) << 5 | blue >> 3);
+        } else {
+            return static_cast<Pixel>(red << 16 | green << 8 | blue);
+        }
+    };
+    std::uint32_t noise = 12345;
+    for (int y = 0; y < 768; ++y) {
+        for (int x = 0; x < 1024; ++x) {
+            Pixel p;
+            if (y < 256) {
+                int bar = 7 - x / 128;  // white, yellow, cyan, green, magenta, red, blue, black
+                p = pixel(bar & 2 ? 255 : 0, bar & 4 ? 255 : 0, bar & 1 ? 255 : 0);
+            } else if (y < 512 && x < 512) {
+                p = ((x / 8 + y / 8) & 1) != 0 ? pixel(255, 255, 255) : pixel(0, 0, 0);
+            } else if (y < 512) {
+                p = pixel((x - 512) / 2, y - 256, (x + y) / 6);
+            } else if (x < 512) {
+                p = pixel(64, 96, 160);
+            } else {
+                noise = noise * 1103515245u + 12345u;
+                p = pixel(noise >> 24, (noise >> 16) & 0xFF, (noise >> 8) & 0xFF);
+            }
+            r.At(x, y) = p;
+        }
+    }
+    r.RepeatedScreen(passes);
+    return r.Finish();
+}
+
+}  // namespace
+
+RecordedSession PatternSession(RaceEncoding encoding, int bitsPerPixel, int passes) {
+    return bitsPerPixel == 32 ? PatternSession<std::uint32_t>(encoding, passes)
+                              : PatternSession<std::uint16_t>(encoding, passes);
+}
+
 RecordedSession RecordSession(RaceEncoding encoding) {
-    Recorder r(encoding, 1024, 768);
+    using Pixel = std::uint16_t;
+    Recorder<Pixel> r(encoding, 1024, 768);
     const Pixel desktop = 0x3A9F;
     const Rect all{0, 0, 1024, 768};
     // The first full screen: desktop, a task bar, two windows, a picture with a gradient.

@@ -22,10 +22,20 @@ namespace {
 // 5:6:5 device screen, as in the viewer.
 class RaceListener : public SessionListener, public TransportListener {
   public:
-    RaceListener(int updates, FrameBufferStore& store) : store_(store), wanted_(updates) {}
+    RaceListener(int updates, int bitsPerPixel, FrameBufferStore& store)
+        : store_(store), wanted_(updates), bitsPerPixel_(bitsPerPixel) {}
+    // The format the session asks for: 5:6:5 or 8:8:8.
+    bool AskForPixels(RfbSession& session) {
+        return bitsPerPixel_ == 32 ? session.SetPixelFormatFromBits(32, 8, 8, 8)
+                                   : session.SetPixelFormatFromBits(16, 5, 6, 5);
+    }
     void OnServerInit(const WCHAR*, int width, int height, const PixelFormat&) override {
         store_.SetSize(width, height);
-        store_.SetPixelFormat(16, 5, 6, 5);
+        if (bitsPerPixel_ == 32) {
+            store_.SetPixelFormat(32, 8, 8, 8);
+        } else {
+            store_.SetPixelFormat(16, 5, 6, 5);
+        }
     }
     void OnBell() override {}
     void OnServerCutText(const WCHAR*, int) override {}
@@ -46,8 +56,7 @@ class RaceListener : public SessionListener, public TransportListener {
         store_.FillRect(x, y, w, h, pixel);
     }
     void OnConnectResult(int status) override {
-        if (status == 0 && session->Handshake(u"", true) &&
-            session->SetPixelFormatFromBits(16, 5, 6, 5)) {
+        if (status == 0 && session->Handshake(u"", true) && AskForPixels(*session)) {
             session->StartMessageThread();
             cpuSeconds_ += ThreadCpuSeconds();  // the connect thread: connect and handshake
         } else {
@@ -80,6 +89,7 @@ class RaceListener : public SessionListener, public TransportListener {
     }
     FrameBufferStore& store_;
     int wanted_;
+    int bitsPerPixel_;
     int updates_ = 0;
     double cpuSeconds_ = 0;
     std::mutex mutex_;
@@ -111,12 +121,12 @@ std::unique_ptr<FrameBufferStore> CreateStore() {
 
 bool DecodeInMemory(const RecordedSession& recording) {
     static std::unique_ptr<FrameBufferStore> store = CreateStore();
-    RaceListener listener(recording.updates, *store);
+    RaceListener listener(recording.updates, recording.bitsPerPixel, *store);
     MemoryTransport transport(recording.stream);
-    transport.ReceiveInPlaceInBlocksOf(32 * 1024);
+    transport.ReceiveInPlaceInBlocksOf(128 * 1024);
     RfbSession session(&listener, &transport);
     listener.OnServerInit(u"", recording.width, recording.height, PixelFormat{});
-    session.SetPixelFormatFromBits(16, 5, 6, 5);
+    listener.AskForPixels(session);
     session.SetFramebufferSize(recording.width, recording.height);
     for (int update = 0; update < recording.updates; ++update) {
         if (!session.ReadServerMessage()) {
@@ -126,9 +136,9 @@ bool DecodeInMemory(const RecordedSession& recording) {
     return transport.Remaining() == 0;
 }
 
-bool RunTavrelClient(int port, int updates, double& cpuSeconds) {
+bool RunTavrelClient(int port, int updates, int bitsPerPixel, double& cpuSeconds) {
     std::unique_ptr<FrameBufferStore> store = CreateStore();
-    RaceListener listener(updates, *store);
+    RaceListener listener(updates, bitsPerPixel, *store);
     SocketTransport transport(&listener);
     RfbSession session(&listener, &transport);
     listener.session = &session;

@@ -449,7 +449,7 @@ double DecodeAloneMs(UpdateEncoding encoding) {
     store->SetPixelFormat(16, 5, 6, 5);
     StoreListener listener(*store);
     MemoryTransport transport;
-    transport.ReceiveInPlaceInBlocksOf(32 * 1024);
+    transport.ReceiveInPlaceInBlocksOf(128 * 1024);
     RfbSession session(&listener, &transport);
     session.SetPixelFormatFromBits(16, 5, 6, 5);
     session.SetFramebufferSize(kWidth, kHeight);

@@ -26,7 +26,7 @@ bool DecodeInPlace(const PixelFormat& format, int bytesPerPixel, SessionListener
     while (row < height) {
         std::int64_t left =
             (static_cast<std::int64_t>(height - row) * width - column) * bytesPerPixel;
-        int maximum = static_cast<int>(std::min<std::int64_t>(left, kBandBytes));
+        int maximum = static_cast<int>(std::min<std::int64_t>(left, 1 << 30));
         int length = 0;
         const BYTE* bytes = transport.ReceiveInPlace(bytesPerPixel, maximum, &length);
         if (bytes == nullptr || length < bytesPerPixel) {

@@ -32,8 +32,8 @@ class SocketTransport : public Transport {
     bool Send(const void* buffer, int length) override;
     bool Receive(void* buffer, int length) override;
     bool ReceivesInPlace() const override { return true; }
-    // The first call moves the read-ahead into a block of 32 KiB, kept for the connection's life:
-    // reads of that size go from the socket straight into it (see ReceiveAhead).
+    // The first call moves the read-ahead into a block of 128 KiB, kept for the connection's life:
+    // reads of that size go from the socket straight into it.
     const BYTE* ReceiveInPlace(int unit, int maximum, int* length) override;
     void Close() override;
     // Closes, so that a connect or a handshake read under way fails, and waits for the connect
