@@ -262,7 +262,7 @@ int main(int argc, char** argv) {
         }
     }
     for (const Content& content : Contents()) {
-        if (content.bitsPerPixel != 0) {
+        if (content.passes == 1 && content.bitsPerPixel != 0) {
             continue;
         }
         for (bool masked : {true, false}) {

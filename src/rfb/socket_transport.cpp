@@ -202,7 +202,7 @@ bool SocketTransport::Receive(void* buffer, int length) {
 const BYTE* SocketTransport::ReceiveInPlace(int unit, int maximum, int* length) {
     *length = 0;
     SOCKET s = socket_;
-    if (s == INVALID_SOCKET || unit < 1 || unit > 4 || maximum < unit) {
+    if (s == INVALID_SOCKET || unit < 1 || unit > 16 || maximum < unit) {
         return nullptr;
     }
     DWORD held = fillCount_ - readPosition_;

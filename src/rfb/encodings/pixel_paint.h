@@ -17,6 +17,8 @@
 #endif
 
 #include <cstdint>
+#include <rfb/transport.h>
+
 #include <cstring>
 #include <type_traits>
 
@@ -36,6 +38,41 @@ Pixel ReadWirePixel(const BYTE* p, bool bigEndian) {
     } else {
         return value;  // one byte, or three that are never swapped
     }
+}
+
+// count pixels as sent to count host-order pixels: the byte swap, where there is one, in the copy.
+template <typename Pixel>
+inline void CopyWirePixels(Pixel* dest, const BYTE* wire, int count, bool bigEndian) {
+    if constexpr (std::is_same_v<Pixel, std::uint16_t> || std::is_same_v<Pixel, std::uint32_t>) {
+        if (bigEndian) {
+            for (int i = 0; i < count; ++i) {
+                dest[i] = ReadWirePixel<Pixel>(wire + i * sizeof(Pixel), true);
+            }
+            return;
+        }
+    }
+    std::memcpy(dest, wire, static_cast<std::size_t>(count) * sizeof(Pixel));
+}
+
+// The next length bytes of the stream: where the transport holds them (inPlace, from its
+// ReceivesInPlace) without copying them, unless they straddle the end of what it holds; otherwise
+// read into scratch (at least length bytes). Null when a read failed.
+inline const BYTE* ReceiveWhole(Transport& transport, bool inPlace, BYTE* scratch, int length) {
+    if (length <= 0) {
+        return scratch;
+    }
+    int held = 0;
+    if (inPlace) {
+        const BYTE* bytes = transport.ReceiveInPlace(1, length, &held);
+        if (bytes == nullptr) {
+            return nullptr;
+        }
+        if (held == length) {
+            return bytes;
+        }
+        std::memcpy(scratch, bytes, static_cast<std::size_t>(held));
+    }
+    return transport.Receive(scratch + held, length - held) ? scratch : nullptr;
 }
 
 // Sets count pixels from p on: whole 8-byte words of the repeated pixel where it divides them.
