@@ -113,9 +113,12 @@ class Recorder {
         return {std::move(out_), updates_, width_, height_, static_cast<int>(sizeof(Pixel)) * 8};
     }
 
-    // One update holding the rectangles that encode the whole screen, passes times over: Hextile
-    // tiles as a plain server encodes them.
+    // One update holding the rectangles that encode the whole screen, passes times over, as a
+    // plain server encodes them: Hextile tiles with foreground colours and merged subrectangles;
+    // RRE in squares of 256 pixels and CoRRE in squares of 255, each sent as Raw where that is
+    // smaller (most clients cannot take more subrectangles than a raw rectangle's bytes).
     void RepeatedScreen(int passes) {
+        rawWhenSmaller_ = true;
         std::vector<std::uint8_t> rects;
         int count = 0;
         if (encoding_ == RaceEncoding::Hextile) {
@@ -129,6 +132,13 @@ class Recorder {
                 }
             }
             count = 1;
+        } else if (encoding_ == RaceEncoding::Rre) {
+            for (int y = 0; y < height_; y += 256) {
+                for (int x = 0; x < width_; x += 256) {
+                    count += EncodeArea(
+                        {x, y, std::min(256, width_ - x), std::min(256, height_ - y)}, rects);
+                }
+            }
         } else {
             count = EncodeArea({0, 0, width_, height_}, rects);
         }
@@ -231,6 +241,20 @@ class Recorder {
         }
     }
     void EncodeRre(Rect r, std::vector<std::uint8_t>& b, bool compact) {
+        if (rawWhenSmaller_) {
+            // As a plain server does: a rectangle whose subrectangles would take more bytes
+            // than its pixels goes as Raw.
+            std::vector<std::uint8_t> rre;
+            rawWhenSmaller_ = false;
+            EncodeRre(r, rre, compact);
+            rawWhenSmaller_ = true;
+            if (rre.size() > 12 + static_cast<std::size_t>(r.w) * r.h * sizeof(Pixel)) {
+                EncodeRaw(r, b);
+            } else {
+                b.insert(b.end(), rre.begin(), rre.end());
+            }
+            return;
+        }
         Pixel background = Background(r);
         auto runs = Runs(r, background);
         Header(b, r, compact ? 4 : 2);
@@ -303,6 +327,7 @@ class Recorder {
     std::vector<Pixel> screen_;
     std::vector<std::uint8_t> out_;
     int updates_ = 0;
+    bool rawWhenSmaller_ = false;
 };
 
 }  // namespace

@@ -213,10 +213,31 @@ void Row24To32(const BYTE* source, BYTE* dest, int count) {
 
 using PackedRow = void (*)(const BYTE* source, BYTE* dest, int count);
 
+#if defined(__x86_64__)
+// The same routine compiled whole for processors with AVX2, chosen at run time: twice the
+// pixels per step of the SSE2 loop that every x86-64 processor runs (the conversions to and
+// from 5:6:5 are arithmetic-bound).
+template <PackedRow kPacked>
+[[gnu::target("avx2"), gnu::flatten]] void WideRow(const BYTE* source, BYTE* dest, int count) {
+    kPacked(source, dest, count);
+}
+
+template <PackedRow kPacked>
+void PackedRowFor(const BYTE* source, BYTE* dest, int count) {
+    static const bool wide = __builtin_cpu_supports("avx2");
+    (wide ? WideRow<kPacked> : kPacked)(source, dest, count);
+}
+#else
+template <PackedRow kPacked>
+void PackedRowFor(const BYTE* source, BYTE* dest, int count) {
+    kPacked(source, dest, count);
+}
+#endif
+
 template <typename Source, typename Device, PackedRow kPacked>
 void SpecialisedRow(const BYTE* source, BYTE* dest, int count, int destStep) {
     if (destStep == Device::kBytes) {
-        kPacked(source, dest, count);
+        PackedRowFor<kPacked>(source, dest, count);
     } else {
         ConvertWithStep<Source, Device, 0>(source, dest, count, destStep);
     }
