@@ -1,5 +1,6 @@
 // The TCP transport: the Connection Manager, name lookup and connect on a thread of its own, then
-// whole-buffer sends and reads through a 1024-byte read-ahead buffer.
+// whole-buffer sends and reads through a 1024-byte read-ahead buffer (128 KiB once a decoder reads
+// in place).
 #pragma once
 
 #include <platform/types.h>
