@@ -13,8 +13,9 @@ double ThreadCpuSeconds();
 // cpuSeconds: what its connect and message threads used.
 bool RunTavrelClient(int port, int updates, int bitsPerPixel, double& cpuSeconds);
 // Our session's message loop, decoders and framebuffer store alone: the recording is read from
-// memory, with no socket and no threads.
-bool DecodeInMemory(const RecordedSession& recording);
+// memory, with no socket and no threads; inPlace: decoders read where the transport holds the
+// bytes (as from the socket transport), otherwise with copies.
+bool DecodeInMemory(const RecordedSession& recording, bool inPlace);
 // libvncclient with the same pixel format and encoding.
 bool RunLibvncClient(int port, int updates, int bitsPerPixel, RaceEncoding encoding);
 // The floor: a client that reads the bytes to the end and does nothing with them.

@@ -21,6 +21,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -123,8 +124,9 @@ void Race(benchmark::State& state, const Content* content, Client client) {
 }
 
 // Our decoding alone, from memory: steadier than the race, for tuning the decoders. With the
-// processor's masked stores where it has them, and with the plain stores.
-void Decode(benchmark::State& state, const Content* content, bool masked) {
+// processor's masked stores where it has them, and with the plain stores; reading in place, or
+// with copies (as before the in-place reads).
+void Decode(benchmark::State& state, const Content* content, bool masked, bool inPlace) {
     const RecordedSession& recording = content->Session();
     bool before = MaskedPaintStores();
     if (UseMaskedPaintStores(masked) != masked) {
@@ -132,7 +134,7 @@ void Decode(benchmark::State& state, const Content* content, bool masked) {
         return;
     }
     for (auto _ : state) {
-        if (!DecodeInMemory(recording)) {
+        if (!DecodeInMemory(recording, inPlace)) {
             state.SkipWithError("the recording did not decode");
             break;
         }
@@ -268,9 +270,11 @@ int main(int argc, char** argv) {
         if (content.passes == 1 && content.bitsPerPixel != 0) {
             continue;
         }
-        for (bool masked : {true, false}) {
-            std::string name = "Decode/" + content.name + (masked ? "/masked" : "/plain");
-            benchmark::RegisterBenchmark(name.c_str(), Decode, &content, masked)
+        for (auto [masked, inPlace, variant] :
+             {std::tuple{true, true, "/masked"}, std::tuple{false, true, "/plain"},
+              std::tuple{true, false, "/masked-copied"}}) {
+            std::string name = "Decode/" + content.name + variant;
+            benchmark::RegisterBenchmark(name.c_str(), Decode, &content, masked, inPlace)
                 ->Unit(benchmark::kMillisecond);
         }
     }

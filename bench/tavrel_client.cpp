@@ -119,11 +119,11 @@ std::unique_ptr<FrameBufferStore> CreateStore() {
 
 }  // namespace
 
-bool DecodeInMemory(const RecordedSession& recording) {
+bool DecodeInMemory(const RecordedSession& recording, bool inPlace) {
     static std::unique_ptr<FrameBufferStore> store = CreateStore();
     RaceListener listener(recording.updates, recording.bitsPerPixel, *store);
     MemoryTransport transport(recording.stream);
-    transport.ReceiveInPlaceInBlocksOf(128 * 1024);
+    transport.ReceiveInPlaceInBlocksOf(inPlace ? 128 * 1024 : 0);
     RfbSession session(&listener, &transport);
     listener.OnServerInit(u"", recording.width, recording.height, PixelFormat{});
     listener.AskForPixels(session);
