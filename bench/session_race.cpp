@@ -101,9 +101,8 @@ void Race(benchmark::State& state, const Content* content, Client client) {
         server.ServeOne();
         double tavrelCpu = 0;
         double before = ThreadCpuSeconds();
-        bool ok = client == Client::Tavrel
-                      ? RunTavrelClient(server.Port(), recording.updates, recording.bitsPerPixel,
-                                        tavrelCpu)
+        bool ok = client == Client::Tavrel ? RunTavrelClient(server.Port(), recording.updates,
+                                                             recording.bitsPerPixel, tavrelCpu)
                   : client == Client::Libvncclient
                       ? RunLibvncClient(server.Port(), recording.updates, recording.bitsPerPixel,
                                         content->encoding)

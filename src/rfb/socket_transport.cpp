@@ -182,7 +182,8 @@ bool SocketTransport::Receive(void* buffer, int length) {
                     continue;
                 }
             } else {
-                received = recv(s, reinterpret_cast<char*>(buffer_), static_cast<int>(capacity_), 0);
+                received =
+                    recv(s, reinterpret_cast<char*>(buffer_), static_cast<int>(capacity_), 0);
             }
             if (received == SOCKET_ERROR || received <= 0) {
                 Fail(kConnectionReset);

@@ -65,8 +65,8 @@ std::size_t EncodeTile(PixelOf pixel, int tw, int th, bool forceRaw, BasicTileSt
                     ++end;
                 }
                 if (p != background) {
-                    auto above =
-                        std::find_if(subrects.begin(), subrects.end(), [&](const Subrect<Pixel>& s) {
+                    auto above = std::find_if(
+                        subrects.begin(), subrects.end(), [&](const Subrect<Pixel>& s) {
                             return s.x == x && s.w == end - x && s.y + s.h == y && s.colour == p;
                         });
                     if (above != subrects.end()) {
@@ -79,8 +79,9 @@ std::size_t EncodeTile(PixelOf pixel, int tw, int th, bool forceRaw, BasicTileSt
             }
         }
     }
-    bool mono = std::all_of(subrects.begin(), subrects.end(),
-                            [&](const Subrect<Pixel>& s) { return s.colour == subrects.front().colour; });
+    bool mono = std::all_of(subrects.begin(), subrects.end(), [&](const Subrect<Pixel>& s) {
+        return s.colour == subrects.front().colour;
+    });
     std::size_t encoded = subrects.size() * (mono ? 2 : 2 + sizeof(Pixel)) + 2 + 2 * sizeof(Pixel);
     if (forceRaw || subrects.size() > 255 || encoded >= tw * th * sizeof(Pixel)) {
         out.push_back(1);

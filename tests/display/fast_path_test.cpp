@@ -43,7 +43,8 @@ TEST_F(DisplayFixture, BulkConversionEqualsThePerPixelPathForEveryFormatPair) {
                     v = static_cast<BYTE>(random());
                 }
                 if (round % 4 == 3) {
-                    for (auto* store : {bulk.get(), reference.get(), sent.get(), sentReference.get()}) {
+                    for (auto* store :
+                         {bulk.get(), reference.get(), sent.get(), sentReference.get()}) {
                         store->FillRect(x, y, w, h, pixels.data());
                     }
                     continue;
@@ -66,7 +67,9 @@ TEST_F(DisplayFixture, BulkConversionEqualsThePerPixelPathForEveryFormatPair) {
                 ASSERT_EQ(Pixels(*store), expected)
                     << "server " << server.bpp << " bits " << server.r << server.g << server.b
                     << ", device format " << static_cast<int>(device) << ", store "
-                    << (store == bulk.get() ? "bulk" : store == sent.get() ? "as sent" : "as sent, per pixel");
+                    << (store == bulk.get()   ? "bulk"
+                        : store == sent.get() ? "as sent"
+                                              : "as sent, per pixel");
             }
         }
         ShutdownDisplay();

@@ -90,9 +90,9 @@ TEST(RawInPlace, DrawsWhatBandsDrawInEveryFormatWhereverBlocksEnd) {
         int bpp, red, green, blue;
         bool bigEndian;
     };
-    for (Format f : {Format{8, 3, 3, 2, false}, Format{16, 5, 6, 5, true},
-                     Format{16, 5, 6, 5, false}, Format{24, 8, 8, 8, false},
-                     Format{32, 8, 8, 8, true}, Format{32, 8, 8, 8, false}}) {
+    for (Format f :
+         {Format{8, 3, 3, 2, false}, Format{16, 5, 6, 5, true}, Format{16, 5, 6, 5, false},
+          Format{24, 8, 8, 8, false}, Format{32, 8, 8, 8, true}, Format{32, 8, 8, 8, false}}) {
         PixelFormat format = PixelFormat::FromBits(f.bpp, f.red, f.green, f.blue);
         format.bigEndian = f.bigEndian ? 1 : 0;
         int bytes = f.bpp / 8;

@@ -289,7 +289,8 @@ void CompareOnRandomUpdatesWith(int encoding, int width, int height, int rounds,
                 listener.framebuffer.Resize(width, height);
                 listener.framebuffer.SetBytesPerPixel(bytes);
                 session.ReadServerMessage();
-                if ((!cut || blockBytes == 0) && listener.framebuffer.Pixels() != expected.Pixels()) {
+                if ((!cut || blockBytes == 0) &&
+                    listener.framebuffer.Pixels() != expected.Pixels()) {
                     for (int p = 0; p < width * height; ++p) {
                         ASSERT_EQ(listener.framebuffer.At(p % width, p / width),
                                   expected.At(p % width, p / width))

@@ -15,8 +15,7 @@ class SnapshotScreen {
     virtual void SetPixelFormat(int bitsPerPixel, int redBits, int greenBits, int blueBits) = 0;
     virtual void PutImage(int x, int y, int w, int h, const BYTE* pixels) = 0;
     // PutImage of pixels as the server sent them (bigEndian: each pixel's bytes reversed).
-    virtual void PutImageAsSent(int x, int y, int w, int h, const BYTE* pixels,
-                                bool bigEndian) = 0;
+    virtual void PutImageAsSent(int x, int y, int w, int h, const BYTE* pixels, bool bigEndian) = 0;
     virtual void CopyRect(int x, int y, int srcX, int srcY, int w, int h) = 0;
     virtual void FillRect(int x, int y, int w, int h, const BYTE* pixel) = 0;
     virtual int Width() const = 0;

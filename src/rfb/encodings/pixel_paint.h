@@ -6,6 +6,7 @@
 
 #include <encodings/paint_stores.h>
 #include <rfb/pixel_format.h>
+#include <rfb/transport.h>
 
 #if defined(__x86_64__) && defined(__GNUC__)
 #include <immintrin.h>
@@ -20,8 +21,6 @@
 #endif
 
 #include <cstdint>
-#include <rfb/transport.h>
-
 #include <cstring>
 #include <type_traits>
 
@@ -53,7 +52,8 @@ inline void CopyWirePixels(Pixel* dest, const BYTE* wire, int count, bool bigEnd
 #if defined(__SSE2__)
             constexpr int kStep = 16 / sizeof(Pixel);
             for (; i + kStep <= count; i += kStep) {
-                __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(wire + i * sizeof(Pixel)));
+                __m128i v =
+                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(wire + i * sizeof(Pixel)));
                 v = _mm_or_si128(_mm_slli_epi16(v, 8), _mm_srli_epi16(v, 8));
                 if constexpr (sizeof(Pixel) == 4) {
                     v = _mm_shufflehi_epi16(_mm_shufflelo_epi16(v, 0xB1), 0xB1);

@@ -119,9 +119,10 @@ bool DecodeRre(const PixelFormat& format, RfbSession& session, SessionListener& 
     // Where the transport holds what it receives, a batch is the whole subrectangles it holds,
     // painted from there. On a failed read what was decoded before it is still drawn.
     bool inPlace = transport.ReceivesInPlace();
-    BYTE* scratch = count > 0 && !inPlace ? session.ReadBuffer(static_cast<std::size_t>(
-                                                std::min(count, kBatch) * subrectBytes))
-                                          : nullptr;
+    BYTE* scratch =
+        count > 0 && !inPlace
+            ? session.ReadBuffer(static_cast<std::size_t>(std::min(count, kBatch) * subrectBytes))
+            : nullptr;
     for (std::int32_t done = 0; done < count;) {
         int n = static_cast<int>(std::min<std::int32_t>(count - done, kBatch));
         const BYTE* batch = scratch;

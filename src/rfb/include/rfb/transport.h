@@ -14,10 +14,10 @@ class Transport {
     // True when the transport keeps the bytes it receives in a buffer of its own and can hand them
     // out there (ReceiveInPlace), so that a bulk payload is not copied once more on its way.
     virtual bool ReceivesInPlace() const { return false; }
-    // Blocks until at least unit bytes (1 to 16: a pixel, a subrectangle) have arrived, then takes from the stream as many
-    // as it already holds, at most maximum (at least unit), in whole units: *length is set to
-    // their number and the result points at them, valid until the next call on the transport.
-    // Null when the connection failed or the transport does not receive in place.
+    // Blocks until at least unit bytes (1 to 16: a pixel, a subrectangle) have arrived, then takes
+    // from the stream as many as it already holds, at most maximum (at least unit), in whole units:
+    // *length is set to their number and the result points at them, valid until the next call on
+    // the transport. Null when the connection failed or the transport does not receive in place.
     virtual const BYTE* ReceiveInPlace(int unit, int maximum, int* length) {
         (void)unit;
         (void)maximum;

@@ -12,8 +12,8 @@
 #include <display/display.h>
 #include <display/fraction.h>
 #include <display/frame_buffer_store.h>
-#include <keyboard/key_event_sink.h>
 #include <keyboard/held_keys.h>
+#include <keyboard/key_event_sink.h>
 #include <keyboard/key_handler.h>
 #include <keyboard/key_toolbar.h>
 #include <keyboard/menu_keys.h>
