@@ -62,9 +62,6 @@ class FrameBufferStore {
     int width_ = 1;
     int height_ = 1;
     int serverBitsPerPixel_ = 24;
-    int serverRedBits_ = 8;
-    int serverGreenBits_ = 8;
-    int serverBlueBits_ = 8;
     std::atomic<IDirectDrawSurface*> surface_{nullptr};
     std::atomic<bool> perPixel_{false};
 };
