@@ -33,19 +33,20 @@ const char* EncodingString(RaceEncoding encoding) {
 
 }  // namespace
 
-bool RunLibvncClient(int port, int updates, RaceEncoding encoding) {
+bool RunLibvncClient(int port, int updates, int bitsPerPixel, RaceEncoding encoding) {
     rfbClientLog = Quiet;
     rfbClientErr = Quiet;
-    rfbClient* client = rfbGetClient(5, 3, 2);
-    client->format.bitsPerPixel = 16;
-    client->format.depth = 16;
+    bool wide = bitsPerPixel == 32;
+    rfbClient* client = wide ? rfbGetClient(8, 3, 4) : rfbGetClient(5, 3, 2);
+    client->format.bitsPerPixel = wide ? 32 : 16;
+    client->format.depth = wide ? 24 : 16;
     client->format.bigEndian = TRUE;
     client->format.trueColour = TRUE;
-    client->format.redMax = 31;
-    client->format.greenMax = 63;
-    client->format.blueMax = 31;
-    client->format.redShift = 11;
-    client->format.greenShift = 5;
+    client->format.redMax = wide ? 255 : 31;
+    client->format.greenMax = wide ? 255 : 63;
+    client->format.blueMax = wide ? 255 : 31;
+    client->format.redShift = wide ? 16 : 11;
+    client->format.greenShift = wide ? 8 : 5;
     client->format.blueShift = 0;
     client->appData.encodingsString = EncodingString(encoding);
     client->appData.useRemoteCursor = FALSE;

@@ -9,12 +9,14 @@
 double ThreadCpuSeconds();
 
 // Our session: socket transport, handshake, message thread, decoders, framebuffer store on a
-// 16-bit device screen. cpuSeconds: what its connect and message threads used.
-bool RunTavrelClient(int port, int updates, double& cpuSeconds);
+// 16-bit device screen, asking for pixels of bitsPerPixel (16: 5:6:5, 32: 8:8:8), big-endian.
+// cpuSeconds: what its connect and message threads used.
+bool RunTavrelClient(int port, int updates, int bitsPerPixel, double& cpuSeconds);
 // Our session's message loop, decoders and framebuffer store alone: the recording is read from
-// memory, with no socket and no threads.
-bool DecodeInMemory(const RecordedSession& recording);
-// libvncclient with the same pixel format (16 bits 5:6:5, big-endian) and encoding.
-bool RunLibvncClient(int port, int updates, RaceEncoding encoding);
+// memory, with no socket and no threads; inPlace: decoders read where the transport holds the
+// bytes (as from the socket transport), otherwise with copies.
+bool DecodeInMemory(const RecordedSession& recording, bool inPlace);
+// libvncclient with the same pixel format and encoding.
+bool RunLibvncClient(int port, int updates, int bitsPerPixel, RaceEncoding encoding);
 // The floor: a client that reads the bytes to the end and does nothing with them.
 bool RunDrainClient(int port, std::size_t bytes);

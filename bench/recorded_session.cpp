@@ -1,18 +1,20 @@
 #include "recorded_session.h"
 
+#include "hextile_encoder.h"
+
 #include <algorithm>
 #include <cstring>
 #include <map>
 
 namespace {
 
-using Pixel = std::uint16_t;
-
 struct Rect {
     int x, y, w, h;
 };
 
-// The server's screen and the encoders that turn an area of it into rectangles.
+// The server's screen and the encoders that turn an area of it into rectangles, for pixels of
+// sizeof(Pixel) bytes sent most significant byte first.
+template <typename Pixel>
 class Recorder {
   public:
     Recorder(RaceEncoding encoding, int width, int height)
@@ -107,7 +109,47 @@ class Recorder {
         }
     }
 
-    RecordedSession Finish() { return {std::move(out_), updates_, width_, height_}; }
+    RecordedSession Finish() {
+        return {std::move(out_), updates_, width_, height_, static_cast<int>(sizeof(Pixel)) * 8};
+    }
+
+    // One update holding the rectangles that encode the whole screen, passes times over, as a
+    // plain server encodes them: Hextile tiles with foreground colours and merged subrectangles;
+    // RRE in squares of 256 pixels and CoRRE in squares of 255, each sent as Raw where that is
+    // smaller (most clients cannot take more subrectangles than a raw rectangle's bytes).
+    void RepeatedScreen(int passes) {
+        rawWhenSmaller_ = true;
+        std::vector<std::uint8_t> rects;
+        int count = 0;
+        if (encoding_ == RaceEncoding::Hextile) {
+            Header(rects, {0, 0, width_, height_}, 5);
+            hextile_encoder::BasicTileState<Pixel> state;
+            for (int ty = 0; ty < height_; ty += 16) {
+                for (int tx = 0; tx < width_; tx += 16) {
+                    hextile_encoder::EncodeTile([&](int x, int y) { return At(tx + x, ty + y); },
+                                                std::min(16, width_ - tx),
+                                                std::min(16, height_ - ty), false, state, rects);
+                }
+            }
+            count = 1;
+        } else if (encoding_ == RaceEncoding::Rre) {
+            for (int y = 0; y < height_; y += 256) {
+                for (int x = 0; x < width_; x += 256) {
+                    count += EncodeArea(
+                        {x, y, std::min(256, width_ - x), std::min(256, height_ - y)}, rects);
+                }
+            }
+        } else {
+            count = EncodeArea({0, 0, width_, height_}, rects);
+        }
+        Put8(out_, 0);
+        Put8(out_, 0);
+        Put16(out_, count * passes);
+        for (int pass = 0; pass < passes; ++pass) {
+            out_.insert(out_.end(), rects.begin(), rects.end());
+        }
+        ++updates_;
+    }
 
   private:
     static void Put8(std::vector<std::uint8_t>& b, int v) {
@@ -128,7 +170,7 @@ class Recorder {
         Put16(b, r.h);
         Put32(b, static_cast<std::uint32_t>(encoding));
     }
-    void PutPixel(std::vector<std::uint8_t>& b, Pixel p) { Put16(b, p); }
+    void PutPixel(std::vector<std::uint8_t>& b, Pixel p) { hextile_encoder::PutPixel(b, p); }
 
     Pixel Background(Rect r) {
         std::map<Pixel, int> counts;
@@ -199,6 +241,20 @@ class Recorder {
         }
     }
     void EncodeRre(Rect r, std::vector<std::uint8_t>& b, bool compact) {
+        if (rawWhenSmaller_) {
+            // As a plain server does: a rectangle whose subrectangles would take more bytes
+            // than its pixels goes as Raw.
+            std::vector<std::uint8_t> rre;
+            rawWhenSmaller_ = false;
+            EncodeRre(r, rre, compact);
+            rawWhenSmaller_ = true;
+            if (rre.size() > 12 + static_cast<std::size_t>(r.w) * r.h * sizeof(Pixel)) {
+                EncodeRaw(r, b);
+            } else {
+                b.insert(b.end(), rre.begin(), rre.end());
+            }
+            return;
+        }
         Pixel background = Background(r);
         auto runs = Runs(r, background);
         Header(b, r, compact ? 4 : 2);
@@ -228,8 +284,8 @@ class Recorder {
                 Rect tile{tx, ty, std::min(16, r.x + r.w - tx), std::min(16, r.y + r.h - ty)};
                 Pixel background = Background(tile);
                 auto runs = Runs(tile, background);
-                std::size_t coloured = runs.size() * 4;
-                std::size_t raw = static_cast<std::size_t>(tile.w) * tile.h * 2;
+                std::size_t coloured = runs.size() * (2 + sizeof(Pixel));
+                std::size_t raw = static_cast<std::size_t>(tile.w) * tile.h * sizeof(Pixel);
                 if (runs.size() > 255 || coloured >= raw) {
                     Put8(b, 1);
                     for (int y = tile.y; y < tile.y + tile.h; ++y) {
@@ -271,6 +327,7 @@ class Recorder {
     std::vector<Pixel> screen_;
     std::vector<std::uint8_t> out_;
     int updates_ = 0;
+    bool rawWhenSmaller_ = false;
 };
 
 }  // namespace
@@ -291,8 +348,54 @@ std::string RaceEncodingName(RaceEncoding encoding) {
     return "";
 }
 
+namespace {
+
+// The test picture: colour bars in the top third; an 8 x 8 checkerboard and a gradient in the
+// middle; a flat colour and noise at the bottom.
+template <typename Pixel>
+RecordedSession PatternSession(RaceEncoding encoding, int passes) {
+    Recorder<Pixel> r(encoding, 1024, 768);
+    auto pixel = [](unsigned red, unsigned green, unsigned blue) {
+        if constexpr (sizeof(Pixel) == 2) {
+            return static_cast<Pixel>((red >> 3) << 11 | (green >> 2) << 5 | blue >> 3);
+        } else {
+            return static_cast<Pixel>(red << 16 | green << 8 | blue);
+        }
+    };
+    std::uint32_t noise = 12345;
+    for (int y = 0; y < 768; ++y) {
+        for (int x = 0; x < 1024; ++x) {
+            Pixel p;
+            if (y < 256) {
+                int bar = 7 - x / 128;  // white, yellow, cyan, green, magenta, red, blue, black
+                p = pixel(bar & 2 ? 255 : 0, bar & 4 ? 255 : 0, bar & 1 ? 255 : 0);
+            } else if (y < 512 && x < 512) {
+                p = ((x / 8 + y / 8) & 1) != 0 ? pixel(255, 255, 255) : pixel(0, 0, 0);
+            } else if (y < 512) {
+                p = pixel((x - 512) / 2, y - 256, (x + y) / 6);
+            } else if (x < 512) {
+                p = pixel(64, 96, 160);
+            } else {
+                noise = noise * 1103515245u + 12345u;
+                p = pixel(noise >> 24, (noise >> 16) & 0xFF, (noise >> 8) & 0xFF);
+            }
+            r.At(x, y) = p;
+        }
+    }
+    r.RepeatedScreen(passes);
+    return r.Finish();
+}
+
+}  // namespace
+
+RecordedSession PatternSession(RaceEncoding encoding, int bitsPerPixel, int passes) {
+    return bitsPerPixel == 32 ? PatternSession<std::uint32_t>(encoding, passes)
+                              : PatternSession<std::uint16_t>(encoding, passes);
+}
+
 RecordedSession RecordSession(RaceEncoding encoding) {
-    Recorder r(encoding, 1024, 768);
+    using Pixel = std::uint16_t;
+    Recorder<Pixel> r(encoding, 1024, 768);
     const Pixel desktop = 0x3A9F;
     const Rect all{0, 0, 1024, 768};
     // The first full screen: desktop, a task bar, two windows, a picture with a gradient.

@@ -1,15 +1,18 @@
 // Replays a recorded session to one client on 127.0.0.1 as fast as the client reads: RFB 3.3
-// without authentication, a 16-bit ServerInit, then the recording; what the client sends is read
-// and dropped on a second thread.
+// without authentication, a ServerInit in the recording's pixel format, then the recording; what
+// the client sends is read and dropped on a second thread.
 #pragma once
 
 #include "recorded_session.h"
 
+#include <functional>
 #include <thread>
 
 class ReplayServer {
   public:
-    explicit ReplayServer(const RecordedSession& session);
+    // onThread runs first on each serving thread (to pin it to a core, say).
+    explicit ReplayServer(
+        const RecordedSession& session, std::function<void()> onThread = [] {});
     ~ReplayServer();
     int Port() const { return port_; }
     // Serves one client on a thread of its own.
@@ -18,6 +21,7 @@ class ReplayServer {
 
   private:
     const RecordedSession& session_;
+    std::function<void()> onThread_;
     int listener_ = -1;
     int port_ = 0;
     std::thread thread_;

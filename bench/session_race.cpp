@@ -1,6 +1,9 @@
-// The race: one recorded 1024 x 768 16-bit session per encoding, replayed over a loopback socket
-// to our session and to libvncclient in the same run; the ratio of their median times is
-// printed at the end (above 1: ours is faster).
+// The race: server streams replayed over a loopback socket to our session, to libvncclient and to
+// a client that only reads the bytes, in the same run; a table of ratios closes the run.
+// - The recorded sessions: one 1024 x 768 16-bit desktop session per encoding.
+// - The test picture (bars, checkerboard, gradient, flat colour, noise) at 16 and 32 bits, per
+//   encoding, in one update holding its rectangles kPasses times over and once: the difference
+//   of the two is the cost of kPasses - 1 passes, without the connection's own.
 #include "race_clients.h"
 #include "replay_server.h"
 
@@ -10,40 +13,99 @@
 
 #include <benchmark/benchmark.h>
 
+#include <sched.h>
+
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <map>
+#include <memory>
+#include <string>
+#include <tuple>
+#include <vector>
 
 namespace {
 
-const RaceEncoding kEncodings[] = {RaceEncoding::Hextile, RaceEncoding::Rre, RaceEncoding::CoRre,
-                                   RaceEncoding::Raw, RaceEncoding::CopyRectRaw};
+constexpr int kPasses = 40;
 
-const RecordedSession& Recording(RaceEncoding encoding) {
-    static std::map<RaceEncoding, RecordedSession> recordings;
-    auto found = recordings.find(encoding);
-    if (found == recordings.end()) {
-        found = recordings.emplace(encoding, RecordSession(encoding)).first;
+const RaceEncoding kRecorded[] = {RaceEncoding::Hextile, RaceEncoding::Rre, RaceEncoding::CoRre,
+                                  RaceEncoding::Raw, RaceEncoding::CopyRectRaw};
+const RaceEncoding kPattern[] = {RaceEncoding::Hextile, RaceEncoding::Rre, RaceEncoding::CoRre,
+                                 RaceEncoding::Raw};
+
+// A stream of the race, made when first used.
+struct Content {
+    std::string name;
+    RaceEncoding encoding;
+    int bitsPerPixel;  // 0: the recorded session
+    int passes;
+    const RecordedSession& Session() const {
+        static std::map<std::string, std::unique_ptr<RecordedSession>> made;
+        auto& session = made[name];
+        if (session == nullptr) {
+            session = std::make_unique<RecordedSession>(
+                bitsPerPixel == 0 ? RecordSession(encoding)
+                                  : PatternSession(encoding, bitsPerPixel, passes));
+        }
+        return *session;
     }
-    return found->second;
+};
+
+std::string PatternName(RaceEncoding encoding, int bitsPerPixel, int passes) {
+    return "pattern" + std::to_string(bitsPerPixel) + "-" + RaceEncodingName(encoding) + "-x" +
+           std::to_string(passes);
+}
+
+std::vector<Content>& Contents() {
+    static std::vector<Content> contents = [] {
+        std::vector<Content> all;
+        for (RaceEncoding encoding : kRecorded) {
+            all.push_back({RaceEncodingName(encoding), encoding, 0, 1});
+        }
+        for (int bits : {16, 32}) {
+            for (RaceEncoding encoding : kPattern) {
+                for (int passes : {kPasses, 1}) {
+                    all.push_back({PatternName(encoding, bits, passes), encoding, bits, passes});
+                }
+            }
+        }
+        return all;
+    }();
+    return contents;
 }
 
 enum class Client { Tavrel, Libvncclient, Drain };
+const char* const kClientNames[] = {"tavrel", "libvncclient", "drain"};
 
-void Race(benchmark::State& state, RaceEncoding encoding, Client client) {
-    const RecordedSession& recording = Recording(encoding);
+// The server's thread on one core, the clients (this thread and the threads it starts) on another,
+// so that neither takes the other's core; off with --no-pin or on a single core.
+bool pinned = false;
+
+void PinTo(int core) {
+    if (!pinned) {
+        return;
+    }
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    CPU_SET(core, &set);
+    sched_setaffinity(0, sizeof set, &set);
+}
+
+void Race(benchmark::State& state, const Content* content, Client client) {
+    const RecordedSession& recording = content->Session();
     // One listening socket for all the runs: binding a fresh one each time makes the host search
     // its port table, a cost of the harness that has nothing to do with either client.
-    ReplayServer server(recording);
+    ReplayServer server(recording, [] { PinTo(0); });
     double cpuSeconds = 0;
     for (auto _ : state) {
         server.ServeOne();
         double tavrelCpu = 0;
         double before = ThreadCpuSeconds();
-        bool ok = client == Client::Tavrel
-                      ? RunTavrelClient(server.Port(), recording.updates, tavrelCpu)
+        bool ok = client == Client::Tavrel ? RunTavrelClient(server.Port(), recording.updates,
+                                                             recording.bitsPerPixel, tavrelCpu)
                   : client == Client::Libvncclient
-                      ? RunLibvncClient(server.Port(), recording.updates, encoding)
+                      ? RunLibvncClient(server.Port(), recording.updates, recording.bitsPerPixel,
+                                        content->encoding)
                       : RunDrainClient(server.Port(), recording.stream.size());
         cpuSeconds += client == Client::Tavrel ? tavrelCpu : ThreadCpuSeconds() - before;
         server.Wait();
@@ -61,16 +123,17 @@ void Race(benchmark::State& state, RaceEncoding encoding, Client client) {
 }
 
 // Our decoding alone, from memory: steadier than the race, for tuning the decoders. With the
-// processor's masked stores where it has them, and with the plain stores.
-void Decode(benchmark::State& state, RaceEncoding encoding, bool masked) {
-    const RecordedSession& recording = Recording(encoding);
+// processor's masked stores where it has them, and with the plain stores; reading in place, or
+// with copies (as before the in-place reads).
+void Decode(benchmark::State& state, const Content* content, bool masked, bool inPlace) {
+    const RecordedSession& recording = content->Session();
     bool before = MaskedPaintStores();
     if (UseMaskedPaintStores(masked) != masked) {
         state.SkipWithError("this processor has no masked stores");
         return;
     }
     for (auto _ : state) {
-        if (!DecodeInMemory(recording)) {
+        if (!DecodeInMemory(recording, inPlace)) {
             state.SkipWithError("the recording did not decode");
             break;
         }
@@ -80,64 +143,119 @@ void Decode(benchmark::State& state, RaceEncoding encoding, bool masked) {
         static_cast<std::int64_t>(state.iterations() * recording.stream.size()));
 }
 
-// Keeps the median of every benchmark and prints our speed-up over libvncclient per encoding.
+// The fastest and the median run of one client on one stream, real and CPU time (ms).
+struct Times {
+    double realMin = 0, realMedian = 0, cpuMin = 0, cpuMedian = 0;
+    Times operator-(const Times& o) const {
+        return {realMin - o.realMin, realMedian - o.realMedian, cpuMin - o.cpuMin,
+                cpuMedian - o.cpuMedian};
+    }
+};
+
+// Keeps the fastest and the median of every race and prints the ratios.
 class RatioReporter : public benchmark::ConsoleReporter {
   public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
-                medians_[run.run_name.function_name] = run.GetAdjustedRealTime();
-                auto cpu = run.counters.find("client_cpu_ms");
-                if (cpu != run.counters.end()) {
-                    cpuMedians_[run.run_name.function_name] = cpu->second.value;
-                }
+            if (run.run_type != Run::RT_Aggregate || run.error_occurred) {
+                continue;
             }
+            bool median = run.aggregate_name == "median";
+            if (!median && run.aggregate_name != "min") {
+                continue;
+            }
+            Times& times = times_[run.run_name.function_name];
+            double real = run.GetAdjustedRealTime();
+            auto found = run.counters.find("client_cpu_ms");
+            double cpu = found != run.counters.end() ? found->second.value : 0;
+            (median ? times.realMedian : times.realMin) = real;
+            (median ? times.cpuMedian : times.cpuMin) = cpu;
         }
     }
     void Finalize() override {
         ConsoleReporter::Finalize();
         std::printf(
-            "\nSpeed-up of tavrel over libvncclient (median time of libvncclient / ours), in real\n"
-            "time and in the client's own CPU time, and the share of each client's real time\n"
-            "that merely reading the bytes takes (drain):\n");
-        for (RaceEncoding encoding : kEncodings) {
-            std::string name = RaceEncodingName(encoding);
-            double ours = medians_["Race/" + name + "/tavrel"];
-            double theirs = medians_["Race/" + name + "/libvncclient"];
-            double drain = medians_["Race/" + name + "/drain"];
-            if (ours > 0 && theirs > 0) {
-                std::string key = "Race/" + name;
-                double ourCpu = cpuMedians_[key + "/tavrel"];
-                double theirCpu = cpuMedians_[key + "/libvncclient"];
-                std::printf("  %-13s %5.2fx real, %5.2fx cpu  (%zu bytes, %d updates)",
-                            name.c_str(), theirs / ours, ourCpu > 0 ? theirCpu / ourCpu : 0.0,
-                            Recording(encoding).stream.size(), Recording(encoding).updates);
-                if (drain > 0) {
-                    std::printf("  drain/tavrel %.2f, drain/libvncclient %.2f", drain / ours,
-                                drain / theirs);
-                }
-                std::printf("\n");
+            "\nlibvncclient / tavrel (above 1: ours is faster) and tavrel / drain (1: ours reads\n"
+            "as fast as merely reading the bytes), CPU time of the clients' own threads and real\n"
+            "time, fastest and median of the repetitions. Test picture: per pass, the time of\n"
+            "%d passes less the time of one.\n\n",
+            kPasses);
+        std::printf("%-22s %23s   %23s\n", "", "libvncclient / tavrel", "tavrel / drain");
+        std::printf("%-22s %11s %11s   %11s %11s\n", "", "CPU", "real", "CPU", "real");
+        std::printf("%-22s %5s %5s %5s %5s   %5s %5s %5s %5s\n", "stream", "min", "med", "min",
+                    "med", "min", "med", "min", "med");
+        for (const Content& content : Contents()) {
+            if (content.passes == 1 && content.bitsPerPixel != 0) {
+                continue;
             }
+            Times ours, theirs, drain;
+            if (!Lookup(content.name, ours, theirs, drain)) {
+                continue;
+            }
+            std::string label = content.name;
+            if (content.bitsPerPixel != 0) {
+                Times ours1, theirs1, drain1;
+                std::string once = PatternName(content.encoding, content.bitsPerPixel, 1);
+                if (!Lookup(once, ours1, theirs1, drain1)) {
+                    continue;
+                }
+                ours = ours - ours1;
+                theirs = theirs - theirs1;
+                drain = drain - drain1;
+                label = "pattern" + std::to_string(content.bitsPerPixel) + " " +
+                        RaceEncodingName(content.encoding);
+            }
+            std::printf("%-22s %5.2f %5.2f %5.2f %5.2f   %5.2f %5.2f %5.2f %5.2f\n", label.c_str(),
+                        theirs.cpuMin / ours.cpuMin, theirs.cpuMedian / ours.cpuMedian,
+                        theirs.realMin / ours.realMin, theirs.realMedian / ours.realMedian,
+                        ours.cpuMin / drain.cpuMin, ours.cpuMedian / drain.cpuMedian,
+                        ours.realMin / drain.realMin, ours.realMedian / drain.realMedian);
         }
     }
 
   private:
-    std::map<std::string, double> medians_;
-    std::map<std::string, double> cpuMedians_;
+    bool Lookup(const std::string& name, Times& ours, Times& theirs, Times& drain) {
+        auto find = [&](const char* client, Times& out) {
+            auto found = times_.find("Race/" + name + "/" + client);
+            if (found == times_.end()) {
+                return false;
+            }
+            out = found->second;
+            return true;
+        };
+        return find("tavrel", ours) && find("libvncclient", theirs) && find("drain", drain);
+    }
+
+    std::map<std::string, Times> times_;
 };
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    bool pin = true;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--no-pin") == 0) {
+            pin = false;
+            std::copy(argv + i + 1, argv + argc, argv + i);
+            --argc;
+            break;
+        }
+    }
+    cpu_set_t available;
+    pinned = pin && sched_getaffinity(0, sizeof available, &available) == 0 &&
+             CPU_ISSET(0, &available) && CPU_ISSET(1, &available);
+    PinTo(1);
     RegisterStandardDecoders();
-    for (RaceEncoding encoding : kEncodings) {
-        std::string name = RaceEncodingName(encoding);
-        for (auto [client, suffix] : {std::pair{Client::Tavrel, "/tavrel"},
-                                      std::pair{Client::Libvncclient, "/libvncclient"},
-                                      std::pair{Client::Drain, "/drain"}}) {
-            benchmark::RegisterBenchmark(("Race/" + name + suffix).c_str(), Race, encoding, client)
-                ->Unit(benchmark::kMillisecond)
+    for (const Content& content : Contents()) {
+        for (Client client : {Client::Tavrel, Client::Libvncclient, Client::Drain}) {
+            std::string name =
+                "Race/" + content.name + "/" + kClientNames[static_cast<int>(client)];
+            auto* race = benchmark::RegisterBenchmark(name.c_str(), Race, &content, client);
+            if (content.bitsPerPixel != 0) {
+                race->Iterations(1);  // a repetition is one whole session
+            }
+            race->Unit(benchmark::kMillisecond)
                 ->UseRealTime()
                 ->Repetitions(9)
                 ->ComputeStatistics("min",
@@ -147,15 +265,21 @@ int main(int argc, char** argv) {
                 ->ReportAggregatesOnly(true);
         }
     }
-    for (RaceEncoding encoding : kEncodings) {
-        for (bool masked : {true, false}) {
-            std::string name =
-                "Decode/" + RaceEncodingName(encoding) + (masked ? "/masked" : "/plain");
-            benchmark::RegisterBenchmark(name.c_str(), Decode, encoding, masked)
+    for (const Content& content : Contents()) {
+        if (content.passes == 1 && content.bitsPerPixel != 0) {
+            continue;
+        }
+        for (auto [masked, inPlace, variant] :
+             {std::tuple{true, true, "/masked"}, std::tuple{false, true, "/plain"},
+              std::tuple{true, false, "/masked-copied"}}) {
+            std::string name = "Decode/" + content.name + variant;
+            benchmark::RegisterBenchmark(name.c_str(), Decode, &content, masked, inPlace)
                 ->Unit(benchmark::kMillisecond);
         }
     }
     benchmark::Initialize(&argc, argv);
+    std::printf("server and clients %s\n",
+                pinned ? "pinned to cores 0 and 1" : "not pinned (--no-pin or one core)");
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     ClearDecoders();

@@ -22,10 +22,20 @@ namespace {
 // 5:6:5 device screen, as in the viewer.
 class RaceListener : public SessionListener, public TransportListener {
   public:
-    RaceListener(int updates, FrameBufferStore& store) : store_(store), wanted_(updates) {}
+    RaceListener(int updates, int bitsPerPixel, FrameBufferStore& store)
+        : store_(store), wanted_(updates), bitsPerPixel_(bitsPerPixel) {}
+    // The format the session asks for: 5:6:5 or 8:8:8.
+    bool AskForPixels(RfbSession& session) {
+        return bitsPerPixel_ == 32 ? session.SetPixelFormatFromBits(32, 8, 8, 8)
+                                   : session.SetPixelFormatFromBits(16, 5, 6, 5);
+    }
     void OnServerInit(const WCHAR*, int width, int height, const PixelFormat&) override {
         store_.SetSize(width, height);
-        store_.SetPixelFormat(16, 5, 6, 5);
+        if (bitsPerPixel_ == 32) {
+            store_.SetPixelFormat(32, 8, 8, 8);
+        } else {
+            store_.SetPixelFormat(16, 5, 6, 5);
+        }
     }
     void OnBell() override {}
     void OnServerCutText(const WCHAR*, int) override {}
@@ -35,6 +45,10 @@ class RaceListener : public SessionListener, public TransportListener {
     void OnImageRect(int x, int y, int w, int h, const BYTE* pixels) override {
         store_.PutImage(x, y, w, h, pixels);
     }
+    void OnImageRectAsSent(int x, int y, int w, int h, const BYTE* pixels,
+                           const PixelFormat& format) override {
+        store_.PutImageAsSent(x, y, w, h, pixels, format.bigEndian != 0);
+    }
     void OnCopyRect(int x, int y, int srcX, int srcY, int w, int h) override {
         store_.CopyRect(x, y, srcX, srcY, w, h);
     }
@@ -42,8 +56,7 @@ class RaceListener : public SessionListener, public TransportListener {
         store_.FillRect(x, y, w, h, pixel);
     }
     void OnConnectResult(int status) override {
-        if (status == 0 && session->Handshake(u"", true) &&
-            session->SetPixelFormatFromBits(16, 5, 6, 5)) {
+        if (status == 0 && session->Handshake(u"", true) && AskForPixels(*session)) {
             session->StartMessageThread();
             cpuSeconds_ += ThreadCpuSeconds();  // the connect thread: connect and handshake
         } else {
@@ -76,6 +89,7 @@ class RaceListener : public SessionListener, public TransportListener {
     }
     FrameBufferStore& store_;
     int wanted_;
+    int bitsPerPixel_;
     int updates_ = 0;
     double cpuSeconds_ = 0;
     std::mutex mutex_;
@@ -105,13 +119,14 @@ std::unique_ptr<FrameBufferStore> CreateStore() {
 
 }  // namespace
 
-bool DecodeInMemory(const RecordedSession& recording) {
+bool DecodeInMemory(const RecordedSession& recording, bool inPlace) {
     static std::unique_ptr<FrameBufferStore> store = CreateStore();
-    RaceListener listener(recording.updates, *store);
+    RaceListener listener(recording.updates, recording.bitsPerPixel, *store);
     MemoryTransport transport(recording.stream);
+    transport.ReceiveInPlaceInBlocksOf(inPlace ? 128 * 1024 : 0);
     RfbSession session(&listener, &transport);
     listener.OnServerInit(u"", recording.width, recording.height, PixelFormat{});
-    session.SetPixelFormatFromBits(16, 5, 6, 5);
+    listener.AskForPixels(session);
     session.SetFramebufferSize(recording.width, recording.height);
     for (int update = 0; update < recording.updates; ++update) {
         if (!session.ReadServerMessage()) {
@@ -121,9 +136,9 @@ bool DecodeInMemory(const RecordedSession& recording) {
     return transport.Remaining() == 0;
 }
 
-bool RunTavrelClient(int port, int updates, double& cpuSeconds) {
+bool RunTavrelClient(int port, int updates, int bitsPerPixel, double& cpuSeconds) {
     std::unique_ptr<FrameBufferStore> store = CreateStore();
-    RaceListener listener(updates, *store);
+    RaceListener listener(updates, bitsPerPixel, *store);
     SocketTransport transport(&listener);
     RfbSession session(&listener, &transport);
     listener.session = &session;

@@ -423,6 +423,10 @@ class StoreListener : public SessionListener {
     void OnImageRect(int x, int y, int w, int h, const BYTE* pixels) override {
         store_.PutImage(x, y, w, h, pixels);
     }
+    void OnImageRectAsSent(int x, int y, int w, int h, const BYTE* pixels,
+                           const PixelFormat& format) override {
+        store_.PutImageAsSent(x, y, w, h, pixels, format.bigEndian != 0);
+    }
     void OnCopyRect(int x, int y, int srcX, int srcY, int w, int h) override {
         store_.CopyRect(x, y, srcX, srcY, w, h);
     }
@@ -443,6 +447,7 @@ double DecodeAloneMs(UpdateEncoding encoding) {
     store->SetPixelFormat(16, 5, 6, 5);
     StoreListener listener(*store);
     MemoryTransport transport;
+    transport.ReceiveInPlaceInBlocksOf(128 * 1024);
     RfbSession session(&listener, &transport);
     session.SetPixelFormatFromBits(16, 5, 6, 5);
     session.SetFramebufferSize(kWidth, kHeight);

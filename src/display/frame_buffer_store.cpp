@@ -201,6 +201,11 @@ bool FrameBufferStore::ServerPixelsMatchCodec() const {
 }
 
 void FrameBufferStore::PutImage(int x, int y, int w, int h, const BYTE* pixels) {
+    PutImageAsSent(x, y, w, h, pixels, false);
+}
+
+void FrameBufferStore::PutImageAsSent(int x, int y, int w, int h, const BYTE* pixels,
+                                      bool bigEndian) {
     Guard guard(&lock_);
     const PixelCodec* device = Display().deviceCodec.get();
     if (pixels == nullptr || device == nullptr || !ServerPixelsMatchCodec()) {
@@ -213,7 +218,11 @@ void FrameBufferStore::PutImage(int x, int y, int w, int h, const BYTE* pixels) 
     }
     const PixelCodec& source = *serverCodec_;
     std::size_t sourceBytes = static_cast<std::size_t>(serverBitsPerPixel_ / 8);
-    RowConverter convert = perPixel_.load() ? nullptr : FindRowConverter(source, *device);
+    RowConverter convert =
+        perPixel_.load() ? nullptr : FindRowConverter(source, *device, bigEndian);
+    // The reference path reads each pixel from a copy in host order.
+    bool reversed = bigEndian && (sourceBytes == 2 || sourceBytes == 4);
+    BYTE host[4];
     for (int r = 0; r < area.rows; ++r) {
         const BYTE* in = pixels + (static_cast<std::size_t>(area.skipRows + r) * w +
                                    static_cast<std::size_t>(area.skipColumns)) *
@@ -224,7 +233,10 @@ void FrameBufferStore::PutImage(int x, int y, int w, int h, const BYTE* pixels) 
             continue;
         }
         for (int c = 0; c < area.columns; ++c) {
-            device->WritePixel(out, source.ReadPixel(in));
+            if (reversed) {
+                std::reverse_copy(in, in + sourceBytes, host);
+            }
+            device->WritePixel(out, source.ReadPixel(reversed ? host : in));
             in += sourceBytes;
             out += access.XPitch();
         }

@@ -29,6 +29,20 @@ void ConvertRow(const BYTE* source, BYTE* dest, int count, int destStep) {
     }
 }
 
+// Server pixels of two or four bytes sent most significant byte first: read as the codec reads
+// the same pixel in host order.
+template <typename Codec>
+struct BigEndian {
+    static constexpr int kBytes = Codec::kBytes;
+    static ColourValue Read(const BYTE* p) {
+        BYTE host[kBytes];
+        for (int i = 0; i < kBytes; ++i) {
+            host[i] = p[kBytes - 1 - i];
+        }
+        return Codec::Read(host);
+    }
+};
+
 // One-byte server pixels: a table of the 256 device pixels, filled through the codecs.
 template <int kBytes>
 struct DevicePixelWord {
@@ -75,7 +89,7 @@ void LookUpRow(const BYTE* source, BYTE* dest, int count, int destStep) {
     }
 }
 
-// Formats whose read-then-write gives back the same bytes: a plain copy when packed.
+// A plain copy when packed.
 template <typename Codec>
 void CopyRow(const BYTE* source, BYTE* dest, int count, int destStep) {
     if (destStep == Codec::kBytes) {
@@ -99,21 +113,45 @@ void Store(BYTE* p, Word w) {
     std::memcpy(p, &w, sizeof(w));
 }
 
+// A source pixel as a host-order word; kBigEndian: its bytes arrive the other way round.
+template <typename Word, bool kBigEndian>
+Word LoadPixel(const BYTE* p) {
+    Word w = Load<Word>(p);
+    if constexpr (kBigEndian) {
+        if constexpr (sizeof(Word) == 2) {
+            w = __builtin_bswap16(w);
+        } else {
+            w = __builtin_bswap32(w);
+        }
+    }
+    return w;
+}
+
+// Same-format big-endian pixels to host order: the copy and the byte swap in one pass.
+template <typename Word>
+void SwapRow(const BYTE* source, BYTE* dest, int count) {
+    for (int i = 0; i < count; ++i) {
+        Store<Word>(dest + sizeof(Word) * i, LoadPixel<Word, true>(source + sizeof(Word) * i));
+    }
+}
+
 std::uint16_t Pack565(std::uint32_t r, std::uint32_t g, std::uint32_t b) {
     return static_cast<std::uint16_t>((r & 0xF8) << 8 | (g & 0xFC) << 3 | b >> 3);
 }
 
+template <bool kBigEndian>
 void Row565To32(const BYTE* source, BYTE* dest, int count) {
     for (int i = 0; i < count; ++i) {
-        std::uint32_t v = Load<std::uint16_t>(source + 2 * i);
+        std::uint32_t v = LoadPixel<std::uint16_t, kBigEndian>(source + 2 * i);
         std::uint32_t r = (v >> 11) << 3, g = ((v >> 5) & 0x3F) << 2, b = (v & 0x1F) << 3;
         Store<std::uint32_t>(dest + 4 * i, b | g << 8 | r << 16 | 0xFF000000u);
     }
 }
 
+template <bool kBigEndian>
 void Row32To565(const BYTE* source, BYTE* dest, int count) {
     for (int i = 0; i < count; ++i) {
-        std::uint32_t v = Load<std::uint32_t>(source + 4 * i);
+        std::uint32_t v = LoadPixel<std::uint32_t, kBigEndian>(source + 4 * i);
         Store<std::uint16_t>(dest + 2 * i, Pack565((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF));
     }
 }
@@ -151,9 +189,11 @@ void Row24To565(const BYTE* source, BYTE* dest, int count) {
     }
 }
 
+template <bool kBigEndian>
 void Row32To32(const BYTE* source, BYTE* dest, int count) {
     for (int i = 0; i < count; ++i) {
-        Store<std::uint32_t>(dest + 4 * i, Load<std::uint32_t>(source + 4 * i) | 0xFF000000u);
+        Store<std::uint32_t>(dest + 4 * i,
+                             LoadPixel<std::uint32_t, kBigEndian>(source + 4 * i) | 0xFF000000u);
     }
 }
 
@@ -173,74 +213,116 @@ void Row24To32(const BYTE* source, BYTE* dest, int count) {
 
 using PackedRow = void (*)(const BYTE* source, BYTE* dest, int count);
 
+#if defined(__x86_64__)
+// The same routine compiled whole for processors with AVX2, chosen at run time: twice the
+// pixels per step of the SSE2 loop that every x86-64 processor runs (the conversions to and
+// from 5:6:5 are arithmetic-bound).
+template <PackedRow kPacked>
+[[gnu::target("avx2"), gnu::flatten]] void WideRow(const BYTE* source, BYTE* dest, int count) {
+    kPacked(source, dest, count);
+}
+
+template <PackedRow kPacked>
+void PackedRowFor(const BYTE* source, BYTE* dest, int count) {
+    static const bool wide = __builtin_cpu_supports("avx2");
+    (wide ? WideRow<kPacked> : kPacked)(source, dest, count);
+}
+#else
+template <PackedRow kPacked>
+void PackedRowFor(const BYTE* source, BYTE* dest, int count) {
+    kPacked(source, dest, count);
+}
+#endif
+
 template <typename Source, typename Device, PackedRow kPacked>
 void SpecialisedRow(const BYTE* source, BYTE* dest, int count, int destStep) {
     if (destStep == Device::kBytes) {
-        kPacked(source, dest, count);
+        PackedRowFor<kPacked>(source, dest, count);
     } else {
         ConvertWithStep<Source, Device, 0>(source, dest, count, destStep);
     }
 }
 
-template <typename Source, typename Device>
+// kBigEndian: the server's two- or four-byte pixels arrive most significant byte first.
+template <typename Source, typename Device, bool kBigEndian>
 RowConverter Pick() {
     constexpr bool little = std::endian::native == std::endian::little;
-    if constexpr (Source::kBytes == 1) {
+    using Sent = std::conditional_t<kBigEndian, BigEndian<Source>, Source>;
+    // Formats whose read-then-write gives back the same bytes (not 32 bits: its unused byte
+    // becomes 0xFF).
+    constexpr bool copies = std::is_same_v<Source, Device> && !std::is_same_v<Source, Codec222> &&
+                            !std::is_same_v<Source, Codec32>;
+    if constexpr (copies && !kBigEndian) {
+        return CopyRow<Source>;
+    } else if constexpr (Source::kBytes == 1) {
         return LookUpRow<Source, Device>;
+    } else if constexpr (little && copies && Source::kBytes == 2) {
+        return SpecialisedRow<Sent, Device, SwapRow<std::uint16_t>>;
     } else if constexpr (little && std::is_same_v<Source, Codec565> &&
                          std::is_same_v<Device, Codec32>) {
-        return SpecialisedRow<Source, Device, Row565To32>;
+        return SpecialisedRow<Sent, Device, Row565To32<kBigEndian>>;
     } else if constexpr (little && std::is_same_v<Source, Codec32> &&
                          std::is_same_v<Device, Codec565>) {
-        return SpecialisedRow<Source, Device, Row32To565>;
+        return SpecialisedRow<Sent, Device, Row32To565<kBigEndian>>;
     } else if constexpr (little && std::is_same_v<Source, Codec24> &&
                          std::is_same_v<Device, Codec565>) {
-        return SpecialisedRow<Source, Device, Row24To565>;
+        return SpecialisedRow<Sent, Device, Row24To565>;
     } else if constexpr (little && std::is_same_v<Source, Codec32> &&
                          std::is_same_v<Device, Codec32>) {
-        return SpecialisedRow<Source, Device, Row32To32>;
+        return SpecialisedRow<Sent, Device, Row32To32<kBigEndian>>;
     } else if constexpr (little && std::is_same_v<Source, Codec24> &&
                          std::is_same_v<Device, Codec32>) {
-        return SpecialisedRow<Source, Device, Row24To32>;
+        return SpecialisedRow<Sent, Device, Row24To32>;
     } else {
-        return ConvertRow<Source, Device>;
+        return ConvertRow<Sent, Device>;
     }
 }
 
-template <typename Source>
+template <typename Source, bool kBigEndian>
 RowConverter ForDevice(CodecKind device) {
     switch (device) {
         case CodecKind::Rgb332:
-            return std::is_same_v<Source, Codec332> ? CopyRow<Codec332> : Pick<Source, Codec332>();
+            return Pick<Source, Codec332, kBigEndian>();
         case CodecKind::Rgb222:
-            return Pick<Source, Codec222>();
+            return Pick<Source, Codec222, kBigEndian>();
         case CodecKind::Rgb565:
-            return std::is_same_v<Source, Codec565> ? CopyRow<Codec565> : Pick<Source, Codec565>();
+            return Pick<Source, Codec565, kBigEndian>();
         case CodecKind::Rgb24:
-            return std::is_same_v<Source, Codec24> ? CopyRow<Codec24> : Pick<Source, Codec24>();
+            return Pick<Source, Codec24, kBigEndian>();
         case CodecKind::Rgb32:
-            return Pick<Source, Codec32>();
+            return Pick<Source, Codec32, kBigEndian>();
         case CodecKind::Other:
             break;
     }
     return nullptr;
 }
 
+// Byte order matters only for the server pixels of two and four bytes.
+template <typename Source>
+RowConverter ForDevice(CodecKind device, bool bigEndian) {
+    if constexpr (Source::kBytes == 2 || Source::kBytes == 4) {
+        if (bigEndian) {
+            return ForDevice<Source, true>(device);
+        }
+    }
+    return ForDevice<Source, false>(device);
+}
+
 }  // namespace
 
-RowConverter FindRowConverter(const PixelCodec& source, const PixelCodec& device) {
+RowConverter FindRowConverter(const PixelCodec& source, const PixelCodec& device, bool bigEndian) {
     CodecKind to = device.Kind();
     switch (source.Kind()) {
         case CodecKind::Rgb332:
-            return ForDevice<Codec332>(to);
+            return ForDevice<Codec332>(to, bigEndian);
         case CodecKind::Rgb222:
-            return ForDevice<Codec222>(to);
+            return ForDevice<Codec222>(to, bigEndian);
         case CodecKind::Rgb565:
-            return ForDevice<Codec565>(to);
+            return ForDevice<Codec565>(to, bigEndian);
         case CodecKind::Rgb24:
-            return ForDevice<Codec24>(to);
+            return ForDevice<Codec24>(to, bigEndian);
         case CodecKind::Rgb32:
-            return ForDevice<Codec32>(to);
+            return ForDevice<Codec32>(to, bigEndian);
         case CodecKind::Other:
             break;
     }

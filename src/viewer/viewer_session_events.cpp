@@ -165,6 +165,12 @@ void ViewerWindow::OnImageRect(int x, int y, int width, int height, const BYTE* 
     SetRedrawTimer(true);
 }
 
+void ViewerWindow::OnImageRectAsSent(int x, int y, int width, int height, const BYTE* pixels,
+                                     const PixelFormat& format) {
+    store_->PutImageAsSent(x, y, width, height, pixels, format.bigEndian != 0);
+    SetRedrawTimer(true);
+}
+
 void ViewerWindow::OnCopyRect(int x, int y, int srcX, int srcY, int width, int height) {
     store_->CopyRect(x, y, srcX, srcY, width, height);
     SetRedrawTimer(true);

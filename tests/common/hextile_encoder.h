@@ -1,5 +1,5 @@
 // A Hextile tile encoded the way a plain server sends it, for test servers and benchmarks that
-// make their own recordings of 16-bit big-endian screens.
+// make their own recordings of big-endian screens (16-bit pixels, or 32-bit ones).
 #pragma once
 
 #include <algorithm>
@@ -15,28 +15,40 @@ inline void Put16(std::vector<std::uint8_t>& b, unsigned v) {
     b.push_back(static_cast<std::uint8_t>(v));
 }
 
+// A pixel of sizeof(Pixel) bytes, most significant byte first.
+template <typename Pixel>
+void PutPixel(std::vector<std::uint8_t>& b, Pixel v) {
+    for (int shift = 8 * (static_cast<int>(sizeof(Pixel)) - 1); shift >= 0; shift -= 8) {
+        b.push_back(static_cast<std::uint8_t>(v >> shift));
+    }
+}
+
 // The colours that earlier tiles left in force; none after a raw tile.
-struct TileState {
+template <typename Pixel>
+struct BasicTileState {
     bool haveBackground = false;
     bool haveForeground = false;
-    std::uint16_t background = 0;
-    std::uint16_t foreground = 0;
+    Pixel background = 0;
+    Pixel foreground = 0;
 };
+using TileState = BasicTileState<std::uint16_t>;
 
+template <typename Pixel>
 struct Subrect {
     int x, y, w, h;
-    std::uint16_t colour;
+    Pixel colour;
 };
 
 // One tile the way a plain Hextile server sends it: the commonest colour as background and the
 // rest as subrectangles (runs along a row, each merged with the same run of the row above), raw
 // when that would not be smaller or when forced. Returns where a raw tile's pixels begin, or 0.
-template <typename PixelOf>
-std::size_t EncodeTile(PixelOf pixel, int tw, int th, bool forceRaw, TileState& state, std::vector<std::uint8_t>& out) {
-    std::vector<Subrect> subrects;
-    std::uint16_t background = 0;
+template <typename PixelOf, typename Pixel>
+std::size_t EncodeTile(PixelOf pixel, int tw, int th, bool forceRaw, BasicTileState<Pixel>& state,
+                       std::vector<std::uint8_t>& out) {
+    std::vector<Subrect<Pixel>> subrects;
+    Pixel background = 0;
     if (!forceRaw) {
-        std::map<std::uint16_t, int> counts;
+        std::map<Pixel, int> counts;
         for (int y = 0; y < th; ++y) {
             for (int x = 0; x < tw; ++x) {
                 ++counts[pixel(x, y)];
@@ -47,14 +59,14 @@ std::size_t EncodeTile(PixelOf pixel, int tw, int th, bool forceRaw, TileState& 
                      })->first;
         for (int y = 0; y < th; ++y) {
             for (int x = 0; x < tw;) {
-                std::uint16_t p = pixel(x, y);
+                Pixel p = pixel(x, y);
                 int end = x + 1;
                 while (end < tw && pixel(end, y) == p) {
                     ++end;
                 }
                 if (p != background) {
-                    auto above =
-                        std::find_if(subrects.begin(), subrects.end(), [&](const Subrect& s) {
+                    auto above = std::find_if(
+                        subrects.begin(), subrects.end(), [&](const Subrect<Pixel>& s) {
                             return s.x == x && s.w == end - x && s.y + s.h == y && s.colour == p;
                         });
                     if (above != subrects.end()) {
@@ -67,18 +79,19 @@ std::size_t EncodeTile(PixelOf pixel, int tw, int th, bool forceRaw, TileState& 
             }
         }
     }
-    bool mono = std::all_of(subrects.begin(), subrects.end(),
-                            [&](const Subrect& s) { return s.colour == subrects.front().colour; });
-    std::size_t encoded = subrects.size() * (mono ? 2 : 4) + 6;
-    if (forceRaw || subrects.size() > 255 || encoded >= static_cast<std::size_t>(tw * th * 2)) {
+    bool mono = std::all_of(subrects.begin(), subrects.end(), [&](const Subrect<Pixel>& s) {
+        return s.colour == subrects.front().colour;
+    });
+    std::size_t encoded = subrects.size() * (mono ? 2 : 2 + sizeof(Pixel)) + 2 + 2 * sizeof(Pixel);
+    if (forceRaw || subrects.size() > 255 || encoded >= tw * th * sizeof(Pixel)) {
         out.push_back(1);
         std::size_t pixels = out.size();
         for (int y = 0; y < th; ++y) {
             for (int x = 0; x < tw; ++x) {
-                Put16(out, pixel(x, y));
+                PutPixel<Pixel>(out, pixel(x, y));
             }
         }
-        state = TileState{};
+        state = BasicTileState<Pixel>{};
         return pixels;
     }
     bool newBackground = !state.haveBackground || background != state.background;
@@ -88,20 +101,20 @@ std::size_t EncodeTile(PixelOf pixel, int tw, int th, bool forceRaw, TileState& 
                                             (subrects.empty() ? 0 : 8) |
                                             (!subrects.empty() && !mono ? 16 : 0)));
     if (newBackground) {
-        Put16(out, background);
+        PutPixel(out, background);
         state.haveBackground = true;
         state.background = background;
     }
     if (newForeground) {
-        Put16(out, subrects.front().colour);
+        PutPixel(out, subrects.front().colour);
         state.haveForeground = true;
         state.foreground = subrects.front().colour;
     }
     if (!subrects.empty()) {
         out.push_back(static_cast<std::uint8_t>(subrects.size()));
-        for (const Subrect& s : subrects) {
+        for (const Subrect<Pixel>& s : subrects) {
             if (!mono) {
-                Put16(out, s.colour);
+                PutPixel(out, s.colour);
             }
             out.push_back(static_cast<std::uint8_t>((s.x << 4) | s.y));
             out.push_back(static_cast<std::uint8_t>(((s.w - 1) << 4) | (s.h - 1)));

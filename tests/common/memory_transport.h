@@ -1,9 +1,11 @@
 // A Transport fed from a byte vector: Receive hands out the bytes in order and fails once they
-// run out; every Send is recorded.
+// run out; every Send is recorded. ReceiveInPlace is offered once asked for, handing out at most
+// a given number of bytes at a time (any number, so that blocks end anywhere in a row).
 #pragma once
 
 #include <rfb/transport.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -46,6 +48,26 @@ class MemoryTransport : public Transport {
         return true;
     }
     void Close() override { closed_ = true; }
+    // blockBytes > 0: receive in place, at most that many bytes at a time; 0: do not.
+    void ReceiveInPlaceInBlocksOf(int blockBytes) { blockBytes_ = blockBytes; }
+    bool ReceivesInPlace() const override { return blockBytes_ > 0; }
+    const BYTE* ReceiveInPlace(int unit, int maximum, int* length) override {
+        *length = 0;
+        std::size_t left = input_.size() - position_;
+        if (closed_ || blockBytes_ <= 0 || unit < 1 || left < static_cast<std::size_t>(unit)) {
+            position_ = input_.size();
+            ++failedReceives_;
+            return nullptr;
+        }
+        std::size_t taken = std::min<std::size_t>(
+            {left, static_cast<std::size_t>(maximum),
+             std::max(static_cast<std::size_t>(blockBytes_), static_cast<std::size_t>(unit))});
+        taken -= taken % static_cast<std::size_t>(unit);
+        const BYTE* bytes = input_.data() + position_;
+        position_ += taken;
+        *length = static_cast<int>(taken);
+        return bytes;
+    }
 
     const std::vector<std::vector<std::uint8_t>>& Sends() const { return sends_; }
     std::size_t Remaining() const { return input_.size() - position_; }
@@ -57,5 +79,6 @@ class MemoryTransport : public Transport {
     std::size_t position_ = 0;
     std::vector<std::vector<std::uint8_t>> sends_;
     int failedReceives_ = 0;
+    int blockBytes_ = 0;
     bool closed_ = false;
 };

@@ -67,6 +67,7 @@ class TestFrameBuffer {
         }
         return pixels_[static_cast<std::size_t>(y) * width_ + x];
     }
+    const std::vector<std::uint32_t>& Pixels() const { return pixels_; }
     int Width() const { return width_; }
     int Height() const { return height_; }
 

@@ -81,6 +81,82 @@ TEST_F(Decoders, LargeRawArrivesInBandsWithEveryPixelInPlace) {
     }
 }
 
+// Raw read where the transport holds the bytes (blocks ending anywhere: inside a pixel's unit,
+// inside a row, across rectangles) must draw exactly what the banded reads draw, in every server
+// pixel format and byte order, and leave the stream at the same place.
+TEST(RawInPlace, DrawsWhatBandsDrawInEveryFormatWhereverBlocksEnd) {
+    const int W = 300, H = 160;
+    struct Format {
+        int bpp, red, green, blue;
+        bool bigEndian;
+    };
+    for (Format f :
+         {Format{8, 3, 3, 2, false}, Format{16, 5, 6, 5, true}, Format{16, 5, 6, 5, false},
+          Format{24, 8, 8, 8, false}, Format{32, 8, 8, 8, true}, Format{32, 8, 8, 8, false}}) {
+        PixelFormat format = PixelFormat::FromBits(f.bpp, f.red, f.green, f.blue);
+        format.bigEndian = f.bigEndian ? 1 : 0;
+        int bytes = f.bpp / 8;
+        Bytes server;
+        PutUpdate(server, 4);
+        std::uint32_t noise = 1;
+        auto putPixels = [&](int count) {
+            for (int i = 0; i < count * bytes; ++i) {
+                noise = noise * 1103515245u + 12345u;
+                server.push_back(static_cast<std::uint8_t>(noise >> 16));
+            }
+        };
+        PutRect(server, 0, 0, W, H - 10, 0);  // many blocks of 32 KiB
+        putPixels(W * (H - 10));
+        PutRect(server, 5, 150, 7, 3, 0);
+        putPixels(21);
+        PutRect(server, 290, 155, 20, 9, 0);  // partly outside the framebuffer
+        putPixels(180);
+        PutRect(server, 3, 3, 0, 4, 0);
+        PutUpdate(server, 0);  // what follows the update stays unread
+
+        auto decode = [&](int blockBytes, TestFrameBuffer* framebuffer) {
+            MemoryTransport transport(server);
+            transport.ReceiveInPlaceInBlocksOf(blockBytes);
+            RecordingListener listener;
+            listener.framebuffer.Resize(W, H);
+            listener.framebuffer.SetBytesPerPixel(bytes);
+            RfbSession session(&listener, &transport);
+            session.SendSetPixelFormat(format);
+            EXPECT_TRUE(session.ReadServerMessage());
+            EXPECT_EQ(listener.Calls().back(), "UpdateComplete");
+            EXPECT_EQ(transport.Remaining(), 4u);
+            *framebuffer = listener.framebuffer;
+        };
+        TestFrameBuffer banded, inPlace;
+        decode(0, &banded);
+        for (int blockBytes : {1, 5, 4093, 32 * 1024}) {
+            decode(blockBytes, &inPlace);
+            ASSERT_TRUE(inPlace.Pixels() == banded.Pixels())
+                << f.bpp << " bits, big-endian " << f.bigEndian << ", blocks of " << blockBytes;
+        }
+    }
+}
+
+// A stream that ends inside a Raw rectangle read in place: what arrived is drawn, the update is
+// abandoned.
+TEST(RawInPlace, StreamCutShortDrawsWhatArrivedAndFails) {
+    Bytes server;
+    PutUpdate(server, 1);
+    PutRect(server, 0, 0, 4, 2, 0);
+    Put(server, {0x12, 0x34, 0x56, 0x78, 0x9A});  // two pixels and half of a third
+    MemoryTransport transport(server);
+    transport.ReceiveInPlaceInBlocksOf(64);
+    RecordingListener listener;
+    listener.framebuffer.Resize(4, 2);
+    listener.framebuffer.SetBytesPerPixel(2);
+    RfbSession session(&listener, &transport);
+    session.SetPixelFormatFromBits(16, 5, 6, 5);
+    EXPECT_FALSE(session.ReadServerMessage());
+    EXPECT_EQ(listener.Calls(), (Strings{"Image 0,0 2x1"}));
+    EXPECT_EQ(listener.framebuffer.At(1, 0), 0x5678u);
+    EXPECT_EQ(listener.framebuffer.At(2, 0), 0u);
+}
+
 TEST_F(Decoders, CopyRectReadsFourBytes) {
     Bytes rect;
     PutRect(rect, 10, 0, 4, 4, 1);

@@ -71,6 +71,53 @@ TEST(SocketTransport, SegmentedAndBatchedMessagesAreReadExactly) {
     EXPECT_EQ(c.server.Read(5), (Bytes{'h', 'e', 'l', 'l', 'o'}));
 }
 
+// Reads in place mixed with ordinary reads hand out the stream exactly: a unit split between two
+// segments is joined, no block is longer than asked, bytes already read ahead come first, and
+// the end of the stream inside a unit fails the read.
+TEST(SocketTransport, ReadsInPlaceHandOutTheStreamInWholeUnits) {
+    Connected c;
+    ASSERT_TRUE(c.accepted);
+    Bytes stream(100000);
+    for (std::size_t i = 0; i < stream.size(); ++i) {
+        stream[i] = static_cast<std::uint8_t>(i * 7 + i / 251);
+    }
+    std::thread writer([&] {
+        c.server.Write(Bytes(stream.begin(), stream.begin() + 7));  // ends inside a unit
+        Sleep(20);
+        c.server.Write(Bytes(stream.begin() + 7, stream.end()));
+        Sleep(20);
+        c.server.Write(Bytes{1, 2, 3});
+        c.server.CloseClient();
+    });
+    Bytes got(3);
+    ASSERT_TRUE(c.transport.Receive(got.data(), 3));  // leaves 4 bytes read ahead
+    while (got.size() < stream.size()) {
+        int unit = got.size() < 50000 ? 4 : 3;
+        int maximum = std::min<int>(unit * 1000, static_cast<int>(stream.size() - got.size()));
+        maximum -= maximum % unit;
+        if (maximum == 0) {
+            std::uint8_t rest[3];
+            int left = static_cast<int>(stream.size() - got.size());
+            ASSERT_TRUE(c.transport.Receive(rest, left));
+            got.insert(got.end(), rest, rest + left);
+            break;
+        }
+        int length = 0;
+        const BYTE* bytes = c.transport.ReceiveInPlace(unit, maximum, &length);
+        ASSERT_NE(bytes, nullptr);
+        ASSERT_GE(length, unit);
+        ASSERT_LE(length, maximum);
+        ASSERT_EQ(length % unit, 0);
+        got.insert(got.end(), bytes, bytes + length);
+    }
+    EXPECT_TRUE(got == stream);
+    int length = 0;
+    EXPECT_EQ(c.transport.ReceiveInPlace(4, 4, &length), nullptr);  // 3 bytes, then the end
+    EXPECT_EQ(length, 0);
+    writer.join();
+    EXPECT_EQ(WaitForCalls(c.listener, 2).back(), "ConnectionLost -4");
+}
+
 TEST(SocketTransport, PeerCloseIsReportedOnceThenCallsFailQuietly) {
     Connected c;
     ASSERT_TRUE(c.accepted);

@@ -34,6 +34,11 @@ void DeviceFrameBuffer::PutImage(int x, int y, int w, int h, const BYTE* pixels)
     store_->PutImage(x, y, w, h, pixels);
 }
 
+void DeviceFrameBuffer::PutImageAsSent(int x, int y, int w, int h, const BYTE* pixels,
+                                       bool bigEndian) {
+    store_->PutImageAsSent(x, y, w, h, pixels, bigEndian);
+}
+
 void DeviceFrameBuffer::CopyRect(int x, int y, int srcX, int srcY, int w, int h) {
     store_->CopyRect(x, y, srcX, srcY, w, h);
 }

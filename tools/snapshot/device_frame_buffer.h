@@ -25,6 +25,8 @@ class DeviceFrameBuffer {
     bool SetSize(int width, int height);
     void SetPixelFormat(int bitsPerPixel, int redBits, int greenBits, int blueBits);
     void PutImage(int x, int y, int w, int h, const BYTE* pixels);
+    // PutImage of pixels as the server sent them (bigEndian: each pixel's bytes reversed).
+    void PutImageAsSent(int x, int y, int w, int h, const BYTE* pixels, bool bigEndian);
     void CopyRect(int x, int y, int srcX, int srcY, int w, int h);
     void FillRect(int x, int y, int w, int h, const BYTE* pixel);
     int Width() const;

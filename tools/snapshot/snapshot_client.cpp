@@ -114,6 +114,12 @@ void SnapshotClient::OnImageRect(int x, int y, int width, int height, const BYTE
     MarkCovered(x, y, width, height);
 }
 
+void SnapshotClient::OnImageRectAsSent(int x, int y, int width, int height, const BYTE* pixels,
+                                       const PixelFormat& format) {
+    screen_.PutImageAsSent(x, y, width, height, pixels, format.bigEndian != 0);
+    MarkCovered(x, y, width, height);
+}
+
 void SnapshotClient::OnCopyRect(int x, int y, int srcX, int srcY, int width, int height) {
     screen_.CopyRect(x, y, srcX, srcY, width, height);
     MarkCovered(x, y, width, height);

@@ -37,6 +37,8 @@ class SnapshotClient final : public TransportListener, public SessionListener {
     void OnDesktopResize(int width, int height) override;
     void OnCursorShape(int, int, int, int, const BYTE*, const BYTE*) override {}
     void OnImageRect(int x, int y, int width, int height, const BYTE* pixels) override;
+    void OnImageRectAsSent(int x, int y, int width, int height, const BYTE* pixels,
+                           const PixelFormat& format) override;
     void OnCopyRect(int x, int y, int srcX, int srcY, int width, int height) override;
     void OnFillRect(int x, int y, int width, int height, const BYTE* pixel) override;
     void OnUpdateComplete() override;

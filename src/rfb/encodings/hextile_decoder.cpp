@@ -139,10 +139,12 @@ bool DecodeTiles(const PixelFormat& format, RfbSession& session, SessionListener
     // setting them gets black.
     Pixel background{};
     Pixel foreground{};
-    // Room for a raw tile (16 x 16 x 4) or a tile's 255 coloured subrectangles (255 x 6).
+    // Room for a raw tile (16 x 16 x 4) or a tile's 255 coloured subrectangles (255 x 6), and
+    // for a tile's first bytes, where they are copied.
     BYTE tile[255 * 6];
     BYTE wire[2 * 4 + 1];
     auto* paintTile = MaskedPaintStores() ? PaintTileMasked<Pixel> : PaintTilePlain<Pixel>;
+    bool inPlace = transport.ReceivesInPlace();
     auto* pixels = reinterpret_cast<Pixel*>(
         session.PixelBuffer(static_cast<std::size_t>(std::min(width, kBandPixels)) * 16 * kBytes));
     for (int ty = 0; ty < height; ty += 16) {
@@ -160,18 +162,19 @@ bool DecodeTiles(const PixelFormat& format, RfbSession& session, SessionListener
             }
             Pixel* at = band.Next();
             int stride = band.Stride();
-            BYTE subencoding;
-            if (!transport.Receive(&subencoding, 1)) {
+            const BYTE* read = ReceiveWhole(transport, inPlace, wire, 1);
+            if (read == nullptr) {
                 return fail();
             }
+            BYTE subencoding = *read;
             if (subencoding & kRaw) {
-                if (!transport.Receive(tile, tw * th * kBytes)) {
+                // Straight from where the transport holds the pixels into the band.
+                const BYTE* raw = ReceiveWhole(transport, inPlace, tile, tw * th * kBytes);
+                if (raw == nullptr) {
                     return fail();
                 }
-                FixPixelOrder(format, tile, static_cast<std::size_t>(tw) * th);
                 for (int r = 0; r < th; ++r) {
-                    std::memcpy(at + r * stride, tile + r * tw * kBytes,
-                                static_cast<std::size_t>(tw) * kBytes);
+                    CopyWirePixels(at + r * stride, raw + r * tw * kBytes, tw, bigEndian);
                 }
                 band.Painted(tw);
                 continue;
@@ -181,10 +184,10 @@ bool DecodeTiles(const PixelFormat& format, RfbSession& session, SessionListener
             int headerBytes = (subencoding & kBackgroundSpecified ? kBytes : 0) +
                               (subencoding & kForegroundSpecified ? kBytes : 0) +
                               (subencoding & kAnySubrects ? 1 : 0);
-            if (!transport.Receive(wire, headerBytes)) {
+            const BYTE* field = ReceiveWhole(transport, inPlace, wire, headerBytes);
+            if (field == nullptr) {
                 return fail();
             }
-            const BYTE* field = wire;
             if (subencoding & kBackgroundSpecified) {
                 background = ReadWirePixel<Pixel>(field, bigEndian);
                 field += kBytes;
@@ -202,20 +205,21 @@ bool DecodeTiles(const PixelFormat& format, RfbSession& session, SessionListener
             bool coloured = (subencoding & kSubrectsColoured) != 0;
             int subrectBytes = coloured ? kBytes + 2 : 2;
             // All subrectangles of a tile arrive in one read.
-            if (!transport.Receive(tile, count * subrectBytes)) {
+            const BYTE* subrects = ReceiveWhole(transport, inPlace, tile, count * subrectBytes);
+            if (subrects == nullptr) {
                 return fail();
             }
             // A subrectangle that reaches out of its tile ends the painting: the band is handed
             // on with this tile as painted so far, and that subrectangle and the rest are
             // filled one by one, in order.
-            int painted = paintTile(at, stride, tw, th, background, tile, count, coloured,
+            int painted = paintTile(at, stride, tw, th, background, subrects, count, coloured,
                                     bigEndian, foreground);
             band.Painted(tw);
             if (painted == count) {
                 continue;
             }
             band.Flush();
-            for (const BYTE* subrect = tile + painted * subrectBytes; painted < count;
+            for (const BYTE* subrect = subrects + painted * subrectBytes; painted < count;
                  ++painted, subrect += subrectBytes) {
                 Pixel colour = coloured ? ReadWirePixel<Pixel>(subrect, bigEndian) : foreground;
                 std::memcpy(wire, &colour, kBytes);

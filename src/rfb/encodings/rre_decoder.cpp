@@ -115,15 +115,25 @@ bool DecodeRre(const PixelFormat& format, RfbSession& session, SessionListener& 
     int subrectBytes = kBytes + (compact ? 4 : 8);
     auto* paintSubrects =
         MaskedPaintStores() ? PaintSubrectsMasked<Pixel> : PaintSubrectsPlain<Pixel>;
-    BYTE* batch =
-        count > 0
+    // Subrectangles are read in batches: fewer reads, and a large batch skips the read-ahead.
+    // Where the transport holds what it receives, a batch is the whole subrectangles it holds,
+    // painted from there. On a failed read what was decoded before it is still drawn.
+    bool inPlace = transport.ReceivesInPlace();
+    BYTE* scratch =
+        count > 0 && !inPlace
             ? session.ReadBuffer(static_cast<std::size_t>(std::min(count, kBatch) * subrectBytes))
             : nullptr;
     for (std::int32_t done = 0; done < count;) {
         int n = static_cast<int>(std::min<std::int32_t>(count - done, kBatch));
-        // Subrectangles are read in batches: fewer reads, and a large batch skips the read-ahead.
-        // On a failed read what was decoded before it is still drawn.
-        if (!transport.Receive(batch, n * subrectBytes)) {
+        const BYTE* batch = scratch;
+        if (inPlace) {
+            int length = 0;
+            batch = transport.ReceiveInPlace(subrectBytes, n * subrectBytes, &length);
+            n = length / subrectBytes;
+        } else if (!transport.Receive(scratch, n * subrectBytes)) {
+            batch = nullptr;
+        }
+        if (batch == nullptr || n == 0) {
             handOn();
             return false;
         }

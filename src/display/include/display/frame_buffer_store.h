@@ -34,6 +34,9 @@ class FrameBufferStore {
     // to it (pixels reads only the part of its w x h block that lands inside); an empty or
     // negative size does nothing. Pixels are in host byte order.
     virtual void PutImage(int x, int y, int w, int h, const BYTE* pixels);
+    // PutImage of pixels as the server sent them: bigEndian, two- and four-byte pixels come most
+    // significant byte first, and are brought into order in the same pass that converts them.
+    virtual void PutImageAsSent(int x, int y, int w, int h, const BYTE* pixels, bool bigEndian);
     virtual void CopyRect(int x, int y, int srcX, int srcY, int w, int h);
     virtual void FillRect(int x, int y, int w, int h, const BYTE* pixel);
     // Stretches the visible part onto the screen: destination in screen coordinates, scroll

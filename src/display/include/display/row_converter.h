@@ -8,7 +8,10 @@
 using RowConverter = void (*)(const BYTE* source, BYTE* dest, int count, int destStep);
 
 // Null when either codec is not one of the known codecs (callers then go pixel by pixel).
-RowConverter FindRowConverter(const PixelCodec& source, const PixelCodec& device);
+// bigEndian: source pixels of two or four bytes come most significant byte first (as a server
+// sends them) rather than in host order; the byte swap is part of the one pass over the row.
+RowConverter FindRowConverter(const PixelCodec& source, const PixelCodec& device,
+                              bool bigEndian = false);
 
 // Writes the devicePixelBytes-byte pixel at each of count places destStep bytes apart.
 void FillRow(BYTE* dest, int count, int destStep, const BYTE* devicePixel, int devicePixelBytes);

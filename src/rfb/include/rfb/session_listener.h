@@ -32,6 +32,12 @@ class SessionListener {
                                const BYTE* mask) = 0;
     // Message thread; width x height pixels, rows of width pixels.
     virtual void OnImageRect(int x, int y, int width, int height, const BYTE* pixels) = 0;
+    // Message thread; as OnImageRect, with the pixels as the server sent them in format (for a
+    // big-endian format the bytes of each pixel still reversed). By default they are brought into
+    // host order in a copy and drawn with OnImageRect; a listener that converts pixels anyway
+    // does both in one pass.
+    virtual void OnImageRectAsSent(int x, int y, int width, int height, const BYTE* pixels,
+                                   const PixelFormat& format);
     virtual void OnCopyRect(int x, int y, int srcX, int srcY, int width, int height) = 0;
     virtual void OnFillRect(int x, int y, int width, int height, const BYTE* pixel) = 0;
     // Message thread, once after the last rectangle of every complete update.

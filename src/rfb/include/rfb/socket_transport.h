@@ -1,5 +1,6 @@
 // The TCP transport: the Connection Manager, name lookup and connect on a thread of its own, then
-// whole-buffer sends and reads through a 1024-byte read-ahead buffer.
+// whole-buffer sends and reads through a 1024-byte read-ahead buffer (128 KiB once a decoder reads
+// in place).
 #pragma once
 
 #include <platform/types.h>
@@ -7,6 +8,7 @@
 #include <rfb/transport.h>
 
 #include <atomic>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -30,6 +32,10 @@ class SocketTransport : public Transport {
 
     bool Send(const void* buffer, int length) override;
     bool Receive(void* buffer, int length) override;
+    bool ReceivesInPlace() const override { return true; }
+    // The first call moves the read-ahead into a block of 128 KiB, kept for the connection's life:
+    // reads of that size go from the socket straight into it.
+    const BYTE* ReceiveInPlace(int unit, int maximum, int* length) override;
     void Close() override;
     // Closes, so that a connect or a handshake read under way fails, and waits for the connect
     // thread. Idempotent; on the thread that calls Connect.
@@ -50,7 +56,12 @@ class SocketTransport : public Transport {
     HANDLE connectThread_ = nullptr;
     std::atomic<SOCKET> socket_{INVALID_SOCKET};
     std::atomic<bool> shutDown_{false};
-    BYTE receiveBuffer_[1024];
+    // The read-ahead: bytes [readPosition_, fillCount_) of buffer_ are received and not yet read.
+    // buffer_ is inlineBuffer_ until a bulk read in place asks for largeBuffer_.
+    BYTE inlineBuffer_[1024];
+    std::unique_ptr<BYTE[]> largeBuffer_;
+    BYTE* buffer_ = inlineBuffer_;
+    DWORD capacity_ = sizeof inlineBuffer_;
     DWORD readPosition_ = 0;
     DWORD fillCount_ = 0;
     std::mutex retiredLock_;

@@ -1,6 +1,8 @@
 // The byte stream under the protocol: whole-buffer sends and exact-length blocking receives.
 #pragma once
 
+#include <platform/types.h>
+
 class Transport {
   public:
     virtual ~Transport() = default;
@@ -9,6 +11,19 @@ class Transport {
     // Blocks until exactly length bytes have arrived; false when the connection failed or is not
     // open (the bytes already copied are then meaningless). length <= 0 returns true.
     virtual bool Receive(void* buffer, int length) = 0;
+    // True when the transport keeps the bytes it receives in a buffer of its own and can hand them
+    // out there (ReceiveInPlace), so that a bulk payload is not copied once more on its way.
+    virtual bool ReceivesInPlace() const { return false; }
+    // Blocks until at least unit bytes (1 to 16: a pixel, a subrectangle) have arrived, then takes
+    // from the stream as many as it already holds, at most maximum (at least unit), in whole units:
+    // *length is set to their number and the result points at them, valid until the next call on
+    // the transport. Null when the connection failed or the transport does not receive in place.
+    virtual const BYTE* ReceiveInPlace(int unit, int maximum, int* length) {
+        (void)unit;
+        (void)maximum;
+        *length = 0;
+        return nullptr;
+    }
     // Ends the connection without telling the listener; a Receive blocked on another thread fails.
     virtual void Close() = 0;
     // Ends the connection for good and waits for the transport's own threads that can call its

@@ -12,8 +12,8 @@
 #include <display/display.h>
 #include <display/fraction.h>
 #include <display/frame_buffer_store.h>
-#include <keyboard/key_event_sink.h>
 #include <keyboard/held_keys.h>
+#include <keyboard/key_event_sink.h>
 #include <keyboard/key_handler.h>
 #include <keyboard/key_toolbar.h>
 #include <keyboard/menu_keys.h>
@@ -61,6 +61,8 @@ class ViewerWindow final : public ClientWindow,
     void OnDesktopResize(int width, int height) override;
     void OnCursorShape(int, int, int, int, const BYTE*, const BYTE*) override {}
     void OnImageRect(int x, int y, int width, int height, const BYTE* pixels) override;
+    void OnImageRectAsSent(int x, int y, int width, int height, const BYTE* pixels,
+                           const PixelFormat& format) override;
     void OnCopyRect(int x, int y, int srcX, int srcY, int width, int height) override;
     void OnFillRect(int x, int y, int width, int height, const BYTE* pixel) override;
     void OnUpdateComplete() override;
