@@ -5,9 +5,9 @@
 #include <platform/types.h>
 #include <platform/winsock.h>
 #include <rfb/transport.h>
+#include <sync/guarded.h>
 
 #include <atomic>
-#include <mutex>
 #include <vector>
 
 class TransportListener;
@@ -53,6 +53,6 @@ class SocketTransport : public Transport {
     BYTE receiveBuffer_[1024];
     DWORD readPosition_ = 0;
     DWORD fillCount_ = 0;
-    std::mutex retiredLock_;
-    std::vector<SOCKET> retired_;
+    // Sockets taken out of use, closed by the destructor.
+    Guarded<std::vector<SOCKET>> retired_;
 };
