@@ -19,8 +19,7 @@
 #include "memory_transport.h"
 #include "temp_home.h"
 
-#include <app/client_window.h>
-#include <app/start_up.h>
+#include <widgets/client_window.h>
 #include <display/display.h>
 #include <display/frame_buffer_store.h>
 #include <encodings/standard_decoders.h>
@@ -233,7 +232,6 @@ class Device {
         Display() {
             InstallResources(GetModuleHandleW(nullptr));
             InitCommonControls();
-            CheckSingleInstance(GetModuleHandleW(nullptr));
             InitDisplay();
             ClientWindow::RegisterWindowClass(GetModuleHandleW(nullptr));
         }

@@ -1,6 +1,6 @@
 #include <app/key_editor.h>
 
-#include <app/help.h>
+#include <widgets/help.h>
 #include <app/key_field.h>
 #include <app/macro_list_provider.h>
 #include <app/modal_dialog.h>

@@ -1,7 +1,7 @@
 #include <app/list_dialog.h>
 
 #include <app/dialog_layout.h>
-#include <app/help.h>
+#include <widgets/help.h>
 #include <app/modal_dialog.h>
 #include <platform/commctrl.h>
 #include <platform/menu.h>

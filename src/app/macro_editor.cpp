@@ -1,7 +1,7 @@
 #include <app/macro_editor.h>
 
 #include <app/dialog_layout.h>
-#include <app/help.h>
+#include <widgets/help.h>
 #include <app/key_field.h>
 #include <app/modal_dialog.h>
 #include <display/screen_metrics.h>

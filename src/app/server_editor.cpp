@@ -1,6 +1,6 @@
 #include <app/server_editor.h>
 
-#include <app/help.h>
+#include <widgets/help.h>
 #include <app/modal_dialog.h>
 #include <platform/dialog.h>
 #include <platform/shell.h>

@@ -1,6 +1,6 @@
 #include <app/server_list_item.h>
 
-#include <app/start_up.h>
+#include <resources/resources.h>
 #include <display/screen_metrics.h>
 #include <platform/resources.h>
 #include <settings/server_list.h>

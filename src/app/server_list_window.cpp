@@ -5,7 +5,6 @@
 #include <app/macro_list_provider.h>
 #include <app/server_editor.h>
 #include <app/server_list_item.h>
-#include <app/start_up.h>
 #include <display/display.h>
 #include <display/screen_metrics.h>
 #include <platform/commctrl.h>

@@ -1,7 +1,7 @@
 // Start-up in its order, the message loop, and the orderly shutdown.
 #include <app/start_up.h>
 
-#include <app/client_window.h>
+#include <widgets/client_window.h>
 #include <app/server_list_window.h>
 #include <display/display.h>
 #include <encodings/standard_decoders.h>
@@ -16,18 +16,7 @@
 #include <cstdlib>
 #include <memory>
 
-namespace {
-
-HINSTANCE moduleInstance = nullptr;
-
-}  // namespace
-
-HINSTANCE ModuleInstance() {
-    return moduleInstance;
-}
-
 bool CheckSingleInstance(HINSTANCE instance) {
-    moduleInstance = instance;
     WCHAR product[kTextCapacity];
     LoadStringW(instance, IDS_PRODUCT_NAME, product, kTextCapacity);
     HWND running = FindWindowW(kClientWindowClass, product);

@@ -160,9 +160,6 @@ void FrameBufferStore::SetSize(int width, int height) {
 void FrameBufferStore::SetPixelFormat(int bitsPerPixel, int redBits, int greenBits, int blueBits) {
     ScopedLock guard(lock_);
     serverBitsPerPixel_ = bitsPerPixel;
-    serverRedBits_ = redBits;
-    serverGreenBits_ = greenBits;
-    serverBlueBits_ = blueBits;
     if (auto codec = SelectSourceCodec(bitsPerPixel, redBits, greenBits, blueBits)) {
         serverCodec_ = std::move(codec);
     }

@@ -1,6 +1,6 @@
 #include <keyboard/menu_keys.h>
 
-#include <app/start_up.h>
+#include <resources/resources.h>
 
 #include <platform/resources.h>
 

@@ -1,7 +1,18 @@
 #include <platform/resources.h>
 #include <resources/resources.h>
 
+namespace {
+
+HINSTANCE moduleInstance = nullptr;
+
+}  // namespace
+
+HINSTANCE ModuleInstance() {
+    return moduleInstance;
+}
+
 void InstallResources(HINSTANCE module) {
+    moduleInstance = module;
     InstallStringTable(module);
     InstallMenus(module);
     InstallDialogs(module);

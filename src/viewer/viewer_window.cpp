@@ -3,7 +3,6 @@
 #include <viewer/viewer_window.h>
 
 #include <app/password_prompt.h>
-#include <app/start_up.h>
 #include <platform/clipboard.h>
 #include <platform/dialog.h>
 #include <platform/menu.h>

@@ -1,6 +1,6 @@
 #include <widgets/toolbar_widget.h>
 
-#include <app/start_up.h>
+#include <resources/resources.h>
 
 #include <algorithm>
 

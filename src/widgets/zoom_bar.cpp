@@ -1,6 +1,5 @@
 #include <widgets/zoom_bar.h>
 
-#include <app/start_up.h>
 #include <resources/resources.h>
 
 #include <platform/trackbar.h>

@@ -2,14 +2,13 @@
 // re-layout between a dialog's templates, and the help command line.
 #include <app/about_dialog.h>
 #include <app/dialog_layout.h>
-#include <app/help.h>
+#include <widgets/help.h>
 #include <app/modal_dialog.h>
 #include <app/password_prompt.h>
 #include <platform/commctrl.h>
 #include <platform/dialog.h>
 #include <platform/resources.h>
 #include <platform/shell.h>
-#include <platform_internal/started_processes.h>
 #include <platform_testing/device_harness.h>
 #include <resources/resources.h>
 #include "test_windows.h"
@@ -186,16 +185,17 @@ TEST(DialogLayoutTest, AMissingTemplateOrAMissingControlMakesTheRelayoutFail) {
 }
 
 TEST(HelpTest, TheCommandLineNamesTheFileAndTheTopic) {
-    ClearStartedProcesses();
+    DeviceHarness device;
+    device.ClearStartedProcesses();
     ShowHelp(nullptr);
-    EXPECT_TRUE(StartedProcesses().empty());
+    EXPECT_TRUE(device.StartedProcesses().empty());
     ShowHelp(u"Servers");
-    ASSERT_EQ(StartedProcesses().size(), 1u);
-    EXPECT_EQ(StartedProcesses()[0], u"peghelp.exe|file:Tavrel.htm#Servers");
+    ASSERT_EQ(device.StartedProcesses().size(), 1u);
+    EXPECT_EQ(device.StartedProcesses()[0], u"peghelp.exe|file:Tavrel.htm#Servers");
     std::u16string longTopic(400, u'x');
     ShowHelp(longTopic.c_str());
-    ASSERT_EQ(StartedProcesses().size(), 2u);
-    EXPECT_EQ(StartedProcesses()[1].size(), std::u16string(u"peghelp.exe|").size() + 259);
+    ASSERT_EQ(device.StartedProcesses().size(), 2u);
+    EXPECT_EQ(device.StartedProcesses()[1].size(), std::u16string(u"peghelp.exe|").size() + 259);
 }
 
 }  // namespace

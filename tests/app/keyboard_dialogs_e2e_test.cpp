@@ -1,7 +1,7 @@
 // A person records the macro Ctrl+Alt+Del from the server list's "Options" > "Keyboard macros",
 // binds it to a new key from "Options" > "Defined keys", and the program's next load of its
 // store finds both; the open viewer hears that the keys changed.
-#include <app/client_window.h>
+#include <widgets/client_window.h>
 #include <app/server_list_window.h>
 #include <app/start_up.h>
 #include <keyboard/key_list.h>

@@ -2,7 +2,7 @@
 // rows of their lists and the open drop-down of a combo box, as a person finds them on screen.
 #pragma once
 
-#include <app/client_window.h>
+#include <widgets/client_window.h>
 #include <platform/commctrl.h>
 #include <platform/dialog.h>
 #include <platform/shell.h>

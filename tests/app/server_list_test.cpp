@@ -1,6 +1,6 @@
 // The server list and the server editor driven on the test device as a person would: taps on the
 // soft keys, the list and the dialog's controls, typing, and the task bar's "ok".
-#include <app/client_window.h>
+#include <widgets/client_window.h>
 #include <app/server_editor.h>
 #include <app/server_list_item.h>
 #include <app/server_list_window.h>

@@ -1,8 +1,7 @@
 // ClientWindow, the single-instance check and the start-up's message loop, on the test device.
-#include <app/client_window.h>
+#include <widgets/client_window.h>
 #include <app/start_up.h>
 #include <platform/resources.h>
-#include <platform_internal/started_processes.h>
 #include <platform_testing/device_harness.h>
 #include <resources/resources.h>
 #include <rfb/decoder_registry.h>
@@ -62,17 +61,17 @@ class ScrolledProbe : public ClientWindow {
 };
 
 TEST_F(StartUpTest, TheShellsHelpCommandOpensTheForegroundWindowsTopic) {
-    ClearStartedProcesses();
+    device.ClearStartedProcesses();
     Probe plain(u"Probe", 0);
     device.PumpUntilIdle();
     device.RequestHelp();  // no topic: nothing starts
-    EXPECT_TRUE(StartedProcesses().empty());
+    EXPECT_TRUE(device.StartedProcesses().empty());
 
     ScrolledProbe viewer;
     viewer.Show(true);
     device.PumpUntilIdle();
     device.RequestHelp();
-    EXPECT_EQ(StartedProcesses(),
+    EXPECT_EQ(device.StartedProcesses(),
               std::vector<std::u16string>{u"peghelp.exe|file:Tavrel.htm#Client"});
     // Its scroll bars are shown and take their room from the client area above the menu bar.
     RECT area = device.ScreenRectOf(viewer.Handle());

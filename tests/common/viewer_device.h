@@ -2,8 +2,7 @@
 // window class, a fresh home folder, and the socket library and decoders for the whole binary.
 #pragma once
 
-#include <app/client_window.h>
-#include <app/start_up.h>
+#include <widgets/client_window.h>
 #include <display/display.h>
 #include <platform/commctrl.h>
 #include <platform/resources.h>
@@ -25,7 +24,6 @@ class ViewerDevice : public ::testing::Test {
     void SetUp() override {
         InstallResources(GetModuleHandleW(nullptr));
         InitCommonControls();
-        CheckSingleInstance(GetModuleHandleW(nullptr));
         InitDisplay();
         ClientWindow::RegisterWindowClass(GetModuleHandleW(nullptr));
     }

@@ -7,8 +7,6 @@
 #include <platform/core.h>
 #include <platform/dialog.h>
 #include <platform/resources.h>
-#include <platform_internal/beeps.h>
-#include <platform_internal/dialog_template.h>
 #include <platform_testing/device_harness.h>
 
 #include <gtest/gtest.h>
@@ -102,21 +100,39 @@ class DialogTest : public ::testing::Test {
     HWND owner = nullptr;
 };
 
-TEST(DialogTemplateTest, ParsesWhatTheBuilderWritesAndRejectsEveryTruncation) {
+TEST_F(DialogTest, TheTemplateGivesTitleAndItemsAndEveryTruncationMakesNoDialog) {
+    static std::u16string title, editClass, checkText;
+    static int buttonWidth;
+    WhenOpen(u"Dialog", [](HWND dialog) {
+        WCHAR buffer[32];
+        GetWindowTextW(dialog, buffer, 32);
+        title = buffer;
+        GetClassNameW(GetDlgItem(dialog, 10), buffer, 32);
+        editClass = buffer;
+        GetDlgItemTextW(dialog, 11, buffer, 32);
+        checkText = buffer;
+        RECT button{};
+        GetWindowRect(GetDlgItem(dialog, 12), &button);
+        buttonWidth = button.right - button.left;
+        EndDialog(dialog, 1);
+    });
+    EXPECT_EQ(DialogBoxIndirectParamW(nullptr, Template(), owner, TestProc, 0), 1);
+    EXPECT_EQ(title, u"Test dialog");
+    EXPECT_EQ(editClass, u"EDIT");
+    EXPECT_EQ(checkText, u"Shared");
+    EXPECT_EQ(buttonWidth, 75);  // 50 dialog units at 6-pixel base units
+
     std::vector<BYTE> bytes = BuildDialog(TestSpec());
-    auto parsed = ParseDialogTemplate(bytes.data(), bytes.size());
-    ASSERT_TRUE(parsed);
-    EXPECT_EQ(parsed->title, u"Test dialog");
-    EXPECT_EQ(parsed->font, u"MS Shell Dlg");
-    EXPECT_EQ(parsed->pointSize, 8);
-    ASSERT_EQ(parsed->items.size(), 4u);
-    EXPECT_EQ(DialogClassName(parsed->items[1].windowClass), u"EDIT");
-    EXPECT_EQ(parsed->items[2].title.text, u"Shared");
-    EXPECT_EQ(parsed->items[3].id, 12);
-    EXPECT_EQ(parsed->items[3].cx, 50);
-    for (std::size_t size = 0; size < bytes.size(); ++size) {
-        EXPECT_FALSE(ParseDialogTemplate(bytes.data(), size)) << size;
+    HINSTANCE module = GetModuleHandleW(nullptr);
+    for (std::size_t size = 1; size < bytes.size(); ++size) {
+        AddResource(module, RT_DIALOG, kTestDialog + 3,
+                    std::vector<BYTE>(bytes.begin(), bytes.begin() + size));
+        auto* cut = static_cast<const DLGTEMPLATE*>(LockResource(LoadResource(
+            module, FindResourceW(module, MAKEINTRESOURCEW(kTestDialog + 3), RT_DIALOG))));
+        EXPECT_EQ(DialogBoxIndirectParamW(nullptr, cut, owner, TestProc, 0), -1) << size;
     }
+    EXPECT_EQ(DialogBoxIndirectParamW(nullptr, nullptr, owner, TestProc, 0), -1);
+    EXPECT_TRUE(IsWindowEnabled(owner));
 }
 
 TEST_F(DialogTest, ModalLoopDisablesTheOwnerAndEndsWithTheResult) {
@@ -148,18 +164,6 @@ TEST_F(DialogTest, ModalLoopDisablesTheOwnerAndEndsWithTheResult) {
     EXPECT_EQ(editRect.bottom - editRect.top, 23);
     std::vector<std::pair<int, int>> expected{{11, BN_CLICKED}, {12, BN_CLICKED}, {IDCANCEL, 0}};
     EXPECT_EQ(seen.commands, expected);
-}
-
-TEST_F(DialogTest, ABadTemplateMakesNoDialog) {
-    std::vector<BYTE> bytes = BuildDialog(TestSpec());
-    AddResource(GetModuleHandleW(nullptr), RT_DIALOG, kTestDialog + 1,
-                std::vector<BYTE>(bytes.begin(), bytes.begin() + 40));
-    HINSTANCE module = GetModuleHandleW(nullptr);
-    auto* cut = static_cast<const DLGTEMPLATE*>(LockResource(
-        LoadResource(module, FindResourceW(module, MAKEINTRESOURCEW(kTestDialog + 1), RT_DIALOG))));
-    EXPECT_EQ(DialogBoxIndirectParamW(nullptr, cut, owner, TestProc, 0), -1);
-    EXPECT_EQ(DialogBoxIndirectParamW(nullptr, nullptr, owner, TestProc, 0), -1);
-    EXPECT_TRUE(IsWindowEnabled(owner));
 }
 
 TEST_F(DialogTest, TheEditKeepsItsLimitAndReportsEachChange) {
@@ -269,10 +273,11 @@ TEST(ClipboardTest, TextGoesInAndComesOutWhileOpen) {
 }
 
 TEST(BeepTest, EachBeepIsCounted) {
-    int before = BeepCount();
+    DeviceHarness harness;
+    int before = harness.Beeps();
     EXPECT_TRUE(MessageBeep(MB_ICONERROR));
     EXPECT_TRUE(MessageBeep(0));
-    EXPECT_EQ(BeepCount(), before + 2);
+    EXPECT_EQ(harness.Beeps(), before + 2);
 }
 
 }  // namespace

@@ -4,9 +4,9 @@
 #include <platform/dialog.h>
 #include <platform/trackbar.h>
 #include <platform_testing/device_harness.h>
+#include <platform_testing/screen_probe.h>
 #include "test_windows.h"
 
-#include <platform_internal/window_surface.h>
 
 #include <gtest/gtest.h>
 
@@ -125,11 +125,6 @@ TEST_F(TrackbarTest, RangePositionAndTicksStayConsistent) {
     EXPECT_TRUE(reports.empty());  // setting from the program reports nothing
 }
 
-COLORREF OnScreen(COLORREF colour) {
-    auto format = CurrentDeviceScreen().format;
-    return DecodeDevicePixel(format, EncodeDevicePixel(format, colour));
-}
-
 TEST_F(TrackbarTest, ScreenshotOfTrackbarsAndAWindowsScrollBars) {
     SCROLLINFO info{sizeof(SCROLLINFO), SIF_RANGE | SIF_PAGE | SIF_POS, 0, 639, 227, 200, 0};
     SetScrollInfo(parent, SB_HORZ, &info, TRUE);
@@ -147,12 +142,12 @@ TEST_F(TrackbarTest, ScreenshotOfTrackbarsAndAWindowsScrollBars) {
 
     // The vertical bar's up arrow: button face around a black triangle; its track below the
     // thumb; the corner square between the two bars; a trackbar's thumb face.
-    EXPECT_EQ(device.ScreenPixel(229, 28), OnScreen(GetSysColor(COLOR_BTNFACE)));
-    EXPECT_EQ(device.ScreenPixel(233, 32), OnScreen(RGB(0, 0, 0)));
-    EXPECT_EQ(device.ScreenPixel(233, 26 + 200), OnScreen(GetSysColor(COLOR_SCROLLBAR)));
-    EXPECT_EQ(device.ScreenPixel(233, 26 + 262), OnScreen(GetSysColor(COLOR_BTNFACE)));
+    EXPECT_EQ(device.ScreenPixel(229, 28), ShownColour(GetSysColor(COLOR_BTNFACE)));
+    EXPECT_EQ(device.ScreenPixel(233, 32), ShownColour(RGB(0, 0, 0)));
+    EXPECT_EQ(device.ScreenPixel(233, 26 + 200), ShownColour(GetSysColor(COLOR_SCROLLBAR)));
+    EXPECT_EQ(device.ScreenPixel(233, 26 + 262), ShownColour(GetSysColor(COLOR_BTNFACE)));
     int thumbX = 10 + 7 + (250 - 37) * 186 / 563;
-    EXPECT_EQ(device.ScreenPixel(thumbX, 26 + 10 + 15), OnScreen(GetSysColor(COLOR_BTNFACE)));
+    EXPECT_EQ(device.ScreenPixel(thumbX, 26 + 10 + 15), ShownColour(GetSysColor(COLOR_BTNFACE)));
 
     // The vertical one runs downwards and reports with WM_VSCROLL: its thumb's centre goes from
     // y 7 to 153 of the bar (screen y 103 to 249), at x 11.

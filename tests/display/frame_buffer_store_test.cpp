@@ -3,7 +3,7 @@
 #include <display/screen_metrics.h>
 
 #include <platform/gdi.h>
-#include <platform_internal/screen_buffer.h>
+#include <platform_testing/screen_probe.h>
 
 #include <climits>
 #include <random>
@@ -211,12 +211,8 @@ TEST_F(DisplayFixture, DrawingIsClippedToTheFramebufferWhateverTheRectangle) {
 
 // ---- presenting ----
 
-std::uint16_t ScreenPixel(int x, int y) {
-    ScreenBuffer& screen = ScreenBuffer::Instance();
-    auto lock = screen.Lock();
-    std::uint16_t v;
-    std::memcpy(&v, screen.Pixels() + y * screen.Pitch() + x * 2, 2);
-    return v;
+std::uint32_t ScreenPixel(int x, int y) {
+    return ScreenPixelValue(x, y);
 }
 
 TEST_F(DisplayFixture, PresentNarrowsTheDestinationToTheWholeFramebufferWhenZoomedOut) {
@@ -224,11 +220,11 @@ TEST_F(DisplayFixture, PresentNarrowsTheDestinationToTheWholeFramebufferWhenZoom
     auto store = NewStore(400, 300);
     BYTE white[3] = {255, 255, 255};
     store->FillRect(0, 0, 400, 300, white);
-    ScreenBuffer::Instance().TakeDirty();
+    TakeScreenChanged();
     // 240 x 320 at one half asks for 480 x 640 source pixels: the whole 400 x 300 is used
     // and the destination shrinks to 200 x 150.
     store->Present(0, 0, 0, 240, 320, Fraction::Make(1, 2), 0, 0);
-    EXPECT_TRUE(ScreenBuffer::Instance().TakeDirty());
+    EXPECT_TRUE(TakeScreenChanged());
     EXPECT_EQ(ScreenPixel(0, 0), 0xFFFF);
     EXPECT_EQ(ScreenPixel(199, 149), 0xFFFF);
     EXPECT_EQ(ScreenPixel(200, 0), 0);

@@ -1,19 +1,18 @@
-// Feeds arbitrary text to the registry file's parser; whatever parses must write back to text
-// that parses to the same file again.
-#include <cstdlib>
+// Feeds arbitrary text to the registry file's reader; whatever it reads must write back to text
+// that reads to the same file again.
+#include <platform_testing/registry_text.h>
 
-#include "registry_file.h"
+#include <cstdint>
+#include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::string_view text(reinterpret_cast<const char*>(data), size);
-    RegistryRoots roots;
-    std::string error;
-    if (!ParseRegistry(text, roots, error)) {
+    std::string written;
+    if (!RewriteRegistryText(text, &written, nullptr)) {
         return 0;
     }
-    std::string written = SerializeRegistry(roots);
-    RegistryRoots again;
-    if (!ParseRegistry(written, again, error) || SerializeRegistry(again) != written) {
+    std::string again;
+    if (!RewriteRegistryText(written, &again, nullptr) || again != written) {
         std::abort();
     }
     return 0;

@@ -9,7 +9,7 @@
 #include <keyboard/key_translation.h>
 #include <keyboard/session_key_event_sink.h>
 
-#include <platform/debug_capture.h>
+#include <platform_testing/test_switches.h>
 #include <platform_testing/device_harness.h>
 #include <rfb/rfb_session.h>
 

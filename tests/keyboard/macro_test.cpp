@@ -5,7 +5,7 @@
 
 #include <keyboard/macro_list.h>
 
-#include <platform/debug_capture.h>
+#include <platform_testing/test_switches.h>
 #include <platform/registry.h>
 #include <platform/text.h>
 

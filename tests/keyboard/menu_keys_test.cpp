@@ -3,7 +3,6 @@
 // and the cap on the number of items that keeps their commands from reaching other commands.
 #include <keyboard/menu_keys.h>
 
-#include <app/start_up.h>
 #include <platform/resources.h>
 #include <platform_testing/device_harness.h>
 #include <resources/resources.h>
@@ -23,7 +22,6 @@ class MenuKeysTest : public ::testing::Test {
   protected:
     void SetUp() override {
         InstallResources(GetModuleHandleW(nullptr));
-        CheckSingleInstance(GetModuleHandleW(nullptr));
         server = ServerKey(u"SERVER01");
         ASSERT_TRUE(server);
         menu = CreatePopupMenu();

@@ -1,5 +1,5 @@
 #include <platform/core.h>
-#include <platform/debug_capture.h>
+#include <platform_testing/test_switches.h>
 #include <platform/text.h>
 
 #include <gtest/gtest.h>

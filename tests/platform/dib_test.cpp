@@ -1,7 +1,7 @@
 #include <platform/fs.h>
 #include <platform/resources.h>
 #include <platform/shell.h>
-#include <platform_internal/gdi_objects.h>
+#include <platform/gdi.h>
 
 #include <gtest/gtest.h>
 
@@ -35,6 +35,28 @@ struct DibBuilder {
     }
 };
 
+// The builder's bytes as a bitmap resource, loaded as the program loads its bitmaps.
+HBITMAP Load(const DibBuilder& dib) {
+    HINSTANCE module = GetModuleHandleW(nullptr);
+    AddResource(module, RT_BITMAP, 9001, dib.bytes);
+    return LoadBitmapW(module, MAKEINTRESOURCEW(9001));
+}
+
+int BitsPerPixel(HBITMAP bitmap) {
+    BITMAP info{};
+    GetObjectW(bitmap, sizeof info, &info);
+    return info.bmBitsPixel;
+}
+
+COLORREF Pixel(HBITMAP bitmap, int x, int y) {
+    HDC memory = CreateCompatibleDC(nullptr);
+    HGDIOBJ before = SelectObject(memory, bitmap);
+    COLORREF colour = GetPixel(memory, x, y);
+    SelectObject(memory, before);
+    DeleteDC(memory);
+    return colour;
+}
+
 TEST(Dib, EightBitBottomUpWithAShortPalette) {
     DibBuilder dib;
     dib.Header(3, 2, 8, 0, 2);
@@ -45,13 +67,13 @@ TEST(Dib, EightBitBottomUpWithAShortPalette) {
         dib.bytes.push_back(b);
     for (BYTE b : {1, 1, 0, 0})
         dib.bytes.push_back(b);
-    auto bitmap = ParseDib(dib.bytes.data(), dib.bytes.size(), 0);
-    ASSERT_TRUE(bitmap);
-    EXPECT_EQ(bitmap->bitsPerPixel, 8);
-    EXPECT_EQ(bitmap->PixelRgb(0, 0), 0xAABBCCu) << "top row comes last in the file";
-    EXPECT_EQ(bitmap->PixelRgb(2, 0), 0x112233u);
-    EXPECT_EQ(bitmap->PixelRgb(1, 1), 0xAABBCCu);
-    EXPECT_EQ(bitmap->PixelRgb(5, 5), 0u) << "outside reads as black";
+    HBITMAP bitmap = Load(dib);
+    ASSERT_NE(bitmap, nullptr);
+    EXPECT_EQ(BitsPerPixel(bitmap), 8);
+    EXPECT_EQ(Pixel(bitmap, 0, 0), RGB(0xAA, 0xBB, 0xCC)) << "top row comes last in the file";
+    EXPECT_EQ(Pixel(bitmap, 2, 0), RGB(0x11, 0x22, 0x33));
+    EXPECT_EQ(Pixel(bitmap, 1, 1), RGB(0xAA, 0xBB, 0xCC));
+    DeleteObject(bitmap);
 }
 
 TEST(Dib, SixteenBitFieldsWidenToTwentyFourBits) {
@@ -62,16 +84,19 @@ TEST(Dib, SixteenBitFieldsWidenToTwentyFourBits) {
     dib.U32(0x001F);
     dib.U16(0xF800);
     dib.U16(0x07FF);
-    auto bitmap = ParseDib(dib.bytes.data(), dib.bytes.size(), 0);
-    ASSERT_TRUE(bitmap);
-    EXPECT_EQ(bitmap->bitsPerPixel, 24);
-    EXPECT_EQ(bitmap->PixelRgb(0, 0), 0xFF0000u);
-    EXPECT_EQ(bitmap->PixelRgb(1, 0), 0x00FFFFu);
+    HBITMAP bitmap = Load(dib);
+    ASSERT_NE(bitmap, nullptr);
+    EXPECT_EQ(BitsPerPixel(bitmap), 24);
+    EXPECT_EQ(Pixel(bitmap, 0, 0), RGB(0xFF, 0, 0));
+    EXPECT_EQ(Pixel(bitmap, 1, 0), RGB(0, 0xFF, 0xFF));
+    DeleteObject(bitmap);
 }
 
 TEST(Dib, MalformedHeadersAndShortDataAreRefused) {
     auto parse = [](DibBuilder& dib) {
-        return ParseDib(dib.bytes.data(), dib.bytes.size(), 0) != nullptr;
+        HBITMAP bitmap = Load(dib);
+        DeleteObject(bitmap);
+        return bitmap != nullptr;
     };
     DibBuilder tooShort;
     tooShort.Header(4, 4, 24);  // no rows
@@ -100,7 +125,8 @@ TEST(Dib, MalformedHeadersAndShortDataAreRefused) {
     for (int i = 0; i < 257; ++i)
         compressed.U32(0);
     EXPECT_FALSE(parse(compressed));
-    EXPECT_EQ(ParseDib(nullptr, 100, 0), nullptr);
+    DibBuilder empty;
+    EXPECT_FALSE(parse(empty));
 }
 
 TEST(Dib, BitmapFilesLoadThroughTheShellAndBadOnesGiveNull) {
@@ -129,7 +155,11 @@ TEST(Dib, BitmapFilesLoadThroughTheShellAndBadOnesGiveNull) {
     EXPECT_EQ(GetObjectW(bitmap, sizeof info, &info), static_cast<int>(sizeof info));
     EXPECT_EQ(info.bmWidth, 1);
     EXPECT_EQ(info.bmBitsPixel, 24);
-    EXPECT_EQ(FindBitmap(bitmap)->PixelRgb(0, 0), 0x302010u);
+    HDC memory = CreateCompatibleDC(nullptr);
+    HGDIOBJ before = SelectObject(memory, bitmap);
+    EXPECT_EQ(GetPixel(memory, 0, 0), RGB(0x30, 0x20, 0x10));  // the file's blue, green, red
+    SelectObject(memory, before);
+    DeleteDC(memory);
     EXPECT_TRUE(DeleteObject(bitmap));
     EXPECT_FALSE(DeleteObject(bitmap));
 

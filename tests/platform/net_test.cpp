@@ -1,10 +1,9 @@
 #include <platform/connmgr.h>
-#include <platform/net_testing.h>
 #include <platform/winsock.h>
+#include <platform_testing/test_switches.h>
 
 #include <gtest/gtest.h>
 
-#include "host_socket.h"
 #include "loopback_server.h"
 
 #include <algorithm>
@@ -64,24 +63,6 @@ TEST(Net, ConnectionManagerSucceedsUnlessSwitchedOff) {
     EXPECT_LT(ConnMgrMapURL(u"http://host:5900/", &network, nullptr), 0);
     EXPECT_LT(ConnMgrEstablishConnectionSync(&info, &connection, 60000, nullptr), 0);
     SetConnectionManagerFailure(false);
-}
-
-TEST(Net, StreamSocketsGetALargeReceiveBufferWhereTheHostAllowsIt) {
-    // Below 1 MiB the host's self-growing default is kept; above, up to 4 MiB is asked for.
-    EXPECT_EQ(host_net::ReceiveBufferFor(0), 0);
-    EXPECT_EQ(host_net::ReceiveBufferFor(212992), 0);
-    EXPECT_EQ(host_net::ReceiveBufferFor(1L << 20), 1 << 20);
-    EXPECT_EQ(host_net::ReceiveBufferFor(3L << 20), 3 << 20);
-    EXPECT_EQ(host_net::ReceiveBufferFor(32L << 20), 4 << 20);
-    SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
-    ASSERT_NE(s, INVALID_SOCKET);
-    int wanted = host_net::ReceiveBufferFor(host_net::ReceiveBufferLimit());
-    if (wanted > 0) {
-        EXPECT_GE(host_net::ReceiveBufferBytes(static_cast<int>(s)), wanted);
-    } else {
-        EXPECT_GT(host_net::ReceiveBufferBytes(static_cast<int>(s)), 0);
-    }
-    closesocket(s);
 }
 
 // A device socket connected to a test server on loopback.

@@ -1,68 +1,101 @@
 #include <platform/registry.h>
+#include <platform_testing/registry_text.h>
 
 #include <gtest/gtest.h>
 
-#include "registry_file.h"
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "temp_home.h"
 
 namespace {
 
-RegistryValue Value(std::u16string name, DWORD type, std::vector<BYTE> data) {
-    return RegistryValue{std::move(name), type, std::move(data)};
-}
+struct SampleValue {
+    std::u16string key;  // below HKEY_CURRENT_USER
+    std::u16string name;
+    DWORD type;
+    std::vector<BYTE> data;
+};
+
+const std::u16string kApp = u"Software\\Orlin Software\\Tavrel";
+const std::u16string kServer = kApp + u"\\Servers\\odd ]name% \u00e9\n\xD800";
 
 // Every kind of content the file must carry exactly: odd names, non-text strings, other types.
-RegistryRoots SampleTree() {
-    RegistryRoots roots;
-    auto app =
-        roots.currentUser->AddChild(u"Software")->AddChild(u"Orlin Software")->AddChild(u"Tavrel");
-    app->SetValue(Value(u"Hash", REG_DWORD, {0x10, 0x2b, 0x3a, 0x5f}));
-    auto server = app->AddChild(u"Servers")->AddChild(u"odd ]name% \u00e9\n\xD800");
-    server->SetValue(Value(u"Title", REG_SZ, {'H', 0, 'i', 0, 0, 0}));
-    server->SetValue(Value(u"quote\"back\\slash\ttab\x01", REG_SZ, {'x', 0, 0, 0}));
-    server->SetValue(Value(u"NoTerminator", REG_SZ, {'a', 0, 'b', 0}));
-    server->SetValue(Value(u"OddLength", REG_SZ, {'a', 0, 0}));
-    server->SetValue(Value(u"ShortDword", REG_DWORD, {1, 2}));
-    server->SetValue(Value(u"Password", REG_BINARY, {0xff, 0x00, 0x7f}));
-    server->SetValue(Value(u"Empty", REG_BINARY, {}));
-    server->SetValue(Value(u"", 7, {0x41, 0, 0, 0}));
-    server->SetValue(Value(u"Lone\xDC00", REG_SZ, {0x00, 0xD8, 0, 0}));
-    roots.localMachine->AddChild(u"Ident");
-    return roots;
+std::vector<SampleValue> Sample() {
+    return {
+        {kApp, u"Hash", REG_DWORD, {0x10, 0x2b, 0x3a, 0x5f}},
+        {kServer, u"Title", REG_SZ, {'H', 0, 'i', 0, 0, 0}},
+        {kServer, u"quote\"back\\slash\ttab\x01", REG_SZ, {'x', 0, 0, 0}},
+        {kServer, u"NoTerminator", REG_SZ, {'a', 0, 'b', 0}},
+        {kServer, u"OddLength", REG_SZ, {'a', 0, 0}},
+        {kServer, u"ShortDword", REG_DWORD, {1, 2}},
+        {kServer, u"Password", REG_BINARY, {0xff, 0x00, 0x7f}},
+        {kServer, u"Empty", REG_BINARY, {}},
+        {kServer, u"", 7, {0x41, 0, 0, 0}},
+        {kServer, u"Lone\xDC00", REG_SZ, {0x00, 0xD8, 0, 0}},
+    };
 }
 
-void ExpectSameKey(const RegistryKey& a, const RegistryKey& b) {
-    EXPECT_EQ(a.Name(), b.Name());
-    ASSERT_EQ(a.Values().size(), b.Values().size());
-    for (std::size_t i = 0; i < a.Values().size(); ++i) {
-        EXPECT_EQ(a.Values()[i].name, b.Values()[i].name);
-        EXPECT_EQ(a.Values()[i].type, b.Values()[i].type);
-        EXPECT_EQ(a.Values()[i].data, b.Values()[i].data);
+HKEY Create(HKEY parent, const std::u16string& path) {
+    HKEY key = nullptr;
+    EXPECT_EQ(RegCreateKeyExW(parent, path.c_str(), 0, nullptr, 0, 0, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    return key;
+}
+
+// The sample written through the registry calls; returns the registry file's text.
+std::string WriteSample(const TempHome& home) {
+    for (const SampleValue& value : Sample()) {
+        HKEY key = Create(HKEY_CURRENT_USER, value.key);
+        EXPECT_EQ(RegSetValueExW(key, value.name.c_str(), 0, value.type, value.data.data(),
+                                 static_cast<DWORD>(value.data.size())),
+                  ERROR_SUCCESS);
+        RegCloseKey(key);
     }
-    ASSERT_EQ(a.Children().size(), b.Children().size());
-    for (std::size_t i = 0; i < a.Children().size(); ++i) {
-        ExpectSameKey(*a.Children()[i], *b.Children()[i]);
-    }
+    RegCloseKey(Create(HKEY_LOCAL_MACHINE, u"Ident"));
+    std::ifstream in(home.RegistryFile(), std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
 }
 
 TEST(RegistryFile, RoundTripsEveryKindOfContentExactly) {
-    RegistryRoots original = SampleTree();
-    std::string text = SerializeRegistry(original);
-    RegistryRoots parsed;
-    std::string error;
-    ASSERT_TRUE(ParseRegistry(text, parsed, error)) << error << "\n" << text;
-    ExpectSameKey(*original.currentUser, *parsed.currentUser);
-    ExpectSameKey(*original.localMachine, *parsed.localMachine);
-    EXPECT_EQ(SerializeRegistry(parsed), text);
+    TempHome home;
+    std::string text = WriteSample(home);
+    std::string rewritten, error;
+    ASSERT_TRUE(RewriteRegistryText(text, &rewritten, &error)) << error << "\n" << text;
+    EXPECT_EQ(rewritten, text);
     EXPECT_NE(text.find("\"Hash\"=dword:5f3a2b10\n"), std::string::npos) << "readable by a person";
     EXPECT_NE(text.find("\"Title\"=\"Hi\"\n"), std::string::npos);
+
+    // A freshly started program reads back every value as it was set.
+    ReloadRegistry();
+    for (const SampleValue& value : Sample()) {
+        HKEY key = nullptr;
+        ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, value.key.c_str(), 0, 0, &key), ERROR_SUCCESS);
+        DWORD type = 0;
+        std::vector<BYTE> data(64);
+        DWORD size = static_cast<DWORD>(data.size());
+        ASSERT_EQ(RegQueryValueExW(key, value.name.c_str(), nullptr, &type, data.data(), &size),
+                  ERROR_SUCCESS);
+        data.resize(size);
+        EXPECT_EQ(type, value.type);
+        EXPECT_EQ(data, value.data);
+        RegCloseKey(key);
+    }
+    HKEY ident = nullptr;
+    EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"Ident", 0, 0, &ident), ERROR_SUCCESS);
+    RegCloseKey(ident);
 }
 
 TEST(RegistryFile, EveryTruncationIsRecognisedAsDamage) {
-    std::string text = SerializeRegistry(SampleTree());
+    TempHome home;
+    std::string text = WriteSample(home);
     for (std::size_t length = 0; length < text.size(); ++length) {
-        RegistryRoots parsed;
         std::string error;
-        EXPECT_FALSE(ParseRegistry(text.substr(0, length), parsed, error)) << "length " << length;
+        EXPECT_FALSE(RewriteRegistryText(text.substr(0, length), nullptr, &error))
+            << "length " << length;
         EXPECT_FALSE(error.empty());
     }
 }
@@ -85,9 +118,8 @@ TEST(RegistryFile, MalformedLinesAreRefusedWithTheirLineNumber) {
         "Tavrel registry 1\n[HKEY_CURRENT_USER]\n; end: 1 keys\nextra\n",
     };
     for (const char* text : bad) {
-        RegistryRoots parsed;
         std::string error;
-        EXPECT_FALSE(ParseRegistry(text, parsed, error)) << text;
+        EXPECT_FALSE(RewriteRegistryText(text, nullptr, &error)) << text;
         EXPECT_EQ(error.rfind("line ", 0), 0u) << error;
     }
 }

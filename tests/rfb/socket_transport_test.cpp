@@ -4,7 +4,7 @@
 #include "rfb_test_bytes.h"
 
 #include <platform/core.h>
-#include <platform/net_testing.h>
+#include <platform_testing/test_switches.h>
 #include <rfb/rfb_session.h>
 #include <rfb/socket_transport.h>
 

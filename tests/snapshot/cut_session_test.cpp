@@ -44,36 +44,8 @@ const ScreenRecording& Recording(int encoding) {
 
 using Ending = CuttingReplayServer::Ending;
 
-// The tool's screen, slow to draw as on a busy machine: the drawing that follows a failed read
-// (the tiles completed before it) is then still going on while the tool gives up on the
-// connection, which is the moment a teardown in the wrong order touches freed memory.
-class SlowScreen : public SnapshotScreen {
-  public:
-    bool SetSize(int width, int height) override { return screen_.SetSize(width, height); }
-    void SetPixelFormat(int bitsPerPixel, int redBits, int greenBits, int blueBits) override {
-        screen_.SetPixelFormat(bitsPerPixel, redBits, greenBits, blueBits);
-    }
-    void PutImage(int x, int y, int w, int h, const BYTE* pixels) override {
-        Sleep(1);
-        screen_.PutImage(x, y, w, h, pixels);
-    }
-    void CopyRect(int x, int y, int srcX, int srcY, int w, int h) override {
-        screen_.CopyRect(x, y, srcX, srcY, w, h);
-    }
-    void FillRect(int x, int y, int w, int h, const BYTE* pixel) override {
-        Sleep(1);
-        screen_.FillRect(x, y, w, h, pixel);
-    }
-    int Width() const override { return screen_.Width(); }
-    int Height() const override { return screen_.Height(); }
-    std::vector<std::uint8_t> CaptureRgb() const override { return screen_.CaptureRgb(); }
-
-  private:
-    DeviceFrameBuffer screen_{16};
-};
-
 // One run of the tool's client against the server cut after cut bytes.
-SnapshotResult SnapshotCutAt(CuttingReplayServer& server, SnapshotScreen& screen, std::size_t cut,
+SnapshotResult SnapshotCutAt(CuttingReplayServer& server, DeviceFrameBuffer& screen, std::size_t cut,
                              Ending ending) {
     server.ServeOne(cut, ending);
     SnapshotResult result;
@@ -99,7 +71,7 @@ std::vector<std::size_t> SpreadOver(std::size_t begin, std::size_t end, std::siz
 }
 
 TEST(CutSession, WholeRecordingsArriveAsThePattern) {
-    SlowScreen screen;
+    DeviceFrameBuffer screen{16};
     for (int encoding : {kHextile, kRaw}) {
         const ScreenRecording& recording = Recording(encoding);
         CuttingReplayServer server(recording.bytes);
@@ -137,7 +109,7 @@ TEST(CutSession, EveryCutEndsAsAResetConnection) {
     }
     std::vector<Plan> plans{{kHextile, hextileCuts},
                             {kRaw, SpreadOver(raw.payloadStart, raw.bytes.size(), 50)}};
-    SlowScreen screen;
+    DeviceFrameBuffer screen{16};
     std::string failures;
     int runs = 0;
     for (const Plan& plan : plans) {

@@ -2,10 +2,9 @@
 // the pattern's screen: opened from the server list, the device screen shows the server's picture
 // at every zoom and scroll position, and a server that goes away at any moment of the session
 // leaves a viewer that closes cleanly.
-#include <app/client_window.h>
+#include <widgets/client_window.h>
 #include <app/server_list_item.h>
 #include <app/server_list_window.h>
-#include <app/start_up.h>
 #include <display/display.h>
 #include <encodings/standard_decoders.h>
 #include <platform/commctrl.h>

@@ -3,8 +3,7 @@
 // it is resized, and counts how often it lost activation), and a fixture on the test device.
 #pragma once
 
-#include <app/client_window.h>
-#include <app/start_up.h>
+#include <widgets/client_window.h>
 #include <platform/commctrl.h>
 #include <platform/resources.h>
 #include <platform_testing/device_harness.h>
@@ -44,7 +43,6 @@ class WidgetTest : public ::testing::Test {
         HINSTANCE module = GetModuleHandleW(nullptr);
         InstallResources(module);
         InitCommonControls();
-        CheckSingleInstance(module);  // keeps the module instance for the resources
         ClientWindow::RegisterWindowClass(module);
         owner = std::make_unique<OwnerWindow>();
         device.PumpUntilIdle();

@@ -1,21 +1,17 @@
 // A DirectDraw blit onto the screen through a clipper bound to a window lands in the window's
 // backing surface, clipped to its client area, and shows once the screen is composed.
 #include <platform/ddraw.h>
-#include <platform_internal/window_surface.h>
 #include <platform_testing/device_harness.h>
+#include <platform_testing/screen_probe.h>
 #include <platform_testing/shown_screen_watch.h>
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstring>
 #include <thread>
 
 namespace {
-
-COLORREF OnScreen(COLORREF colour) {
-    auto format = CurrentDeviceScreen().format;
-    return DecodeDevicePixel(format, EncodeDevicePixel(format, colour));
-}
 
 // DirectDraw's screen, an 8 x 8 red picture and a clipper bound to nothing yet.
 struct RedPicture {
@@ -34,12 +30,13 @@ struct RedPicture {
         locked.dwSize = sizeof locked;
         picture->Lock(nullptr, &locked, DDLOCK_WAITNOTBUSY, nullptr);
         int bytes = BytesPerDevicePixel(CurrentDeviceScreen().format);
-        std::uint32_t red = EncodeDevicePixel(CurrentDeviceScreen().format, RGB(255, 0, 0));
+        std::uint32_t red = DevicePixelValue(RGB(255, 0, 0));
         for (int y = 0; y < 8; ++y) {
             for (int x = 0; x < 8; ++x) {
-                StoreDevicePixel(
+                // Device pixels are stored little-endian, as this machine stores integers.
+                std::memcpy(
                     static_cast<std::uint8_t*>(locked.lpSurface) + y * locked.lPitch + x * bytes,
-                    bytes, red);
+                    &red, bytes);
             }
         }
         picture->Unlock(nullptr);
@@ -92,19 +89,19 @@ TEST(DirectDrawInWindows, ABlitThroughAWindowsClipperStaysInsideItsClientArea) {
     EXPECT_EQ(result, DD_OK);
     device.PumpUntilIdle();
     // The child's client area is screen (20, 46)-(120, 96).
-    EXPECT_EQ(device.ScreenPixel(20, 46), OnScreen(RGB(255, 0, 0)));
-    EXPECT_EQ(device.ScreenPixel(119, 95), OnScreen(RGB(255, 0, 0)));
-    EXPECT_EQ(device.ScreenPixel(19, 46), OnScreen(RGB(255, 255, 255)));
-    EXPECT_EQ(device.ScreenPixel(120, 95), OnScreen(RGB(255, 255, 255)));
-    EXPECT_EQ(device.ScreenPixel(60, 100), OnScreen(RGB(255, 255, 255)));
-    EXPECT_NE(device.ScreenPixel(5, 5), OnScreen(RGB(255, 0, 0)));  // the task bar is untouched
+    EXPECT_EQ(device.ScreenPixel(20, 46), ShownColour(RGB(255, 0, 0)));
+    EXPECT_EQ(device.ScreenPixel(119, 95), ShownColour(RGB(255, 0, 0)));
+    EXPECT_EQ(device.ScreenPixel(19, 46), ShownColour(RGB(255, 255, 255)));
+    EXPECT_EQ(device.ScreenPixel(120, 95), ShownColour(RGB(255, 255, 255)));
+    EXPECT_EQ(device.ScreenPixel(60, 100), ShownColour(RGB(255, 255, 255)));
+    EXPECT_NE(device.ScreenPixel(5, 5), ShownColour(RGB(255, 0, 0)));  // the task bar is untouched
 
     // Once the window is gone the blit goes nowhere near where it was.
     DestroyWindow(child);
     device.PumpUntilIdle();
     red.BlitEverywhere();
     device.PumpUntilIdle();
-    EXPECT_EQ(device.ScreenPixel(60, 70), OnScreen(RGB(255, 255, 255)));
+    EXPECT_EQ(device.ScreenPixel(60, 70), ShownColour(RGB(255, 255, 255)));
 }
 
 // The user-interface thread waits in GetMessageW with nothing to do; a blit from another thread
@@ -116,7 +113,7 @@ TEST(DirectDrawInWindows, ABlitFromAnotherThreadReachesTheScreenWhileTheLoopWait
     RedPicture red;
     ASSERT_NE(red.clipper, nullptr);
     ASSERT_EQ(red.clipper->SetHWnd(0, top), DD_OK);
-    ShownScreenWatch watch({60, 100}, OnScreen(RGB(255, 0, 0)));
+    ShownScreenWatch watch({60, 100}, ShownColour(RGB(255, 0, 0)));
     using Clock = std::chrono::steady_clock;
     Clock::time_point blitted;
     bool shown = false;

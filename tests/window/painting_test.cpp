@@ -1,7 +1,7 @@
 // Painting and the compositor: invalid regions, children clipped into their top-level's surface,
 // the screen composed in z-order with the task bar and the menu bars. Checked with pixel probes.
-#include <platform_internal/window_surface.h>
 #include <platform_testing/device_harness.h>
+#include <platform_testing/screen_probe.h>
 #include "test_windows.h"
 
 #include <gtest/gtest.h>
@@ -11,11 +11,6 @@
 namespace {
 
 // A colour as the 5:6:5 screen shows it.
-COLORREF OnScreen(COLORREF colour) {
-    auto format = CurrentDeviceScreen().format;
-    return DecodeDevicePixel(format, EncodeDevicePixel(format, colour));
-}
-
 // Windows of this class paint their client area in the colour kept in their user data.
 std::map<HWND, int> paints;
 
@@ -65,7 +60,7 @@ TEST_F(PaintingTest, TopLevelsComposeInZOrderBelowTheTaskBar) {
     EXPECT_EQ(device.ScreenPixel(50, 50), kRed);
     EXPECT_EQ(device.ScreenPixel(120, 120), kGreen);  // green was shown last: on top
     EXPECT_EQ(device.ScreenPixel(10, 10),
-              OnScreen(RGB(0, 0, 0x80)));  // the task bar covers the top
+              ShownColour(RGB(0, 0, 0x80)));  // the task bar covers the top
     SetForegroundWindow(red);
     device.PumpUntilIdle();
     EXPECT_EQ(device.ScreenPixel(120, 120), kRed);
@@ -83,7 +78,7 @@ TEST_F(PaintingTest, ChildrenAreClippedToThemselvesAndTheirParent) {
     device.PumpUntilIdle();
     EXPECT_EQ(device.ScreenPixel(160, 60), kGreen);  // child inside the parent
     EXPECT_EQ(device.ScreenPixel(210, 60),
-              OnScreen(RGB(0x1F, 0x3F, 0x6F)));     // beyond the parent: desktop
+              ShownColour(RGB(0x1F, 0x3F, 0x6F)));     // beyond the parent: desktop
     EXPECT_EQ(device.ScreenPixel(152, 52), kBlue);  // grandchild inside the child
     EXPECT_EQ(device.ScreenPixel(140, 52), kRed);   // grandchild clipped by the child
     RECT rect = device.ScreenRectOf(child);

@@ -2,8 +2,8 @@
 // bitmap, drawn by a window and checked with pixel probes. The PNG goes to $TAVREL_SCREENSHOTS
 // (docs/screenshots keeps a copy) or to the working folder.
 #include <platform/resources.h>
-#include <platform_internal/window_surface.h>
 #include <platform_testing/device_harness.h>
+#include <platform_testing/screen_probe.h>
 #include <resources/resources.h>
 #include "test_windows.h"
 
@@ -72,11 +72,6 @@ LRESULT DemoProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-COLORREF OnScreen(COLORREF colour) {
-    auto format = CurrentDeviceScreen().format;
-    return DecodeDevicePixel(format, EncodeDevicePixel(format, colour));
-}
-
 TEST(Screenshot, TextShapesAndBitmapsOnTheDeviceScreen) {
     InstallResources(GetModuleHandleW(nullptr));
     DeviceHarness device;
@@ -89,12 +84,12 @@ TEST(Screenshot, TextShapesAndBitmapsOnTheDeviceScreen) {
     ASSERT_NE(window, nullptr);
     device.PumpUntilIdle();
     // The window starts below the task bar (26 pixels): client (x, y) is screen (x, y + 26).
-    EXPECT_EQ(device.ScreenPixel(130, 26 + 100), OnScreen(kFill));  // inside the rounded rectangle
-    EXPECT_EQ(device.ScreenPixel(41, 26 + 91), OnScreen(RGB(255, 255, 255)));  // its cut-off corner
+    EXPECT_EQ(device.ScreenPixel(130, 26 + 100), ShownColour(kFill));  // inside the rounded rectangle
+    EXPECT_EQ(device.ScreenPixel(41, 26 + 91), ShownColour(RGB(255, 255, 255)));  // its cut-off corner
     EXPECT_EQ(device.ScreenPixel(41, 26 + 151),
-              OnScreen(RGB(0xE0, 0xE0, 0xE0)));  // bitmap background
+              ShownColour(RGB(0xE0, 0xE0, 0xE0)));  // bitmap background
     EXPECT_EQ(device.ScreenPixel(77, 26 + 200),
-              OnScreen(RGB(0x70, 0x70, 0x70)));  // the monitor's frame
+              ShownColour(RGB(0x70, 0x70, 0x70)));  // the monitor's frame
     // The rotated label's ink: a narrow column rising from y = 250.
     int inkTop = 400, inkBottom = -1, inkRight = -1;
     for (int y = 26 + 100; y < 26 + 252; ++y) {
@@ -107,8 +102,8 @@ TEST(Screenshot, TextShapesAndBitmapsOnTheDeviceScreen) {
         }
     }
     EXPECT_GT(inkBottom - inkTop, 50);
-    EXPECT_EQ(device.ScreenPixel(4, 4), OnScreen(RGB(0, 0, 0x80)));    // the task bar
-    EXPECT_NE(device.ScreenPixel(10, 13), OnScreen(RGB(0, 0, 0x80)));  // shows the window's title
+    EXPECT_EQ(device.ScreenPixel(4, 4), ShownColour(RGB(0, 0, 0x80)));    // the task bar
+    EXPECT_NE(device.ScreenPixel(10, 13), ShownColour(RGB(0, 0, 0x80)));  // shows the window's title
     EXPECT_LT(inkRight, 8 + 16);
     std::string path = ScreenshotPath("gdi_demo.png");
     EXPECT_TRUE(device.SaveScreenshot(path));

@@ -1,7 +1,6 @@
 // The scroll bars of an ordinary window: the client area they take, the positions the platform
 // keeps in range, and the requests the stylus makes on them, answered the way a viewer scrolls
 // (lines of 10, pages of nPage, the thumb's own position).
-#include <platform_internal/device_input.h>
 #include <platform_testing/device_harness.h>
 #include "test_windows.h"
 
@@ -82,9 +81,9 @@ class ScrollBarTest : public ::testing::Test {
     }
     // Holds the stylus down at point for a while (the bar repeats its step), then lifts it.
     void Hold(POINT point, int milliseconds) {
-        DeliverStylus(StylusAction::Down, point);
+        device.StylusDown(point.x, point.y);
         device.RunUntil([] { return false; }, milliseconds);
-        DeliverStylus(StylusAction::Up, point);
+        device.StylusUp(point.x, point.y);
         device.PumpUntilIdle();
     }
 

@@ -1,28 +1,35 @@
-// The snapshot's screen: a headless device display whose screen has the pixel format asked of
-// the server, and a FrameBufferStore on it, so that the pixels go the way the viewer's do.
+// Where tavrel-snapshot draws the remote screen: a headless device display whose screen has the
+// pixel format asked of the server, and a FrameBufferStore on it, so that the pixels go the way
+// the viewer's do.
 #pragma once
 
-#include "snapshot_screen.h"
+#include <platform/types.h>
 
+#include <cstdint>
 #include <memory>
+#include <vector>
 
 class DisplayInfo;
 class FrameBufferStore;
 
-class DeviceFrameBuffer : public SnapshotScreen {
+class DeviceFrameBuffer {
   public:
     // bitsPerPixel 8 (3:3:2), 16 (5:6:5) or 32 (8:8:8).
     explicit DeviceFrameBuffer(int bitsPerPixel);
-    ~DeviceFrameBuffer() override;
+    ~DeviceFrameBuffer();
+    DeviceFrameBuffer(const DeviceFrameBuffer&) = delete;
+    DeviceFrameBuffer& operator=(const DeviceFrameBuffer&) = delete;
 
-    bool SetSize(int width, int height) override;
-    void SetPixelFormat(int bitsPerPixel, int redBits, int greenBits, int blueBits) override;
-    void PutImage(int x, int y, int w, int h, const BYTE* pixels) override;
-    void CopyRect(int x, int y, int srcX, int srcY, int w, int h) override;
-    void FillRect(int x, int y, int w, int h, const BYTE* pixel) override;
-    int Width() const override;
-    int Height() const override;
-    std::vector<std::uint8_t> CaptureRgb() const override;
+    // False when the framebuffer cannot be had at that size.
+    bool SetSize(int width, int height);
+    void SetPixelFormat(int bitsPerPixel, int redBits, int greenBits, int blueBits);
+    void PutImage(int x, int y, int w, int h, const BYTE* pixels);
+    void CopyRect(int x, int y, int srcX, int srcY, int w, int h);
+    void FillRect(int x, int y, int w, int h, const BYTE* pixel);
+    int Width() const;
+    int Height() const;
+    // Width x height x 3 bytes, red first.
+    std::vector<std::uint8_t> CaptureRgb() const;
 
   private:
     std::unique_ptr<DisplayInfo> display_;

@@ -20,7 +20,7 @@ constexpr unsigned kNoFrameBufferText = 6000;
 
 }  // namespace
 
-SnapshotClient::SnapshotClient(SnapshotScreen& screen, std::u16string password, bool shared,
+SnapshotClient::SnapshotClient(DeviceFrameBuffer& screen, std::u16string password, bool shared,
                                int bitsPerPixel)
     : screen_(screen),
       password_(std::move(password)),

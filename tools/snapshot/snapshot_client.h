@@ -2,7 +2,7 @@
 // until the whole screen has arrived in one or more complete updates.
 #pragma once
 
-#include "snapshot_screen.h"
+#include "device_frame_buffer.h"
 
 #include <rfb/rfb_session.h>
 #include <rfb/session_listener.h>
@@ -21,7 +21,7 @@ struct SnapshotResult {
 
 class SnapshotClient final : public TransportListener, public SessionListener {
   public:
-    SnapshotClient(SnapshotScreen& screen, std::u16string password, bool shared, int bitsPerPixel);
+    SnapshotClient(DeviceFrameBuffer& screen, std::u16string password, bool shared, int bitsPerPixel);
     // Shuts the session down before anything else goes: the connect thread and the message thread
     // call this object, also after Run has returned (the drawing of bytes read before a failure).
     ~SnapshotClient() override;
@@ -47,7 +47,7 @@ class SnapshotClient final : public TransportListener, public SessionListener {
     void MarkCovered(int x, int y, int width, int height);
     void ResetCoverage(int width, int height);
 
-    SnapshotScreen& screen_;
+    DeviceFrameBuffer& screen_;
     std::u16string password_;
     bool shared_;
     int bitsPerPixel_;

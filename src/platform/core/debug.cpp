@@ -1,5 +1,5 @@
 #include <platform/core.h>
-#include <platform/debug_capture.h>
+#include <platform_internal/test_hooks.h>
 #include <platform/text.h>
 
 #include <cstdio>
@@ -16,7 +16,7 @@ std::function<void(const std::u16string&)>& Sink() {
 
 }  // namespace
 
-void SetDebugOutputSink(std::function<void(const std::u16string&)> sink) {
+void SetDebugOutputCopy(std::function<void(const std::u16string&)> sink) {
     std::lock_guard lock(sinkMutex);
     Sink() = std::move(sink);
 }

@@ -214,17 +214,6 @@ void CopyUnscaled(const PixelPlane& dest, Span xs, Span ys, const PixelPlane& so
 
 }  // namespace
 
-void StretchBlitReference(const PixelPlane& dest, const RECT& destRect, const RECT& clip,
-                          const PixelPlane& source, const RECT& sourceRect) {
-    Mapping m(destRect, clip, sourceRect);
-    for (int y = m.ys.first; y < m.ys.last; ++y) {
-        for (int x = m.xs.first; x < m.xs.last; ++x) {
-            std::memcpy(PixelAt(dest, x, y), PixelAt(source, m.SourceX(x), m.SourceY(y)),
-                        dest.bytesPerPixel);
-        }
-    }
-}
-
 void StretchBlit(const PixelPlane& dest, const RECT& destRect, const RECT& clip,
                  const PixelPlane& source, const RECT& sourceRect) {
     Mapping m(destRect, clip, sourceRect);
@@ -279,7 +268,7 @@ void StretchBlit(const PixelPlane& dest, const RECT& destRect, const RECT& clip,
     }
 }
 
-int SetRowCopyVectorBytes(int bytes) {
+int SetBlitRowVectorBytes(int bytes) {
     std::atomic<int>& current = RowCopyVector();
     if (bytes == 16 || bytes == WidestRowCopy()) {
         current = bytes;

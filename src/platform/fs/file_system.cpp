@@ -65,8 +65,8 @@ std::multimap<std::string, OpenFile>& OpenFiles() {
 
 class FileObject : public KernelObject {
   public:
-    FileObject(int fd, std::string path, std::multimap<std::string, OpenFile>::iterator entry)
-        : fd_(fd), path_(std::move(path)), entry_(entry) {}
+    FileObject(int fd, std::multimap<std::string, OpenFile>::iterator entry)
+        : fd_(fd), entry_(entry) {}
     ~FileObject() override {
         ::close(fd_);
         std::lock_guard lock(openMutex);
@@ -76,7 +76,6 @@ class FileObject : public KernelObject {
 
   private:
     int fd_;
-    std::string path_;
     std::multimap<std::string, OpenFile>::iterator entry_;
 };
 
@@ -187,7 +186,7 @@ HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD shareMode, LPSECURITY_ATTRI
         return INVALID_HANDLE_VALUE;
     }
     auto entry = OpenFiles().emplace(*host, OpenFile{access, shareMode});
-    return RegisterHandle(std::make_shared<FileObject>(fd, *host, entry));
+    return RegisterHandle(std::make_shared<FileObject>(fd, entry));
 }
 
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD count, LPDWORD read, LPOVERLAPPED) {

@@ -4,6 +4,7 @@
 #include <platform_internal/host_backend.h>
 
 #include <memory>
+#include <string>
 
 struct HostOptions {
     int scale = 2;
@@ -19,3 +20,5 @@ void InstallTerminationHandlers();
 std::unique_ptr<HostBackend> MakeHeadlessHost();
 // Null (with a message on stderr) when SDL cannot open a window.
 std::unique_ptr<HostBackend> MakeSdlHost(const HostOptions& options);
+// A message box on the desktop itself (no device screen needed); waits until it is dismissed.
+void ShowDesktopMessage(const std::string& title, const std::string& text);

@@ -2,7 +2,9 @@
 #include "host_backends.h"
 
 #include <platform_internal/device_shell.h>
+#include <platform_internal/home_lock.h>
 #include <platform_internal/instance_link.h>
+#include <platform_internal/registry_writes.h>
 #include <platform_internal/screen_png.h>
 
 #include <platform/boot.h>
@@ -119,6 +121,22 @@ bool DisplayAvailable() {
     return (x11 != nullptr && *x11 != 0) || (wayland != nullptr && *wayland != 0);
 }
 
+// Another process owns the home and does not answer on the link: say so where the user looks.
+// The desktop's message box does not wrap, hence the short lines.
+void ReportHomeInUse(const std::string& home, long owner, bool headless) {
+    std::string text = "Tavrel is already running on the home folder " + home;
+    if (owner > 0) {
+        text += " (process " + std::to_string(owner) + ")";
+    }
+    text +=
+        ",\nbut it does not answer. This start ends without changing anything there.\n"
+        "Close the running Tavrel first, or start this one with another folder (--home DIR).";
+    std::fprintf(stderr, "tavrel: %s\n", text.c_str());
+    if (!headless) {
+        ShowDesktopMessage("Tavrel", text);
+    }
+}
+
 }  // namespace
 
 int RunDeviceProgram(int argc, char** argv, WinMainFunction winMain) {
@@ -134,6 +152,18 @@ int RunDeviceProgram(int argc, char** argv, WinMainFunction winMain) {
             "  tavrel --headless\n");
         return 1;
     }
+    // The process that takes the home's lock owns the home and serves its link. Any other is a
+    // second start: it runs only to find the owner's window over the link and bring it forward,
+    // and it never writes the home's registry; without an answer on the link it stops here.
+    std::string home = PlatformHome();
+    HomeLock homeLock(home);
+    if (!homeLock.Owned()) {
+        if (!JoinInstanceLink(home)) {
+            ReportHomeInUse(home, homeLock.OwnerProcess(), options.headless);
+            return 1;
+        }
+        RefuseRegistryWrites();
+    }
     ConfigureDeviceScreen(options.screen);
     std::unique_ptr<HostBackend> host =
         options.headless ? MakeHeadlessHost() : MakeSdlHost(options.host);
@@ -141,7 +171,9 @@ int RunDeviceProgram(int argc, char** argv, WinMainFunction winMain) {
         return 1;
     }
     InstallTerminationHandlers();
-    StartInstanceLink(PlatformHome());
+    if (homeLock.Owned()) {
+        ServeInstanceLink(home);
+    }
     SetHostBackend(host.get());
     StartDeviceShell();
     int code = winMain(GetModuleHandleW(nullptr), nullptr, const_cast<LPWSTR>(u""), SW_SHOW);

@@ -283,3 +283,7 @@ std::unique_ptr<HostBackend> MakeSdlHost(const HostOptions& options) {
     }
     return host;
 }
+
+void ShowDesktopMessage(const std::string& title, const std::string& text) {
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_WARNING, title.c_str(), text.c_str(), nullptr);
+}

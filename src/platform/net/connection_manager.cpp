@@ -1,6 +1,6 @@
 #include <platform/connmgr.h>
 #include <platform/core.h>
-#include <platform/net_testing.h>
+#include <platform_internal/test_hooks.h>
 #include <platform_internal/handles.h>
 
 #include <atomic>
@@ -14,7 +14,7 @@ class ConnectionObject : public KernelObject {};
 
 }  // namespace
 
-void SetConnectionManagerFailure(bool fail) {
+void SetConnectionManagerFailing(bool fail) {
     failing = fail;
 }
 

@@ -52,12 +52,6 @@ int ReceiveBufferFor(long hostLimit) {
     return static_cast<int>(std::min(hostLimit, kWanted));
 }
 
-int ReceiveBufferBytes(int fd) {
-    int bytes = 0;
-    socklen_t length = sizeof bytes;
-    return ::getsockopt(fd, SOL_SOCKET, SO_RCVBUF, &bytes, &length) == 0 ? bytes : -1;
-}
-
 int ConnectIpv4(int fd, std::uint32_t addressNetwork, std::uint16_t portNetwork) {
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -111,10 +105,6 @@ bool ResolveIpv4(const char* name, std::uint32_t* addressNetwork) {
 
 std::uint32_t ParseIpv4(const char* text) {
     return ::inet_addr(text);
-}
-
-int LastError() {
-    return errno;
 }
 
 }  // namespace host_net

@@ -16,8 +16,6 @@ long ReceiveBufferLimit();
 // still at least 1 MiB. Below that, 0: a buffer that is set stops growing on its own, so a small
 // one would be worse than the host's growing default, which is then kept.
 int ReceiveBufferFor(long hostLimit);
-// What the host reports for fd's receive buffer (it doubles the figure asked for), -1 on error.
-int ReceiveBufferBytes(int fd);
 // addressNetwork and portNetwork in network order; 0 or -1.
 int ConnectIpv4(int fd, std::uint32_t addressNetwork, std::uint16_t portNetwork);
 int Send(int fd, const char* buffer, int length);  // never raises SIGPIPE
@@ -27,6 +25,5 @@ int Close(int fd);
 // First IPv4 address of name in network order; false when it does not resolve.
 bool ResolveIpv4(const char* name, std::uint32_t* addressNetwork);
 std::uint32_t ParseIpv4(const char* text);  // inet_addr: 0xFFFFFFFF when invalid
-int LastError();
 
 }  // namespace host_net

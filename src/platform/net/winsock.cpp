@@ -40,10 +40,6 @@ int WSACleanup() {
     return 0;
 }
 
-int WSAGetLastError() {
-    return host_net::LastError();
-}
-
 SOCKET socket(int family, int type, int protocol) {
     int fd = host_net::Socket(family, type, protocol);
     if (fd < 0) {
@@ -131,8 +127,5 @@ WORD ntohs(WORD value) {
     return htons(value);
 }
 DWORD htonl(DWORD value) {
-    return __builtin_bswap32(value);
-}
-DWORD ntohl(DWORD value) {
     return __builtin_bswap32(value);
 }

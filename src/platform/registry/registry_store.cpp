@@ -1,5 +1,7 @@
 #include "registry_store.h"
 
+#include <platform_internal/registry_writes.h>
+
 #include <platform/boot.h>
 
 #include <fcntl.h>
@@ -103,11 +105,33 @@ void RegistryStore::LoadLocked() {
     std::string error;
     if (!ParseRegistry(content.str(), roots_, error)) {
         roots_ = RegistryRoots();
-        SetAside(loadedPath_, error);
+        if (refuseWrites_) {
+            std::fprintf(stderr,
+                         "tavrel: the settings file %s is damaged (%s); it is left as it is for "
+                         "the tavrel that owns the home folder\n",
+                         loadedPath_.c_str(), error.c_str());
+        } else {
+            SetAside(loadedPath_, error);
+        }
     }
 }
 
+void RegistryStore::RefuseWrites() {
+    std::lock_guard lock(mutex_);
+    refuseWrites_ = true;
+}
+
 bool RegistryStore::Persist() {
+    if (refuseWrites_) {
+        if (!refusalReported_) {
+            refusalReported_ = true;
+            std::fprintf(stderr,
+                         "tavrel: another tavrel owns the home folder %s; this one does not save "
+                         "settings there\n",
+                         PlatformHome().c_str());
+        }
+        return false;
+    }
     std::string folder = PlatformHome();
     std::error_code ignored;
     std::filesystem::create_directories(folder, ignored);
@@ -125,4 +149,8 @@ bool RegistryStore::Persist() {
     }
     SyncFolder(folder);
     return true;
+}
+
+void RefuseRegistryWrites() {
+    RegistryStore::Instance().RefuseWrites();
 }

@@ -18,6 +18,8 @@ class RegistryStore {
     bool Persist();
     // Forgets the tree so the next use reads the file again, as after a restart.
     void Reload();
+    // From now on Persist fails and leaves the file alone.
+    void RefuseWrites();
 
   private:
     void LoadLocked();
@@ -25,4 +27,6 @@ class RegistryStore {
     std::mutex mutex_;
     RegistryRoots roots_;
     std::string loadedPath_;
+    bool refuseWrites_ = false;
+    bool refusalReported_ = false;
 };

@@ -99,10 +99,6 @@ HMENU CreatePopupMenu() {
     return menu;
 }
 
-HMENU CreateMenu() {
-    return CreatePopupMenu();
-}
-
 BOOL DestroyMenu(HMENU handle) {
     std::lock_guard lock(MenuMutex());
     if (FindMenu(handle) == nullptr) {

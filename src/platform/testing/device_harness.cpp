@@ -1,11 +1,14 @@
 #include <platform_testing/device_harness.h>
+#include <platform_testing/screen_probe.h>
 
 #include <platform_internal/beeps.h>
 #include <platform_internal/device_input.h>
 #include <platform_internal/device_shell.h>
 #include <platform_internal/screen_buffer.h>
 #include <platform_internal/screen_png.h>
+#include <platform_internal/started_processes.h>
 #include <platform_internal/window_manager.h>
+#include <platform_internal/window_surface.h>
 
 #include <platform/core.h>
 
@@ -90,6 +93,14 @@ void DeviceHarness::PressAndHold(int x, int y) {
     PumpUntilIdle();
     DeliverStylus(StylusAction::Up, {x, y});
     PumpUntilIdle();
+}
+
+void DeviceHarness::StylusDown(int x, int y) {
+    DeliverStylus(StylusAction::Down, {x, y});
+}
+
+void DeviceHarness::StylusUp(int x, int y) {
+    DeliverStylus(StylusAction::Up, {x, y});
 }
 
 void DeviceHarness::Drag(POINT from, POINT to, int steps) {
@@ -178,17 +189,11 @@ RECT DeviceHarness::ScreenRectOf(HWND window) const {
 
 COLORREF DeviceHarness::ScreenPixel(int x, int y) {
     ComposeScreen(false);
-    ScreenBuffer& screen = ScreenBuffer::Instance();
-    auto lock = screen.Lock();
-    const DeviceScreenConfig& config = screen.Config();
+    DeviceScreenConfig config = CurrentDeviceScreen();
     if (x < 0 || y < 0 || x >= config.width || y >= config.height) {
         return 0xFFFFFFFF;
     }
-    int bytes = BytesPerDevicePixel(config.format);
-    return DecodeDevicePixel(
-        config.format,
-        LoadDevicePixel(screen.Pixels() + static_cast<std::size_t>(y) * screen.Pitch() + x * bytes,
-                        bytes));
+    return DecodeDevicePixel(config.format, ScreenPixelValue(x, y));
 }
 
 bool DeviceHarness::SaveScreenshot(const std::string& path) {
@@ -198,6 +203,14 @@ bool DeviceHarness::SaveScreenshot(const std::string& path) {
 
 int DeviceHarness::Beeps() const {
     return BeepCount();
+}
+
+std::vector<std::u16string> DeviceHarness::StartedProcesses() const {
+    return ::StartedProcesses();
+}
+
+void DeviceHarness::ClearStartedProcesses() {
+    ::ClearStartedProcesses();
 }
 
 std::size_t DeviceHarness::SurfaceBytes(HWND window) const {

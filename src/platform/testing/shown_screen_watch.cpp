@@ -32,7 +32,7 @@ class ShownScreenWatch::Host : public HostBackend {
         std::lock_guard lock(mutex_);
         if (shown == colour_ && !seen_) {
             seen_ = true;
-            at_time_ = std::chrono::steady_clock::now();
+            shownAt_ = std::chrono::steady_clock::now();
             changed_.notify_all();
         }
     }
@@ -45,7 +45,7 @@ class ShownScreenWatch::Host : public HostBackend {
     }
     std::chrono::steady_clock::time_point At() {
         std::lock_guard lock(mutex_);
-        return at_time_;
+        return shownAt_;
     }
 
   private:
@@ -54,7 +54,7 @@ class ShownScreenWatch::Host : public HostBackend {
     std::mutex mutex_;
     std::condition_variable changed_;
     bool seen_ = false;
-    std::chrono::steady_clock::time_point at_time_;
+    std::chrono::steady_clock::time_point shownAt_;
 };
 
 ShownScreenWatch::ShownScreenWatch(POINT at, COLORREF colour)

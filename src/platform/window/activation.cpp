@@ -87,10 +87,6 @@ HWND GetForegroundWindow() {
     return manager.foreground;
 }
 
-HWND GetActiveWindow() {
-    return GetForegroundWindow();
-}
-
 HWND SetFocus(HWND handle) {
     WindowManager& manager = WindowManager::Instance();
     HWND previous;

@@ -68,24 +68,6 @@ void InvalidateAll(HWND window) {
     InvalidateRect(window, nullptr, TRUE);
 }
 
-BOOL ValidateRect(HWND handle, const RECT* rect) {
-    WindowManager& manager = WindowManager::Instance();
-    std::lock_guard lock(manager.mutex);
-    WindowObject* window = manager.Find(handle);
-    if (window == nullptr) {
-        return FALSE;
-    }
-    RECT left{};
-    if (rect == nullptr ||
-        (IntersectRect(&left, &window->invalid, rect) && left.left == window->invalid.left &&
-         left.top == window->invalid.top && left.right == window->invalid.right &&
-         left.bottom == window->invalid.bottom)) {
-        window->hasInvalid = false;
-        window->erase = false;
-    }
-    return TRUE;
-}
-
 BOOL GetUpdateRect(HWND handle, LPRECT rect, BOOL) {
     return ReadWindow(handle, FALSE, [&](WindowManager&, WindowObject& window) {
         if (rect != nullptr) {

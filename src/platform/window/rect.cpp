@@ -11,10 +11,6 @@ BOOL SetRect(LPRECT rect, int left, int top, int right, int bottom) {
     return TRUE;
 }
 
-BOOL SetRectEmpty(LPRECT rect) {
-    return SetRect(rect, 0, 0, 0, 0);
-}
-
 BOOL IsRectEmpty(const RECT* rect) {
     return rect == nullptr || rect->right <= rect->left || rect->bottom <= rect->top;
 }

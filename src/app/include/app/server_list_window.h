@@ -3,7 +3,7 @@
 // deletes and opens servers, and owns the ServerList and through it every open viewer.
 #pragma once
 
-#include <app/client_window.h>
+#include <widgets/client_window.h>
 #include <platform/commctrl.h>
 #include <settings/server_list.h>
 

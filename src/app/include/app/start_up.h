@@ -4,8 +4,6 @@
 #include <app/server_list_window.h>
 #include <platform/types.h>
 
-// The module instance, kept at start-up for every later use of the resources.
-HINSTANCE ModuleInstance();
 // True when no other instance runs; otherwise brings the other's window (titled with the
 // product name) forward together with its owned pop-ups.
 bool CheckSingleInstance(HINSTANCE instance);

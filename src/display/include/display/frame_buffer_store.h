@@ -60,9 +60,6 @@ class FrameBufferStore {
     int width_ GUARDED_BY(lock_) = 1;
     int height_ GUARDED_BY(lock_) = 1;
     int serverBitsPerPixel_ GUARDED_BY(lock_) = 24;
-    int serverRedBits_ GUARDED_BY(lock_) = 8;
-    int serverGreenBits_ GUARDED_BY(lock_) = 8;
-    int serverBlueBits_ GUARDED_BY(lock_) = 8;
     std::atomic<IDirectDrawSurface*> surface_{nullptr};
     std::atomic<bool> perPixel_{false};
 };

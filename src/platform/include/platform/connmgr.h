@@ -1,6 +1,6 @@
 // The device's Connection Manager: brings up a network route before a connection. On this
 // platform the network is always there, so the calls succeed at once, unless a test asks them
-// to fail (SetConnectionManagerFailure in platform/net_testing.h).
+// to fail (SetConnectionManagerFailure in the testing library).
 #pragma once
 
 #include <platform/types.h>

@@ -33,7 +33,6 @@ using LPTPMPARAMS = TPMPARAMS*;
 
 HMENU LoadMenuW(HINSTANCE module, LPCWSTR name);
 HMENU CreatePopupMenu();
-HMENU CreateMenu();
 BOOL DestroyMenu(HMENU menu);
 HMENU GetSubMenu(HMENU menu, int position);
 // Takes the item out; a pop-up item's menu is kept (the caller now owns it).

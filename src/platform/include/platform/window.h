@@ -222,12 +222,6 @@ BOOL UnregisterClassW(LPCWSTR className, HINSTANCE instance);
 HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD style, int x, int y,
                      int width, int height, HWND parent, HMENU menuOrId, HINSTANCE instance,
                      LPVOID parameter);
-inline HWND CreateWindowW(LPCWSTR className, LPCWSTR title, DWORD style, int x, int y, int width,
-                          int height, HWND parent, HMENU menu, HINSTANCE instance,
-                          LPVOID parameter) {
-    return CreateWindowExW(0, className, title, style, x, y, width, height, parent, menu, instance,
-                           parameter);
-}
 BOOL DestroyWindow(HWND window);
 BOOL IsWindow(HWND window);
 BOOL IsWindowVisible(HWND window);
@@ -248,7 +242,6 @@ BOOL ShowWindow(HWND window, int command);
 // A handle with its lowest bit set also brings the window's owned pop-ups forward.
 BOOL SetForegroundWindow(HWND window);
 HWND GetForegroundWindow();
-HWND GetActiveWindow();
 HWND FindWindowW(LPCWSTR className, LPCWSTR title);
 HWND GetParent(HWND window);
 HWND GetWindow(HWND window, UINT relation);
@@ -293,7 +286,6 @@ BOOL KillTimer(HWND window, UINT_PTR id);
 HDC BeginPaint(HWND window, PAINTSTRUCT* paint);
 BOOL EndPaint(HWND window, const PAINTSTRUCT* paint);
 BOOL InvalidateRect(HWND window, const RECT* rect, BOOL erase);
-BOOL ValidateRect(HWND window, const RECT* rect);
 BOOL UpdateWindow(HWND window);
 BOOL GetUpdateRect(HWND window, LPRECT rect, BOOL erase);
 HDC GetDC(HWND window);
@@ -306,7 +298,6 @@ BOOL DestroyIcon(HICON icon);
 
 // ---- rectangles ----
 BOOL SetRect(LPRECT rect, int left, int top, int right, int bottom);
-BOOL SetRectEmpty(LPRECT rect);
 BOOL IsRectEmpty(const RECT* rect);
 BOOL PtInRect(const RECT* rect, POINT point);
 BOOL IntersectRect(LPRECT out, const RECT* a, const RECT* b);

@@ -53,7 +53,6 @@ inline WORD MAKEWORD(BYTE low, BYTE high) {
 
 int WSAStartup(WORD version, WSADATA* data);
 int WSACleanup();
-int WSAGetLastError();
 
 SOCKET socket(int family, int type, int protocol);
 int connect(SOCKET s, const sockaddr* address, int length);
@@ -66,4 +65,3 @@ DWORD inet_addr(const char* text);
 WORD htons(WORD value);
 WORD ntohs(WORD value);
 DWORD htonl(DWORD value);
-DWORD ntohl(DWORD value);

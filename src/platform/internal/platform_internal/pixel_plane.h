@@ -20,11 +20,7 @@ struct PixelPlane {
 // the sizes are equal (then rows are moved as by memmove, in a safe order).
 void StretchBlit(const PixelPlane& dest, const RECT& destRect, const RECT& clip,
                  const PixelPlane& source, const RECT& sourceRect);
-// The same result one pixel at a time, straight from the formula: the reference the fast path
-// is tested against. Memory must not overlap.
-void StretchBlitReference(const PixelPlane& dest, const RECT& destRect, const RECT& clip,
-                          const PixelPlane& source, const RECT& sourceRect);
 // Equal-size blits copy rows with vectors of this many bytes: 64 where the processor has them,
 // else 16. Tests choose each in turn; a width the processor lacks is ignored. Returns the width
 // now in use.
-int SetRowCopyVectorBytes(int bytes);
+int SetBlitRowVectorBytes(int bytes);

@@ -9,10 +9,10 @@
 #include <string>
 
 struct RemoteWindowHooks {
-    // The other process's window handle value, or 0.
+    // The other process's id for its window (meaningful only to it), or 0.
     std::function<std::uintptr_t(const std::u16string& className, const std::u16string& title)>
         find;
-    std::function<bool(std::uintptr_t handle)> bringForward;
+    std::function<bool(std::uintptr_t id)> bringForward;
 };
 
 void SetRemoteWindowHooks(RemoteWindowHooks hooks);

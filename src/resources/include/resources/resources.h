@@ -56,7 +56,10 @@ constexpr unsigned IDD_DEFINE_KEYS = 153;
 // Commands of the server list's menu.
 constexpr unsigned IDM_EXIT = 32771;
 
+// Installs every resource into module, which from then on is the program's ModuleInstance().
 void InstallResources(HINSTANCE module);
+// The module the resources were installed into (null before), for every later use of them.
+HINSTANCE ModuleInstance();
 
 // Builders, one per resource file.
 void InstallStringTable(HINSTANCE module);

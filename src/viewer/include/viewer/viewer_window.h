@@ -8,7 +8,7 @@
 // is posted to it. State both sides touch is atomic or Guarded.
 #pragma once
 
-#include <app/client_window.h>
+#include <widgets/client_window.h>
 #include <display/display.h>
 #include <display/fraction.h>
 #include <display/frame_buffer_store.h>

@@ -4,7 +4,7 @@
 // The bar never takes activation from its owner, and keeps its own place when the screen turns.
 #pragma once
 
-#include <app/client_window.h>
+#include <widgets/client_window.h>
 
 #include <array>
 

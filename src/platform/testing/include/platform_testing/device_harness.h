@@ -29,6 +29,10 @@ class DeviceHarness {
     void Tap(int x, int y);
     void PressAndHold(int x, int y);
     void Drag(POINT from, POINT to, int steps = 8);
+    // Only the stylus going down, or only its lift (to hold it down while time passes); nothing
+    // is pumped.
+    void StylusDown(int x, int y);
+    void StylusUp(int x, int y);
     void Type(const std::u16string& text);
     // Every character's keys are queued before any is read, as when the host delivers several
     // characters in one event; nothing is pumped.
@@ -52,6 +56,10 @@ class DeviceHarness {
     std::size_t SurfaceBytes(HWND window) const;
     // How many times MessageBeep was called in this process.
     int Beeps() const;
+    // What CreateProcessW was asked to start, as "application|command line", oldest first;
+    // and forgetting them.
+    std::vector<std::u16string> StartedProcesses() const;
+    void ClearStartedProcesses();
 
     // The composed screen.
     COLORREF ScreenPixel(int x, int y);

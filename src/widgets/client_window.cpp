@@ -1,7 +1,7 @@
-#include <app/client_window.h>
+#include <widgets/client_window.h>
 
-#include <app/help.h>
-#include <app/start_up.h>
+#include <widgets/help.h>
+#include <resources/resources.h>
 
 #include <platform/resources.h>
 
