@@ -4,6 +4,7 @@
 #include <display/frame_buffer_store.h>
 #include <display/row_converter.h>
 #include <settings/thumbnail.h>
+#include <sync/scoped_lock.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -118,27 +119,12 @@ constexpr std::int64_t kLargestCapture = std::int64_t{1} << 26;
 
 }  // namespace
 
-class FrameBufferStore::Guard {
-  public:
-    explicit Guard(CRITICAL_SECTION* section) : section_(section) {
-        EnterCriticalSection(section_);
-    }
-    ~Guard() { LeaveCriticalSection(section_); }
-    Guard(const Guard&) = delete;
-    Guard& operator=(const Guard&) = delete;
-
-  private:
-    CRITICAL_SECTION* section_;
-};
-
 FrameBufferStore::FrameBufferStore(DisplayInfo* display)
     : serverCodec_(std::make_unique<Codec24>()), display_(display) {
-    InitializeCriticalSection(&lock_);
     CreateSurface();
 }
 
 FrameBufferStore::~FrameBufferStore() {
-    DeleteCriticalSection(&lock_);
     if (IDirectDrawSurface* surface = surface_.exchange(nullptr)) {
         surface->Release();
     }
@@ -165,14 +151,14 @@ void FrameBufferStore::CreateSurface() {
 }
 
 void FrameBufferStore::SetSize(int width, int height) {
-    Guard guard(&lock_);
+    ScopedLock guard(lock_);
     width_ = width;
     height_ = height;
     CreateSurface();
 }
 
 void FrameBufferStore::SetPixelFormat(int bitsPerPixel, int redBits, int greenBits, int blueBits) {
-    Guard guard(&lock_);
+    ScopedLock guard(lock_);
     serverBitsPerPixel_ = bitsPerPixel;
     if (auto codec = SelectSourceCodec(bitsPerPixel, redBits, greenBits, blueBits)) {
         serverCodec_ = std::move(codec);
@@ -184,12 +170,12 @@ bool FrameBufferStore::HasSurface() const {
 }
 
 int FrameBufferStore::GetWidth() {
-    Guard guard(&lock_);
+    ScopedLock guard(lock_);
     return width_;
 }
 
 int FrameBufferStore::GetHeight() {
-    Guard guard(&lock_);
+    ScopedLock guard(lock_);
     return height_;
 }
 
@@ -206,7 +192,7 @@ void FrameBufferStore::PutImage(int x, int y, int w, int h, const BYTE* pixels) 
 
 void FrameBufferStore::PutImageAsSent(int x, int y, int w, int h, const BYTE* pixels,
                                       bool bigEndian) {
-    Guard guard(&lock_);
+    ScopedLock guard(lock_);
     const PixelCodec* device = Display().deviceCodec.get();
     if (pixels == nullptr || device == nullptr || !ServerPixelsMatchCodec()) {
         return;
@@ -244,7 +230,7 @@ void FrameBufferStore::PutImageAsSent(int x, int y, int w, int h, const BYTE* pi
 }
 
 void FrameBufferStore::FillRect(int x, int y, int w, int h, const BYTE* pixel) {
-    Guard guard(&lock_);
+    ScopedLock guard(lock_);
     const PixelCodec* device = Display().deviceCodec.get();
     if (pixel == nullptr || device == nullptr || !ServerPixelsMatchCodec()) {
         return;
@@ -273,7 +259,7 @@ void FrameBufferStore::FillRect(int x, int y, int w, int h, const BYTE* pixel) {
 }
 
 void FrameBufferStore::CopyRect(int x, int y, int srcX, int srcY, int w, int h) {
-    Guard guard(&lock_);
+    ScopedLock guard(lock_);
     IDirectDrawSurface* surface = surface_.load();
     if (surface == nullptr || w <= 0 || h <= 0) {
         return;
@@ -300,7 +286,7 @@ void FrameBufferStore::CopyRect(int x, int y, int srcX, int srcY, int w, int h) 
 
 void FrameBufferStore::Present(int /*orientation*/, int destLeft, int destTop, int destWidth,
                                int destHeight, Fraction zoom, int scrollX, int scrollY) {
-    Guard guard(&lock_);
+    ScopedLock guard(lock_);
     const DisplayState& state = Display();
     IDirectDrawSurface* surface = surface_.load();
     if (state.primary == nullptr || surface == nullptr) {
@@ -337,7 +323,7 @@ void FrameBufferStore::Present(int /*orientation*/, int destLeft, int destTop, i
 }
 
 std::unique_ptr<BYTE[]> FrameBufferStore::CaptureRgb(int outWidth, int outHeight) {
-    Guard guard(&lock_);
+    ScopedLock guard(lock_);
     ThumbnailFormat format;
     if (!ThumbnailFormatOf(Display().formatCode, &format) || outWidth <= 0 || outHeight <= 0 ||
         std::int64_t{outWidth} * outHeight > kLargestCapture / 3) {

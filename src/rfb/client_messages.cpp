@@ -5,6 +5,9 @@
 #include <rfb/transport.h>
 #include <rfb/wire.h>
 
+#include <sync/scoped_lock.h>
+
+#include <utility>
 #include <vector>
 
 bool RfbSession::SendSetEncodings() {
@@ -58,27 +61,21 @@ bool RfbSession::SendClientCutText(const WCHAR* text) {
 }
 
 bool RfbSession::SendWhole(const void* bytes, int length) {
-    std::lock_guard lock(sendLock_);
+    ScopedLock lock(sendLock_);
     return transport_->Send(bytes, length);
 }
 
 bool RfbSession::ChangePixelFormat(const PixelFormat& format) {
-    std::lock_guard lock(pendingLock_);
-    pendingFormat_ = format;
-    hasPendingFormat_ = true;
+    *pendingFormat_.Lock() = format;
     return true;
 }
 
 void RfbSession::TakePendingPixelFormat() {
-    PixelFormat format;
-    {
-        std::lock_guard lock(pendingLock_);
-        if (!hasPendingFormat_) {
-            return;
-        }
-        hasPendingFormat_ = false;
-        format = pendingFormat_;
+    std::optional<PixelFormat> pending = std::exchange(*pendingFormat_.Lock(), std::nullopt);
+    if (!pending) {
+        return;
     }
+    const PixelFormat& format = *pending;
     // Between two updates, with the request this one answered used up: the server takes the
     // format before it answers anything else, so the next update is the first in it.
     BYTE message[20] = {0};

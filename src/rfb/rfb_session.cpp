@@ -9,6 +9,7 @@
 #include <platform/core.h>
 #include <platform/text.h>
 
+#include <utility>
 #include <vector>
 
 namespace {
@@ -31,10 +32,9 @@ void RfbSession::Shutdown() {
     {
         // From here on no message thread starts, also not from a handshake still running on the
         // connect thread.
-        std::lock_guard lock(threadLock_);
-        shutDown_ = true;
-        thread = messageThread_;
-        messageThread_ = nullptr;
+        auto state = messageThread_.Lock();
+        state->shutDown = true;
+        thread = std::exchange(state->thread, nullptr);
     }
     transport_->Shutdown();
     if (thread != nullptr) {
@@ -44,20 +44,20 @@ void RfbSession::Shutdown() {
 }
 
 void RfbSession::StartMessageThread() {
-    std::lock_guard lock(threadLock_);
-    if (shutDown_ || messageThreadRunning_) {
+    auto state = messageThread_.Lock();
+    if (state->shutDown || messageThreadRunning_) {
         return;
     }
     // The handle of a thread that has ended stays with the session until here or the destructor,
     // so it is released exactly once.
-    if (messageThread_ != nullptr) {
-        WaitForSingleObject(messageThread_, INFINITE);
-        CloseHandle(messageThread_);
-        messageThread_ = nullptr;
+    if (state->thread != nullptr) {
+        WaitForSingleObject(state->thread, INFINITE);
+        CloseHandle(state->thread);
+        state->thread = nullptr;
     }
     messageThreadRunning_ = true;
-    messageThread_ = CreateThread(nullptr, 0, MessageThreadMain, this, 0, nullptr);
-    if (messageThread_ == nullptr) {
+    state->thread = CreateThread(nullptr, 0, MessageThreadMain, this, 0, nullptr);
+    if (state->thread == nullptr) {
         messageThreadRunning_ = false;
     }
 }

@@ -249,8 +249,7 @@ bool SocketTransport::RetireSocket() {
         return false;
     }
     shutdown(s, SD_BOTH);
-    std::lock_guard lock(retiredLock_);
-    retired_.push_back(s);
+    retired_.Lock()->push_back(s);
     return true;
 }
 
@@ -260,9 +259,9 @@ void SocketTransport::Fail(int status) {
 }
 
 void SocketTransport::CloseRetiredSockets() {
-    std::lock_guard lock(retiredLock_);
-    for (SOCKET s : retired_) {
+    auto retired = retired_.Lock();
+    for (SOCKET s : *retired) {
         closesocket(s);
     }
-    retired_.clear();
+    retired->clear();
 }

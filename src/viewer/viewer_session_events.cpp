@@ -1,6 +1,6 @@
 // What the viewer does with the session's events. These run on the connect thread and the
-// message thread: they touch the store (which locks itself), atomics and the settings under
-// viewLock_, and post anything that needs a window to the user-interface thread.
+// message thread: they touch the store (which locks itself), atomics and the guarded settings,
+// and post anything that needs a window to the user-interface thread.
 #include <viewer/viewer_messages.h>
 #include <viewer/viewer_window.h>
 
@@ -43,9 +43,9 @@ void ViewerWindow::OnConnectResult(int status) {
     WCHAR password[kTextCapacity];
     bool shared;
     {
-        std::lock_guard lock(viewLock_);
-        lstrcpynW(password, settings_.Password, kTextCapacity);
-        shared = settings_.Shared;
+        auto view = view_.Lock();
+        lstrcpynW(password, view->settings.Password, kTextCapacity);
+        shared = view->settings.Shared;
     }
     bool ok = session_->Handshake(password, shared);
     std::memset(password, 0, sizeof password);
@@ -87,12 +87,7 @@ void ViewerWindow::OnServerInit(const WCHAR* name, int width, int height, const 
 }
 
 PixelFormat ViewerWindow::FormatForVideoMode() {
-    DWORD videoMode;
-    {
-        std::lock_guard lock(viewLock_);
-        videoMode = settings_.VideoMode;
-    }
-    if (videoMode != 0) {
+    if (view_.Lock()->settings.VideoMode != 0) {
         return PixelFormat::FromBits(8, 3, 3, 2);  // "8-bit lower bandwidth"
     }
     int bits = 0, red = 0, green = 0, blue = 0;
@@ -103,8 +98,7 @@ PixelFormat ViewerWindow::FormatForVideoMode() {
 void ViewerWindow::ApplySettings(const ServerSettings* settings) {
     PixelFormat before = FormatForVideoMode();
     if (settings != nullptr) {
-        std::lock_guard lock(viewLock_);
-        settings_ = *settings;
+        view_.Lock()->settings = *settings;
     }
     PixelFormat after = FormatForVideoMode();
     // A new format goes to the server at the end of the next update, which a request for one
@@ -210,11 +204,9 @@ bool ViewerWindow::SendKeyEvent(bool down, Keysym keysym) {
 }
 
 LONG ViewerWindow::Rate() {
-    std::lock_guard lock(viewLock_);
-    return settings_.Rate;
+    return view_.Lock()->settings.Rate;
 }
 
 bool ViewerWindow::ActiveUpdate() {
-    std::lock_guard lock(viewLock_);
-    return settings_.ActiveUpdate;
+    return view_.Lock()->settings.ActiveUpdate;
 }

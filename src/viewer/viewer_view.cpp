@@ -35,8 +35,7 @@ void SetBar(HWND window, int bar, int zoomed, int length, int otherBar, bool nee
 }  // namespace
 
 Fraction ViewerWindow::GetZoom() const {
-    std::lock_guard lock(viewLock_);
-    return zoom_;
+    return view_.Lock()->zoom;
 }
 
 void ViewerWindow::UpdateScrollBars() {
@@ -119,10 +118,7 @@ void ViewerWindow::SetZoom(Fraction zoom, bool updateBar) {
     if (zoom.num <= 0 || zoom.den <= 0) {
         return;  // a zoom that shows nothing
     }
-    {
-        std::lock_guard lock(viewLock_);
-        zoom_ = zoom;
-    }
+    view_.Lock()->zoom = zoom;
     if (updateBar) {
         zoomBar_.SetPosition(ToInt(Multiply(zoom, Fraction::FromInt(100))));
     }

@@ -44,7 +44,7 @@ ViewerWindow::ViewerWindow(HWND list, LPCWSTR title, const ServerRecord& record,
       list_(list),
       zoomBar_(Handle()),
       keyToolbar_(Handle()),
-      settings_(record.settings) {
+      view_(ViewState{{1, 1}, record.settings}) {
     showZoomBar_ = serverKey != nullptr && serverKey->readDword(u"ShowZoombar", 0) != 0;
     showKeyboard_ = serverKey != nullptr && serverKey->readDword(u"ShowKeyboard", 0) != 0;
     zoomBar_.SetListener(this);
@@ -90,20 +90,19 @@ void ViewerWindow::Start() {
         ShowError(IDS_NO_FRAME_BUFFER);
         return;
     }
-    if (!settings_.SavePassword) {
+    if (!view_.Lock()->settings.SavePassword) {
         WCHAR password[kTextCapacity] = {};
         if (!PasswordPrompt::Run(Handle(), password, kTextCapacity)) {
             return;  // no connection; the state stays "Connecting..."
         }
-        std::lock_guard lock(viewLock_);
-        lstrcpynW(settings_.Password, password, kTextCapacity);
+        lstrcpynW(view_.Lock()->settings.Password, password, kTextCapacity);
     }
     WCHAR host[kTextCapacity];
     std::uint16_t port;
     {
-        std::lock_guard lock(viewLock_);
-        lstrcpynW(host, settings_.Hostname, kTextCapacity);
-        port = ServerTcpPort(settings_);
+        auto view = view_.Lock();
+        lstrcpynW(host, view->settings.Hostname, kTextCapacity);
+        port = ServerTcpPort(view->settings);
     }
     transport_->Connect(host, port);
 }

@@ -36,22 +36,23 @@ SnapshotClient::~SnapshotClient() {
 SnapshotResult SnapshotClient::Run(const std::string& host, int port, int timeoutSeconds) {
     std::u16string wideHost = Utf8ToUtf16(host);
     transport_.Connect(wideHost.c_str(), static_cast<WORD>(port));
-    std::unique_lock lock(mutex_);
-    if (!finished_.wait_for(lock, std::chrono::seconds(timeoutSeconds), [this] { return done_; })) {
-        done_ = true;
-        result_ = {
+    auto outcome = outcome_.Lock();
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
+    if (!outcome.WaitUntil(finished_, deadline, [](const Outcome& o) { return o.done; })) {
+        outcome->done = true;
+        outcome->result = {
             5, "Timed out after " + std::to_string(timeoutSeconds) + " s waiting for the screen"};
     }
-    return result_;
+    return outcome->result;
 }
 
 void SnapshotClient::Finish(int exitCode, unsigned textId) {
-    std::lock_guard lock(mutex_);
-    if (done_) {
+    auto outcome = outcome_.Lock();
+    if (outcome->done) {
         return;
     }
-    done_ = true;
-    result_ = {exitCode, exitCode == 0 ? std::string() : SystemText(textId)};
+    outcome->done = true;
+    outcome->result = {exitCode, exitCode == 0 ? std::string() : SystemText(textId)};
     finished_.notify_all();
 }
 

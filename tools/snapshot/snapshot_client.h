@@ -8,9 +8,9 @@
 #include <rfb/session_listener.h>
 #include <rfb/socket_transport.h>
 #include <rfb/transport_listener.h>
+#include <sync/guarded.h>
 
 #include <condition_variable>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -54,10 +54,13 @@ class SnapshotClient final : public TransportListener, public SessionListener {
     bool shared_;
     int bitsPerPixel_;
 
-    std::mutex mutex_;
-    std::condition_variable finished_;
-    bool done_ = false;
-    SnapshotResult result_;
+    // The outcome: set once, by the first failure, the whole screen or Run's time-out.
+    struct Outcome {
+        bool done = false;
+        SnapshotResult result;
+    };
+    Guarded<Outcome> outcome_;
+    std::condition_variable finished_;  // notified when the outcome is set
     // Which pixels have been drawn since the screen was (re)sized; the message thread alone
     // touches it.
     std::vector<std::uint8_t> covered_;

@@ -1,7 +1,7 @@
 // The copy of the remote screen: an off-screen surface in the device's pixel format, written by
 // the session's decoders (server pixels converted on the way in), presented onto the screen at
 // any zoom with one stretching blit, and captured as a small image for thumbnails.
-// Every operation but HasSurface runs under the store's one critical section; any thread.
+// Every operation but HasSurface runs under the store's one critical section, lock_; any thread.
 #pragma once
 
 #include <display/fraction.h>
@@ -9,6 +9,8 @@
 
 #include <platform/core.h>
 #include <platform/ddraw.h>
+#include <sync/critical_section.h>
+#include <sync/thread_annotations.h>
 
 #include <atomic>
 #include <memory>
@@ -52,16 +54,15 @@ class FrameBufferStore {
     void UsePerPixelPath(bool perPixel) { perPixel_.store(perPixel); }
 
   private:
-    class Guard;
-    void CreateSurface();
-    bool ServerPixelsMatchCodec() const;
+    void CreateSurface() REQUIRES(lock_);
+    bool ServerPixelsMatchCodec() const REQUIRES(lock_);
 
-    std::unique_ptr<PixelCodec> serverCodec_;
-    mutable CRITICAL_SECTION lock_;
+    std::unique_ptr<PixelCodec> serverCodec_ GUARDED_BY(lock_);
+    mutable CriticalSection lock_;
     DisplayInfo* display_;
-    int width_ = 1;
-    int height_ = 1;
-    int serverBitsPerPixel_ = 24;
+    int width_ GUARDED_BY(lock_) = 1;
+    int height_ GUARDED_BY(lock_) = 1;
+    int serverBitsPerPixel_ GUARDED_BY(lock_) = 24;
     std::atomic<IDirectDrawSurface*> surface_{nullptr};
     std::atomic<bool> perPixel_{false};
 };

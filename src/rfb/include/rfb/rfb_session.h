@@ -4,9 +4,11 @@
 
 #include <platform/types.h>
 #include <rfb/pixel_format.h>
+#include <sync/guarded.h>
+#include <sync/mutex.h>
 
 #include <atomic>
-#include <mutex>
+#include <optional>
 #include <vector>
 
 class SessionListener;
@@ -94,18 +96,21 @@ class RfbSession {
         return buffer.data();
     }
 
-    PixelFormat pixelFormat_;  // connect thread until the message thread starts, then its own
-    std::mutex sendLock_;
-    std::mutex pendingLock_;  // guards pendingFormat_ and hasPendingFormat_
-    PixelFormat pendingFormat_;
-    bool hasPendingFormat_ = false;
+    // The message thread's, and before it starts the connect thread's.
+    PixelFormat pixelFormat_;
+    // Held for each whole client message, so that messages from several threads never interleave.
+    Mutex sendLock_;
+    // A format asked for by ChangePixelFormat that the message thread has not yet taken into use.
+    Guarded<std::optional<PixelFormat>> pendingFormat_;
     std::atomic<int> width_{0};
     std::atomic<int> height_{0};
     SessionListener* listener_;
     Transport* transport_;
-    std::mutex threadLock_;  // guards messageThread_ and shutDown_
-    HANDLE messageThread_ = nullptr;
-    bool shutDown_ = false;
+    struct MessageThreadState {
+        HANDLE thread = nullptr;  // kept until waited for, also after the thread has ended
+        bool shutDown = false;    // set once by Shutdown; no thread starts afterwards
+    };
+    Guarded<MessageThreadState> messageThread_;
     std::atomic<bool> messageThreadRunning_{false};
     std::vector<BYTE> pixelBuffer_;
     std::vector<BYTE> readBuffer_;

@@ -6,10 +6,10 @@
 #include <platform/types.h>
 #include <platform/winsock.h>
 #include <rfb/transport.h>
+#include <sync/guarded.h>
 
 #include <atomic>
 #include <memory>
-#include <mutex>
 #include <vector>
 
 class TransportListener;
@@ -64,6 +64,6 @@ class SocketTransport : public Transport {
     DWORD capacity_ = sizeof inlineBuffer_;
     DWORD readPosition_ = 0;
     DWORD fillCount_ = 0;
-    std::mutex retiredLock_;
-    std::vector<SOCKET> retired_;
+    // Sockets taken out of use, closed by the destructor.
+    Guarded<std::vector<SOCKET>> retired_;
 };

@@ -5,7 +5,7 @@
 // Threads: window messages, timers and commands run on the user-interface thread; the listener
 // operations run on the session's connect and message threads. Those never wait for the
 // user-interface thread: whatever needs a window (scroll bars, error boxes, the list's repaint)
-// is posted to it. State both sides touch is atomic or kept under viewLock_.
+// is posted to it. State both sides touch is atomic or Guarded.
 #pragma once
 
 #include <widgets/client_window.h>
@@ -22,11 +22,11 @@
 #include <rfb/socket_transport.h>
 #include <rfb/transport_listener.h>
 #include <settings/server_record.h>
+#include <sync/guarded.h>
 #include <widgets/zoom_bar.h>
 
 #include <atomic>
 #include <memory>
-#include <mutex>
 
 class ViewerWindow final : public ClientWindow,
                            public SessionListener,
@@ -137,9 +137,13 @@ class ViewerWindow final : public ClientWindow,
     // can be released.
     HeldKeys heldKeys_{*this};
 
-    mutable std::mutex viewLock_;  // guards zoom_ and settings_
-    Fraction zoom_{1, 1};
-    ServerSettings settings_;
+    // What the session's threads read of the view: the server's settings (password, format,
+    // rate) and the zoom, which the user-interface thread changes.
+    struct ViewState {
+        Fraction zoom{1, 1};
+        ServerSettings settings;
+    };
+    mutable Guarded<ViewState> view_;
 
     std::atomic<bool> showZoomBar_{false};
     std::atomic<bool> showKeyboard_{false};
