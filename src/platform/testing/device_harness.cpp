@@ -3,6 +3,7 @@
 #include <platform_internal/beeps.h>
 #include <platform_internal/device_input.h>
 #include <platform_internal/device_shell.h>
+#include <platform_internal/message_queue.h>
 #include <platform_internal/screen_buffer.h>
 #include <platform_internal/screen_png.h>
 #include <platform_internal/window_manager.h>
@@ -198,6 +199,10 @@ bool DeviceHarness::SaveScreenshot(const std::string& path) {
 
 int DeviceHarness::Beeps() const {
     return BeepCount();
+}
+
+std::size_t DeviceHarness::MessageQueues() const {
+    return MessageQueueCount();
 }
 
 std::size_t DeviceHarness::SurfaceBytes(HWND window) const {

@@ -52,6 +52,9 @@ class DeviceHarness {
     std::size_t SurfaceBytes(HWND window) const;
     // How many times MessageBeep was called in this process.
     int Beeps() const;
+    // How many threads have a message queue: those that made a window or used their queue, until
+    // they end.
+    std::size_t MessageQueues() const;
 
     // The composed screen.
     COLORREF ScreenPixel(int x, int y);
