@@ -137,16 +137,18 @@ HostBackend* CurrentHostBackend() {
     return AllQueues().host;
 }
 
-void RunOnUiThread(std::function<void()> task) {
+bool RunOnUiThread(std::function<void()> task) {
     auto queue = FindQueue(UiThread());
     if (!queue) {
-        return;  // no UI thread, or it has ended: nothing will run the task
+        return false;  // no UI thread, or it has ended
     }
     std::lock_guard lock(queue->mutex);
-    if (!queue->closed) {
-        queue->tasks.push_back(std::move(task));
-        queue->changed.notify_all();
+    if (queue->closed) {
+        return false;
     }
+    queue->tasks.push_back(std::move(task));
+    queue->changed.notify_all();
+    return true;
 }
 
 void WakeUiThread() {

@@ -67,8 +67,9 @@ DWORD WindowThread(HWND handle, HWND* clean);
 // The UI thread: the thread that created the first window.
 DWORD UiThread();
 void NoteUiThread(DWORD thread);
-// Runs task on the UI thread at its next message check (from any thread; does not wait).
-void RunOnUiThread(std::function<void()> task);
+// Runs task on the UI thread at its next message check (from any thread; does not wait); false
+// when no UI thread runs to take it.
+bool RunOnUiThread(std::function<void()> task);
 // Carries out what other threads sent to this queue's thread, and its tasks; true when any.
 bool ProcessIncoming(MessageQueue& queue);
 // Removes a destroyed window's posted messages and timers.
