@@ -72,24 +72,14 @@ void SendDirect(benchmark::State& state) {
     benchmark::DoNotOptimize(value);
 }
 
-// Posted to the window, peeked and dispatched to its procedure (two lookups).
-void PostOurs(benchmark::State& state) {
+// Posted, peeked and dispatched: to the window (ours: two lookups), or to the thread (the same
+// queue work, no window to look up).
+void Post(benchmark::State& state, bool toWindow) {
     BenchWindow bench;
+    HWND target = toWindow ? bench.window : nullptr;
     MSG message{};
     for (auto _ : state) {
-        PostMessageW(bench.window, kPing, 1, 0);
-        PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);
-        DispatchMessageW(&message);
-    }
-    benchmark::DoNotOptimize(message);
-}
-
-// The same queue work for a message to the thread: no window to look up.
-void PostThread(benchmark::State& state) {
-    BenchWindow bench;
-    MSG message{};
-    for (auto _ : state) {
-        PostMessageW(nullptr, kPing, 1, 0);
+        PostMessageW(target, kPing, 1, 0);
         PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);
         DispatchMessageW(&message);
     }
@@ -118,52 +108,47 @@ void PaintDirect(benchmark::State& state) {
     }
 }
 
-// An 8 x 8 fill into a bitmap through a memory DC, with a brush and a pen selected and put back:
-// five GDI lookups a fill and the fill itself.
-void FillOurs(benchmark::State& state) {
-    BenchWindow bench;
+// A memory DC with a 64 x 64 bitmap selected, and a solid brush.
+struct MemoryDc {
     HDC dc = CreateCompatibleDC(nullptr);
     HBITMAP bitmap = CreateCompatibleBitmap(dc, 64, 64);
     HGDIOBJ original = SelectObject(dc, bitmap);
     HBRUSH brush = CreateSolidBrush(RGB(10, 20, 30));
-    RECT square{4, 4, 12, 12};
-    for (auto _ : state) {
-        HGDIOBJ previousPen = SelectObject(dc, GetStockObject(WHITE_PEN));
-        HGDIOBJ previousBrush = SelectObject(dc, brush);
-        FillRect(dc, &square, brush);
-        SelectObject(dc, previousBrush);
-        SelectObject(dc, previousPen);
-    }
-    SelectObject(dc, original);
-    DeleteObject(brush);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-}
 
-// The fill alone: one lookup of the DC and one of the brush.
-void FillAlone(benchmark::State& state) {
+    ~MemoryDc() {
+        SelectObject(dc, original);
+        DeleteObject(brush);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+    }
+};
+
+// An 8 x 8 fill into the bitmap: alone (one lookup of the DC and one of the brush), or ours, with
+// a brush and a pen selected and put back around it (five GDI lookups a fill).
+void Fill(benchmark::State& state, bool selecting) {
     BenchWindow bench;
-    HDC dc = CreateCompatibleDC(nullptr);
-    HBITMAP bitmap = CreateCompatibleBitmap(dc, 64, 64);
-    HGDIOBJ original = SelectObject(dc, bitmap);
-    HBRUSH brush = CreateSolidBrush(RGB(10, 20, 30));
+    MemoryDc memory;
     RECT square{4, 4, 12, 12};
     for (auto _ : state) {
-        FillRect(dc, &square, brush);
+        if (selecting) {
+            HGDIOBJ previousPen = SelectObject(memory.dc, GetStockObject(WHITE_PEN));
+            HGDIOBJ previousBrush = SelectObject(memory.dc, memory.brush);
+            FillRect(memory.dc, &square, memory.brush);
+            SelectObject(memory.dc, previousBrush);
+            SelectObject(memory.dc, previousPen);
+        } else {
+            FillRect(memory.dc, &square, memory.brush);
+        }
     }
-    SelectObject(dc, original);
-    DeleteObject(brush);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
 }
 
 BENCHMARK(SendOurs)->Name("Send/ours");
 BENCHMARK(SendDirect)->Name("Send/direct");
-BENCHMARK(PostOurs)->Name("Post/ours");
-BENCHMARK(PostThread)->Name("Post/thread");
+BENCHMARK_CAPTURE(Post, ours, true)->Name("Post/ours");
+BENCHMARK_CAPTURE(Post, thread, false)->Name("Post/thread");
 BENCHMARK(PaintOurs)->Name("Paint/ours");
 BENCHMARK(PaintDirect)->Name("Paint/direct");
-BENCHMARK(FillOurs)->Name("Fill/ours");
-BENCHMARK(FillAlone)->Name("Fill/alone");
+BENCHMARK_CAPTURE(Fill, ours, true)->Name("Fill/ours");
+BENCHMARK_CAPTURE(Fill, alone, false)->Name("Fill/alone");
 
 }  // namespace
