@@ -265,7 +265,9 @@ int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
         std::lock_guard lock(state->mutex);
         return state->done ? state->result : 0;
     }
-    RunOnUiThread([state] { CreateBox(state); });
+    if (!RunOnUiThread([state] { CreateBox(state); })) {
+        return 0;  // the UI thread has ended: nothing can show it
+    }
     std::unique_lock lock(state->mutex);
     while (!state->done) {
         state->finished.wait_for(lock, std::chrono::milliseconds(20));

@@ -1,14 +1,15 @@
 #include <platform_internal/gdi_objects.h>
 
+#include <platform_internal/handle_table.h>
+
 #include <cstring>
 #include <mutex>
-#include <unordered_map>
 
 namespace {
 
 struct ObjectTable {
     std::mutex mutex;
-    std::unordered_map<GdiObject*, std::unique_ptr<GdiObject>> objects;
+    HandleTable<GdiObject, HGDIOBJ> objects{kGdiHandles};
 };
 
 ObjectTable& Objects() {
@@ -39,32 +40,25 @@ HGDIOBJ AddGdiObject(std::unique_ptr<GdiObject> object) {
     }
     ObjectTable& table = Objects();
     std::lock_guard lock(table.mutex);
-    GdiObject* raw = object.get();
-    table.objects.emplace(raw, std::move(object));
-    return raw;
+    return table.objects.Add(std::move(object));
 }
 
 GdiObject* FindGdiObject(HGDIOBJ handle) {
     ObjectTable& table = Objects();
     std::lock_guard lock(table.mutex);
-    auto found = table.objects.find(handle);
-    return found == table.objects.end() ? nullptr : found->second.get();
+    return table.objects.Find(handle);
 }
 
 BOOL DeleteObject(HGDIOBJ handle) {
     std::unique_ptr<GdiObject> object;
     ObjectTable& table = Objects();
-    {
-        std::lock_guard lock(table.mutex);
-        auto found = table.objects.find(handle);
-        if (found == table.objects.end()) {
-            return FALSE;
-        }
-        if (found->second->permanent) {
-            return TRUE;
-        }
-        object = std::move(found->second);
-        table.objects.erase(found);
+    std::lock_guard lock(table.mutex);
+    GdiObject* found = table.objects.Find(handle);
+    if (found == nullptr) {
+        return FALSE;
+    }
+    if (!found->permanent) {
+        object = table.objects.Remove(handle);
     }
     return TRUE;
 }

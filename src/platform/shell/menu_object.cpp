@@ -3,12 +3,12 @@
 
 #include <platform/text.h>
 
-#include <unordered_set>
+#include <platform_internal/handle_table.h>
 
 namespace {
 
-std::unordered_set<MenuObject*>& LiveMenus() {
-    static auto* menus = new std::unordered_set<MenuObject*>;
+HandleTable<MenuObject, HMENU>& LiveMenus() {
+    static auto* menus = new HandleTable<MenuObject, HMENU>(kMenuHandles);
     return *menus;
 }
 
@@ -38,17 +38,15 @@ MenuItem* Locate(MenuObject* menu, UINT item, UINT flags, MenuObject** holder) {
 }
 
 void DestroyLocked(HMENU handle) {
-    MenuObject* menu = FindMenu(handle);
-    if (menu == nullptr) {
+    std::unique_ptr<MenuObject> menu = LiveMenus().Remove(handle);
+    if (!menu) {
         return;
     }
-    LiveMenus().erase(menu);
     for (MenuItem& item : menu->items) {
         if ((item.flags & MF_POPUP) != 0) {
             DestroyLocked(item.popup);
         }
     }
-    delete menu;
 }
 
 // Calls use(item) on the item named by item and flags with the menus locked, or returns fallback.
@@ -82,8 +80,7 @@ std::mutex& MenuMutex() {
 }
 
 MenuObject* FindMenu(HMENU handle) {
-    auto found = LiveMenus().find(handle);
-    return found == LiveMenus().end() ? nullptr : *found;
+    return LiveMenus().Find(handle);
 }
 
 std::vector<MenuItem> MenuItems(HMENU handle) {
@@ -94,9 +91,7 @@ std::vector<MenuItem> MenuItems(HMENU handle) {
 
 HMENU CreatePopupMenu() {
     std::lock_guard lock(MenuMutex());
-    auto* menu = new MenuObject;
-    LiveMenus().insert(menu);
-    return menu;
+    return LiveMenus().Add(std::make_unique<MenuObject>());
 }
 
 BOOL DestroyMenu(HMENU handle) {

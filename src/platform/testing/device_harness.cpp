@@ -4,6 +4,7 @@
 #include <platform_internal/beeps.h>
 #include <platform_internal/device_input.h>
 #include <platform_internal/device_shell.h>
+#include <platform_internal/message_queue.h>
 #include <platform_internal/screen_buffer.h>
 #include <platform_internal/screen_png.h>
 #include <platform_internal/started_processes.h>
@@ -211,6 +212,10 @@ std::vector<std::u16string> DeviceHarness::StartedProcesses() const {
 
 void DeviceHarness::ClearStartedProcesses() {
     ::ClearStartedProcesses();
+}
+
+std::size_t DeviceHarness::MessageQueues() const {
+    return MessageQueueCount();
 }
 
 std::size_t DeviceHarness::SurfaceBytes(HWND window) const {

@@ -32,18 +32,19 @@ void ActivateWindow(HWND handle, bool withPopups) {
         for (WindowObject* popup : owned) {
             manager.RaiseInZOrder(popup);
         }
-        target = window;
+        WindowObject* active = window;
         if (withPopups) {
             for (auto it = owned.rbegin(); it != owned.rend(); ++it) {
                 if (Activatable(*it)) {
-                    target = *it;
+                    active = *it;
                     break;
                 }
             }
         }
-        previous = manager.foreground;
-        manager.foreground = static_cast<WindowObject*>(target);
-        if (WindowObject* owner = static_cast<WindowObject*>(target)->owner) {
+        previous = HandleOf(manager.foreground);
+        manager.foreground = active;
+        target = active->handle;
+        if (WindowObject* owner = active->owner) {
             owner->lastActivePopup = target;
         }
         manager.layoutChanged = true;
@@ -59,7 +60,7 @@ void ActivateWindow(HWND handle, bool withPopups) {
         {
             std::lock_guard lock(manager.mutex);
             WindowObject* focused = manager.Find(focus);
-            focusInside = focused != nullptr && manager.TopLevelOf(focused) == target;
+            focusInside = focused != nullptr && HandleOf(manager.TopLevelOf(focused)) == target;
         }
         if (!focusInside) {
             SetFocus(target);
@@ -84,7 +85,7 @@ BOOL SetForegroundWindow(HWND handle) {
 HWND GetForegroundWindow() {
     WindowManager& manager = WindowManager::Instance();
     std::lock_guard lock(manager.mutex);
-    return manager.foreground;
+    return HandleOf(manager.foreground);
 }
 
 HWND SetFocus(HWND handle) {
@@ -96,8 +97,8 @@ HWND SetFocus(HWND handle) {
         if (handle != nullptr && window == nullptr) {
             return nullptr;
         }
-        previous = manager.focus;
-        if (previous == window) {
+        previous = HandleOf(manager.focus);
+        if (manager.focus == window) {
             return previous;
         }
         manager.focus = window;
@@ -114,13 +115,13 @@ HWND SetFocus(HWND handle) {
 HWND GetFocus() {
     WindowManager& manager = WindowManager::Instance();
     std::lock_guard lock(manager.mutex);
-    return manager.focus;
+    return HandleOf(manager.focus);
 }
 
 HWND SetCapture(HWND handle) {
     WindowManager& manager = WindowManager::Instance();
     std::lock_guard lock(manager.mutex);
-    WindowObject* previous = manager.capture;
+    HWND previous = HandleOf(manager.capture);
     manager.capture = manager.Find(handle);
     return previous;
 }
@@ -130,7 +131,7 @@ BOOL ReleaseCapture() {
     HWND previous;
     {
         std::lock_guard lock(manager.mutex);
-        previous = manager.capture;
+        previous = HandleOf(manager.capture);
         manager.capture = nullptr;
     }
     if (previous != nullptr) {
@@ -142,5 +143,5 @@ BOOL ReleaseCapture() {
 HWND GetCapture() {
     WindowManager& manager = WindowManager::Instance();
     std::lock_guard lock(manager.mutex);
-    return manager.capture;
+    return HandleOf(manager.capture);
 }

@@ -60,7 +60,7 @@ bool ComposeScreen(bool force) {
                 // The screen changed its pixel format: the window paints again in the new one.
                 std::lock_guard pixels(SurfaceMutex());
                 window->surface->Resize(window->surface->width, window->surface->height, format);
-                repaint.push_back(window);
+                repaint.push_back(window->handle);
             }
             if (manager.Displayed(window) && window->surface) {
                 layers.push_back({window->rect, window->surface});

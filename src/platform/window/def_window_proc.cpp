@@ -72,7 +72,7 @@ LRESULT DefWindowProcW(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) 
             {
                 std::lock_guard lock(manager.mutex);
                 WindowObject* window = manager.Find(handle);
-                parent = window != nullptr && window->IsChild() ? window->parent : nullptr;
+                parent = window != nullptr && window->IsChild() ? window->parent->handle : nullptr;
             }
             return parent != nullptr
                        ? SendMessageW(parent, message, reinterpret_cast<WPARAM>(handle), lParam)
@@ -85,7 +85,7 @@ LRESULT DefWindowProcW(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) 
                 std::lock_guard lock(manager.mutex);
                 WindowObject* window = manager.Find(handle);
                 if (window != nullptr) {
-                    next = window->IsChild() ? window->parent : window->owner;
+                    next = HandleOf(window->IsChild() ? window->parent : window->owner);
                 }
             }
             return next != nullptr ? SendMessageW(next, message, wParam, lParam) : FALSE;

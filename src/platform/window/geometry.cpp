@@ -52,13 +52,13 @@ BOOL ScreenToClient(HWND handle, LPPOINT point) {
 HWND WindowFromPoint(POINT point) {
     WindowManager& manager = WindowManager::Instance();
     std::lock_guard lock(manager.mutex);
-    return manager.WindowAt(point);
+    return HandleOf(manager.WindowAt(point));
 }
 
 BOOL SetWindowPos(HWND handle, HWND insertAfter, int x, int y, int width, int height, UINT flags) {
     WindowManager& manager = WindowManager::Instance();
     bool moved = false, sized = false, shown = false;
-    WindowObject* parent = nullptr;
+    HWND parent = nullptr;
     RECT before{}, after{};
     {
         std::lock_guard lock(manager.mutex);
@@ -66,7 +66,7 @@ BOOL SetWindowPos(HWND handle, HWND insertAfter, int x, int y, int width, int he
         if (window == nullptr) {
             return FALSE;
         }
-        handle = window;
+        handle = window->handle;
         before = window->rect;
         RECT rect = window->rect;
         if ((flags & SWP_NOMOVE) == 0) {
@@ -106,7 +106,7 @@ BOOL SetWindowPos(HWND handle, HWND insertAfter, int x, int y, int width, int he
                 manager.RaiseInZOrder(window);
             }
         }
-        parent = window->IsChild() ? window->parent : nullptr;
+        parent = window->IsChild() ? window->parent->handle : nullptr;
         manager.layoutChanged = true;
     }
     if (parent != nullptr && (moved || sized || (flags & SWP_HIDEWINDOW) != 0)) {
@@ -149,7 +149,7 @@ void NotifyGeometry(HWND handle, bool moved, bool sized) {
 BOOL ShowWindow(HWND handle, int command) {
     WindowManager& manager = WindowManager::Instance();
     bool wasVisible, activate = false, deactivate = false;
-    WindowObject* parent = nullptr;
+    HWND parent = nullptr;
     RECT area{};
     {
         std::lock_guard lock(manager.mutex);
@@ -157,7 +157,7 @@ BOOL ShowWindow(HWND handle, int command) {
         if (window == nullptr) {
             return FALSE;
         }
-        handle = window;
+        handle = window->handle;
         wasVisible = window->Visible();
         bool show = command != SW_HIDE;
         if (show == wasVisible) {
@@ -165,7 +165,7 @@ BOOL ShowWindow(HWND handle, int command) {
         }
         window->style = show ? window->style | WS_VISIBLE : window->style & ~WS_VISIBLE;
         manager.layoutChanged = true;
-        parent = window->IsChild() ? window->parent : nullptr;
+        parent = window->IsChild() ? window->parent->handle : nullptr;
         area = window->rect;
         activate = show && parent == nullptr && (command == SW_SHOW || command == SW_SHOWNORMAL) &&
                    (window->exStyle & WS_EX_NOACTIVATE) == 0;
@@ -189,7 +189,7 @@ BOOL ShowWindow(HWND handle, int command) {
         CallProcedure(handle, WM_ACTIVATE, WA_INACTIVE, 0);
         {
             std::lock_guard lock(manager.mutex);
-            if (manager.foreground == handle) {
+            if (HandleOf(manager.foreground) == handle) {
                 manager.foreground = nullptr;
             }
         }

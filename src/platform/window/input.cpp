@@ -20,9 +20,9 @@ HWND StylusTarget(POINT screen, POINT* client, HWND* activate) {
     WindowObject* top = manager.TopLevelOf(window);
     if (activate != nullptr && top != manager.foreground &&
         (top->exStyle & WS_EX_NOACTIVATE) == 0) {
-        *activate = top;
+        *activate = top->handle;
     }
-    return window;
+    return window->handle;
 }
 
 }  // namespace

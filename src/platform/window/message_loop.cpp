@@ -32,8 +32,9 @@ HWND FindWindowToPaint(DWORD thread, HWND filter) {
         if (!window->Visible()) {
             continue;
         }
-        if (window->hasInvalid && window->thread == thread && MatchesWindow(filter, window)) {
-            return window;
+        if (window->hasInvalid && window->thread == thread &&
+            MatchesWindow(filter, window->handle)) {
+            return window->handle;
         }
         pending.insert(pending.end(), window->children.begin(), window->children.end());
     }
@@ -132,7 +133,7 @@ BOOL GetMessageW(MSG* message, HWND window, UINT first, UINT last) {
     if (message == nullptr) {
         return -1;
     }
-    auto queue = QueueOf(GetCurrentThreadId());
+    auto queue = OwnQueue();
     for (;;) {
         ProcessIncoming(*queue);
         if (TakeMessage(*queue, message, window, first, last, true)) {
@@ -146,7 +147,7 @@ BOOL PeekMessageW(MSG* message, HWND window, UINT first, UINT last, UINT remove)
     if (message == nullptr) {
         return FALSE;
     }
-    auto queue = QueueOf(GetCurrentThreadId());
+    auto queue = OwnQueue();
     ProcessIncoming(*queue);
     if (TakeMessage(*queue, message, window, first, last, (remove & PM_REMOVE) != 0)) {
         return TRUE;
@@ -189,11 +190,10 @@ BOOL TranslateMessage(const MSG* message) {
 }
 
 UINT_PTR SetTimer(HWND handle, UINT_PTR id, UINT milliseconds, TIMERPROC procedure) {
-    DWORD thread = handle == nullptr ? GetCurrentThreadId() : WindowThread(handle, &handle);
-    if (thread == 0) {
+    auto queue = QueueFor(&handle);
+    if (!queue) {
         return 0;
     }
-    auto queue = QueueOf(thread);
     std::lock_guard lock(queue->mutex);
     if (handle == nullptr && id == 0) {
         id = 0x7000;
@@ -218,11 +218,10 @@ UINT_PTR SetTimer(HWND handle, UINT_PTR id, UINT milliseconds, TIMERPROC procedu
 }
 
 BOOL KillTimer(HWND handle, UINT_PTR id) {
-    DWORD thread = handle == nullptr ? GetCurrentThreadId() : WindowThread(handle, &handle);
-    if (thread == 0) {
+    auto queue = QueueFor(&handle);
+    if (!queue) {
         return FALSE;
     }
-    auto queue = QueueOf(thread);
     std::lock_guard lock(queue->mutex);
     auto found =
         std::find_if(queue->timers.begin(), queue->timers.end(),

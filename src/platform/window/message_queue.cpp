@@ -13,7 +13,7 @@ namespace {
 
 struct Queues {
     std::mutex mutex;
-    std::map<DWORD, std::shared_ptr<MessageQueue>> byThread;
+    std::map<DWORD, std::shared_ptr<MessageQueue>> byThread;  // running threads only
     std::atomic<DWORD> uiThread{0};
     HostBackend* host = nullptr;
 };
@@ -23,13 +23,59 @@ Queues& AllQueues() {
     return *queues;
 }
 
+// Answers a message sent from another thread and wakes its sender.
+void Reply(SentMessage& sent, LRESULT result) {
+    std::shared_ptr<MessageQueue> sender = sent.sender.lock();
+    if (sender) {
+        std::lock_guard lock(sender->mutex);
+        sent.result = result;
+        sent.done = true;
+        sender->changed.notify_all();
+    }
+}
+
+// The end of a thread's queue: no longer found, closed to new messages, its senders answered
+// with 0 (they would otherwise wait for a thread that is gone), the rest dropped.
+void CloseQueue(const std::shared_ptr<MessageQueue>& queue) {
+    {
+        Queues& queues = AllQueues();
+        std::lock_guard lock(queues.mutex);
+        queues.byThread.erase(queue->thread);
+    }
+    std::deque<std::shared_ptr<SentMessage>> sent;
+    std::deque<std::function<void()>> tasks;
+    {
+        std::lock_guard lock(queue->mutex);
+        queue->closed = true;
+        sent.swap(queue->sent);
+        tasks.swap(queue->tasks);
+        queue->posted.clear();
+        queue->timers.clear();
+    }
+    for (const std::shared_ptr<SentMessage>& message : sent) {
+        Reply(*message, 0);
+    }
+}
+
+// Holds the thread's queue; the thread's end closes it.
+struct OwnQueueHolder {
+    std::shared_ptr<MessageQueue> queue;
+    ~OwnQueueHolder() {
+        if (queue) {
+            CloseQueue(queue);
+        }
+    }
+};
+
+thread_local OwnQueueHolder ownQueue;
+
 }  // namespace
 
 DWORD WindowThread(HWND handle, HWND* clean) {
     WindowManager& manager = WindowManager::Instance();
     std::lock_guard lock(manager.mutex);
     WindowObject* window = manager.Find(handle);
-    *clean = window;
+    *clean = HandleOf(window);
     return window == nullptr ? 0 : window->thread;
 }
 
@@ -39,15 +85,37 @@ void MessageQueue::Wake() {
     changed.notify_all();
 }
 
-std::shared_ptr<MessageQueue> QueueOf(DWORD thread) {
+std::shared_ptr<MessageQueue> OwnQueue() {
+    if (!ownQueue.queue) {
+        auto queue = std::make_shared<MessageQueue>();
+        queue->thread = GetCurrentThreadId();
+        Queues& queues = AllQueues();
+        std::lock_guard lock(queues.mutex);
+        queues.byThread[queue->thread] = queue;
+        ownQueue.queue = std::move(queue);
+    }
+    return ownQueue.queue;
+}
+
+std::shared_ptr<MessageQueue> FindQueue(DWORD thread) {
     Queues& queues = AllQueues();
     std::lock_guard lock(queues.mutex);
-    auto& queue = queues.byThread[thread];
-    if (!queue) {
-        queue = std::make_shared<MessageQueue>();
-        queue->thread = thread;
+    auto found = queues.byThread.find(thread);
+    return found == queues.byThread.end() ? nullptr : found->second;
+}
+
+std::shared_ptr<MessageQueue> QueueFor(HWND* handle) {
+    if (*handle == nullptr) {
+        return OwnQueue();
     }
-    return queue;
+    DWORD thread = WindowThread(*handle, handle);
+    return thread == 0 ? nullptr : FindQueue(thread);
+}
+
+std::size_t MessageQueueCount() {
+    Queues& queues = AllQueues();
+    std::lock_guard lock(queues.mutex);
+    return queues.byThread.size();
 }
 
 DWORD UiThread() {
@@ -69,26 +137,31 @@ HostBackend* CurrentHostBackend() {
     return AllQueues().host;
 }
 
-void RunOnUiThread(std::function<void()> task) {
-    DWORD thread = UiThread();
-    if (thread == 0) {
-        return;
+bool RunOnUiThread(std::function<void()> task) {
+    auto queue = FindQueue(UiThread());
+    if (!queue) {
+        return false;  // no UI thread, or it has ended
     }
-    auto queue = QueueOf(thread);
     std::lock_guard lock(queue->mutex);
+    if (queue->closed) {
+        return false;
+    }
     queue->tasks.push_back(std::move(task));
     queue->changed.notify_all();
+    return true;
 }
 
 void WakeUiThread() {
-    DWORD thread = UiThread();
-    if (thread != 0) {
-        QueueOf(thread)->Wake();
+    if (auto queue = FindQueue(UiThread())) {
+        queue->Wake();
     }
 }
 
 void ForgetWindowMessages(DWORD thread, HWND window) {
-    auto queue = QueueOf(thread);
+    auto queue = FindQueue(thread);
+    if (!queue) {
+        return;
+    }
     std::lock_guard lock(queue->mutex);
     queue->posted.erase(std::remove_if(queue->posted.begin(), queue->posted.end(),
                                        [&](const MSG& m) { return m.hwnd == window; }),
@@ -107,7 +180,7 @@ LRESULT CallProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
         if (window == nullptr) {
             return 0;
         }
-        handle = window;
+        handle = window->handle;
         procedure = window->procedure;
     }
     return procedure == nullptr ? 0 : procedure(handle, message, wParam, lParam);
@@ -119,22 +192,21 @@ LRESULT CallWindowProcW(WNDPROC procedure, HWND window, UINT message, WPARAM wPa
 }
 
 BOOL PostMessageW(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
-    DWORD thread = GetCurrentThreadId();
-    if (handle != nullptr) {
-        thread = WindowThread(handle, &handle);
-        if (thread == 0) {
-            return FALSE;
-        }
+    std::shared_ptr<MessageQueue> queue = QueueFor(&handle);
+    if (!queue) {
+        return FALSE;  // no such window, or its thread has ended
     }
-    auto queue = QueueOf(thread);
     std::lock_guard lock(queue->mutex);
+    if (queue->closed) {
+        return FALSE;
+    }
     queue->posted.push_back(MSG{handle, message, wParam, lParam, GetTickCount(), {0, 0}});
     queue->changed.notify_all();
     return TRUE;
 }
 
 void PostQuitMessage(int exitCode) {
-    auto queue = QueueOf(GetCurrentThreadId());
+    auto queue = OwnQueue();
     std::lock_guard lock(queue->mutex);
     queue->quit = true;
     queue->quitCode = exitCode;
@@ -164,14 +236,7 @@ bool ProcessIncoming(MessageQueue& queue) {
             task();
             continue;
         }
-        LRESULT result = CallProcedure(sent->window, sent->message, sent->wParam, sent->lParam);
-        std::shared_ptr<MessageQueue> sender = sent->sender.lock();
-        if (sender) {
-            std::lock_guard lock(sender->mutex);
-            sent->result = result;
-            sent->done = true;
-            sender->changed.notify_all();
-        }
+        Reply(*sent, CallProcedure(sent->window, sent->message, sent->wParam, sent->lParam));
     }
 }
 
@@ -186,8 +251,11 @@ LRESULT SendMessageW(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
     }
     // Across threads: the window's thread carries it out; this thread waits, still carrying out
     // what is sent to it, so two threads sending to each other cannot deadlock.
-    auto own = QueueOf(self);
-    auto target = QueueOf(thread);
+    auto target = FindQueue(thread);
+    if (!target) {
+        return 0;  // the window's thread has ended
+    }
+    auto own = OwnQueue();
     auto sent = std::make_shared<SentMessage>();
     sent->window = handle;
     sent->message = message;
@@ -196,6 +264,9 @@ LRESULT SendMessageW(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
     sent->sender = own;
     {
         std::lock_guard lock(target->mutex);
+        if (target->closed) {
+            return 0;
+        }
         target->sent.push_back(sent);
         target->changed.notify_all();
     }

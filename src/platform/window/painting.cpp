@@ -59,7 +59,9 @@ BOOL InvalidateRect(HWND handle, const RECT* rect, BOOL erase) {
         }
     }
     for (DWORD thread : threads) {
-        QueueOf(thread)->Wake();
+        if (auto queue = FindQueue(thread)) {
+            queue->Wake();
+        }
     }
     return TRUE;
 }
@@ -89,7 +91,7 @@ BOOL UpdateWindow(HWND handle) {
         std::vector<WindowObject*> pending{window};
         for (std::size_t i = 0; i < pending.size(); ++i) {
             if (pending[i]->hasInvalid && manager.IsShown(pending[i])) {
-                toPaint.push_back(pending[i]);
+                toPaint.push_back(pending[i]->handle);
             }
             pending.insert(pending.end(), pending[i]->children.begin(), pending[i]->children.end());
         }
@@ -121,7 +123,7 @@ HDC WindowDc(HWND handle, const RECT* limit) {
             clip = {0, 0, 0, 0};
         }
     }
-    return CreateWindowDc(window, top->surface, origin, clip);
+    return CreateWindowDc(window->handle, top->surface, origin, clip);
 }
 
 }  // namespace

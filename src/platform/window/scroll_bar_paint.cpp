@@ -26,18 +26,18 @@ std::vector<FrameToDraw> TakeDirtyFrames(DWORD thread) {
     std::vector<FrameToDraw> frames;
     WindowManager& manager = WindowManager::Instance();
     std::lock_guard lock(manager.mutex);
-    for (WindowObject* window : manager.windows) {
+    manager.windows.ForEach([&](WindowObject* window) {
         if (!window->frameDirty || window->thread != thread) {
-            continue;
+            return;
         }
         window->frameDirty = false;
         WindowObject* top = manager.TopLevelOf(window);
         if (!manager.IsShown(window) || top == nullptr || !top->surface ||
             ((window->style & (WS_HSCROLL | WS_VSCROLL)) == 0 && window->Border() == 0)) {
-            continue;
+            return;
         }
         FrameToDraw frame;
-        frame.window = window;
+        frame.window = window->handle;
         frame.surface = top->surface;
         frame.border = window->Border();
         if (frame.border != 0) {
@@ -56,7 +56,7 @@ std::vector<FrameToDraw> TakeDirtyFrames(DWORD thread) {
                             frame.layouts[SB_VERT].bar.right, frame.layouts[SB_HORZ].bar.bottom};
         }
         frames.push_back(frame);
-    }
+    });
     return frames;
 }
 

@@ -110,7 +110,7 @@ int SetScrollInfo(HWND handle, int bar, LPCSCROLLINFO info, BOOL redraw) {
         if (window == nullptr) {
             return 0;
         }
-        handle = window;
+        handle = window->handle;
         ScrollBarState& state = window->scrollBars[bar];
         if ((info->fMask & SIF_RANGE) != 0) {
             // A range that ends before it starts holds one position.
@@ -146,8 +146,8 @@ int SetScrollInfo(HWND handle, int bar, LPCSCROLLINFO info, BOOL redraw) {
     if (shownChanged) {
         InvalidateAll(handle);
         NotifyGeometry(handle, false, true);
-    } else if (redraw) {
-        QueueOf(thread)->Wake();
+    } else if (auto queue = redraw ? FindQueue(thread) : nullptr) {
+        queue->Wake();
     }
     return position;
 }

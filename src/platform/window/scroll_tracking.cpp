@@ -71,7 +71,7 @@ bool Begin(POINT screen) {
         }
         ScrollBarState& state = window->scrollBars[bar];
         int part = state.disabled ? kNoScrollPart : ScrollPartAt(layout, at);
-        track = Track{true, window, bar, part, 0};
+        track = Track{true, window->handle, bar, part, 0};
         if (part == kThumbPart) {
             state.tracking = true;
             state.trackPos = state.pos;
@@ -161,7 +161,7 @@ bool ScrollBarStylus(StylusAction action, POINT screen) {
             Post(track.window, track.bar, CodeOf(track.part));
             track.repeat = SetTimer(nullptr, 0, kFirstRepeatMilliseconds, Repeat);
         }
-        QueueOf(GetCurrentThreadId())->Wake();
+        OwnQueue()->Wake();
         return true;
     }
     track.at = screen;

@@ -11,10 +11,8 @@ WindowManager& WindowManager::Instance() {
 }
 
 WindowObject* WindowManager::Find(HWND handle) const {
-    auto* window = reinterpret_cast<WindowObject*>(reinterpret_cast<std::uintptr_t>(handle) &
-                                                   ~std::uintptr_t{1});
-    auto found = windows.find(window);
-    return found == windows.end() ? nullptr : *found;
+    return windows.Find(
+        reinterpret_cast<HWND>(reinterpret_cast<std::uintptr_t>(handle) & ~std::uintptr_t{1}));
 }
 
 WindowObject* WindowManager::TopLevelOf(WindowObject* window) const {
@@ -201,7 +199,11 @@ RECT DefaultWindowArea() {
 std::vector<HWND> TopLevelWindows() {
     WindowManager& manager = WindowManager::Instance();
     std::lock_guard lock(manager.mutex);
-    return std::vector<HWND>(manager.zOrder.begin(), manager.zOrder.end());
+    std::vector<HWND> windows;
+    for (const WindowObject* window : manager.zOrder) {
+        windows.push_back(window->handle);
+    }
+    return windows;
 }
 
 std::u16string ClassOf(HWND handle) {

@@ -187,7 +187,7 @@ int GetClassNameW(HWND handle, LPWSTR buffer, int capacity) {
 
 HWND GetParent(HWND handle) {
     return ReadWindow(handle, HWND{nullptr}, [](WindowManager&, WindowObject& window) -> HWND {
-        return window.IsChild() ? window.parent : window.owner;
+        return HandleOf(window.IsChild() ? window.parent : window.owner);
     });
 }
 
@@ -199,15 +199,15 @@ HWND GetWindow(HWND handle, UINT relation) {
         return nullptr;
     }
     if (relation == GW_OWNER) {
-        return window->owner;
+        return HandleOf(window->owner);
     }
     if (relation == GW_CHILD) {
-        return window->children.empty() ? nullptr : window->children.front();
+        return window->children.empty() ? nullptr : window->children.front()->handle;
     }
     if (relation == GW_HWNDNEXT && window->IsChild()) {
         auto& siblings = window->parent->children;
         auto it = std::find(siblings.begin(), siblings.end(), window);
-        return it != siblings.end() && it + 1 != siblings.end() ? *(it + 1) : nullptr;
+        return it != siblings.end() && it + 1 != siblings.end() ? (*(it + 1))->handle : nullptr;
     }
     return nullptr;
 }
@@ -216,7 +216,7 @@ HWND GetDlgItem(HWND dialog, int id) {
     return ReadWindow(dialog, HWND{nullptr}, [&](WindowManager&, WindowObject& window) -> HWND {
         for (WindowObject* child : window.children) {
             if (child->id == id) {
-                return child;
+                return child->handle;
             }
         }
         return nullptr;

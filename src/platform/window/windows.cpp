@@ -22,29 +22,29 @@ std::u16string ClassKey(LPCWSTR name) {
 // other way, children first.
 void SendDestroyMessages(HWND window) {
     CallProcedure(window, WM_DESTROY, 0, 0);
-    std::vector<WindowObject*> children;
+    std::vector<HWND> children;
     {
         WindowManager& manager = WindowManager::Instance();
         std::lock_guard lock(manager.mutex);
         if (WindowObject* object = manager.Find(window)) {
-            children = object->children;
-            for (WindowObject* child : children) {
+            for (WindowObject* child : object->children) {
                 child->destroying = true;
+                children.push_back(child->handle);
             }
         }
     }
-    for (WindowObject* child : children) {
+    for (HWND child : children) {
         SendDestroyMessages(child);
     }
     CallProcedure(window, WM_NCDESTROY, 0, 0);
 }
 
+// Takes the window and its children out of the manager into gone.
 void Forget(WindowManager& manager, WindowObject* window,
-            std::vector<std::pair<DWORD, HWND>>& forgotten) {
+            std::vector<std::unique_ptr<WindowObject>>& gone) {
     for (WindowObject* child : window->children) {
-        Forget(manager, child, forgotten);
+        Forget(manager, child, gone);
     }
-    manager.windows.erase(window);
     if (manager.focus == window) {
         manager.focus = nullptr;
     }
@@ -54,22 +54,15 @@ void Forget(WindowManager& manager, WindowObject* window,
     if (manager.foreground == window) {
         manager.foreground = nullptr;
     }
-    for (WindowObject* other : manager.windows) {
+    manager.windows.ForEach([window](WindowObject* other) {
         if (other->owner == window) {
             other->owner = nullptr;
         }
-        if (other->lastActivePopup == window) {
+        if (other->lastActivePopup == window->handle) {
             other->lastActivePopup = nullptr;
         }
-    }
-    forgotten.emplace_back(window->thread, window);
-}
-
-void DeleteTree(WindowObject* window) {
-    for (WindowObject* child : window->children) {
-        DeleteTree(child);
-    }
-    delete window;
+    });
+    gone.push_back(manager.windows.Remove(window->handle));
 }
 
 }  // namespace
@@ -103,10 +96,12 @@ BOOL UnregisterClassW(LPCWSTR className, HINSTANCE) {
     if (found == manager.classes.end()) {
         return FALSE;
     }
-    for (WindowObject* window : manager.windows) {
-        if (window->windowClass == found->second) {
-            return FALSE;  // windows of the class still exist
-        }
+    bool inUse = false;
+    manager.windows.ForEach([&](const WindowObject* window) {
+        inUse = inUse || window->windowClass == found->second;
+    });
+    if (inUse) {
+        return FALSE;  // windows of the class still exist
     }
     manager.classes.erase(found);
     return TRUE;
@@ -116,24 +111,25 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD styl
                      int width, int height, HWND parent, HMENU menuOrId, HINSTANCE instance,
                      LPVOID parameter) {
     InstallWindowBlitHook();
+    OwnQueue();  // the thread's queue, which receives what is posted and sent to its windows
     WindowManager& manager = WindowManager::Instance();
-    auto* window = new WindowObject;
+    HWND handle = nullptr;
     {
         std::lock_guard lock(manager.mutex);
         auto found = manager.classes.find(ClassKey(className));
         WindowObject* parentObject = manager.Find(parent);
         if (found == manager.classes.end() ||
             ((style & WS_CHILD) != 0 && parentObject == nullptr)) {
-            delete window;
             return nullptr;
         }
+        auto owned = std::make_unique<WindowObject>();
+        WindowObject* window = owned.get();
         window->windowClass = found->second;
         window->procedure = found->second->procedure;
         window->style = style & ~WS_VISIBLE;
         window->exStyle = exStyle;
         window->title = title != nullptr ? title : u"";
         window->thread = GetCurrentThreadId();
-        NoteUiThread(window->thread);
         if ((style & WS_CHILD) != 0) {
             window->parent = parentObject;
             window->id = static_cast<int>(reinterpret_cast<std::intptr_t>(menuOrId));
@@ -148,7 +144,11 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD styl
             height = height == CW_USEDEFAULT ? area.bottom - area.top : height;
         }
         window->rect = {x, y, x + std::max(width, 0), y + std::max(height, 0)};
-        manager.windows.insert(window);
+        handle = window->handle = manager.windows.Add(std::move(owned));
+        if (handle == nullptr) {
+            return nullptr;
+        }
+        NoteUiThread(window->thread);
         if (window->IsChild()) {
             parentObject->children.push_back(window);
         } else {
@@ -161,19 +161,19 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD styl
     CREATESTRUCTW create{
         parameter, instance,  menuOrId, parent, height, width, y, x, static_cast<LONG>(style),
         title,     className, exStyle};
-    if (CallProcedure(window, WM_CREATE, 0, reinterpret_cast<LPARAM>(&create)) == -1) {
-        DestroyWindow(window);
+    if (CallProcedure(handle, WM_CREATE, 0, reinterpret_cast<LPARAM>(&create)) == -1) {
+        DestroyWindow(handle);
         return nullptr;
     }
-    if (!IsWindow(window)) {
+    if (!IsWindow(handle)) {
         return nullptr;
     }
-    NotifyGeometry(window, true, true);
-    InvalidateAll(window);
+    NotifyGeometry(handle, true, true);
+    InvalidateAll(handle);
     if ((style & WS_VISIBLE) != 0) {
-        ShowWindow(window, SW_SHOW);
+        ShowWindow(handle, SW_SHOW);
     }
-    return IsWindow(window) ? window : nullptr;
+    return IsWindow(handle) ? handle : nullptr;
 }
 
 BOOL DestroyWindow(HWND handle) {
@@ -187,15 +187,15 @@ BOOL DestroyWindow(HWND handle) {
         if (window == nullptr) {
             return FALSE;
         }
-        handle = window;
-        for (WindowObject* other : manager.windows) {
+        handle = window->handle;
+        manager.windows.ForEach([&](const WindowObject* other) {
             if (other->owner == window && !other->destroying) {
-                owned.push_back(other);
+                owned.push_back(other->handle);
             }
-        }
+        });
         window->destroying = true;
         wasForeground = manager.foreground == window;
-        next = window->owner;
+        next = HandleOf(window->owner);
     }
     for (HWND popup : owned) {
         DestroyWindow(popup);
@@ -208,7 +208,7 @@ BOOL DestroyWindow(HWND handle) {
         std::lock_guard lock(manager.mutex);
         for (WindowObject* w = manager.focus; w != nullptr;
              w = w->IsChild() ? w->parent : nullptr) {
-            focusInside = focusInside || w == handle;
+            focusInside = focusInside || w->handle == handle;
         }
     }
     if (focusInside) {
@@ -225,8 +225,8 @@ BOOL DestroyWindow(HWND handle) {
         }
     }
     SendDestroyMessages(handle);
-    std::vector<std::pair<DWORD, HWND>> forgotten;
-    WindowObject* parentToRepaint = nullptr;
+    std::vector<std::unique_ptr<WindowObject>> gone;
+    HWND parentToRepaint = nullptr;
     RECT area{};
     {
         std::lock_guard lock(manager.mutex);
@@ -237,26 +237,26 @@ BOOL DestroyWindow(HWND handle) {
         if (window->IsChild()) {
             auto& siblings = window->parent->children;
             siblings.erase(std::remove(siblings.begin(), siblings.end(), window), siblings.end());
-            parentToRepaint = window->parent;
+            parentToRepaint = window->parent->handle;
             area = window->rect;
         } else {
             manager.RemoveFromZOrder(window);
         }
-        Forget(manager, window, forgotten);
-        DeleteTree(window);
+        Forget(manager, window, gone);
         if (wasForeground && next == nullptr) {
             for (auto it = manager.zOrder.rbegin(); it != manager.zOrder.rend(); ++it) {
                 if ((*it)->Visible() &&
                     ((*it)->exStyle & (WS_EX_TOPMOST | WS_EX_NOACTIVATE)) == 0) {
-                    next = *it;
+                    next = (*it)->handle;
                     break;
                 }
             }
         }
     }
-    for (auto& [thread, window] : forgotten) {
-        ForgetWindowMessages(thread, window);
+    for (const std::unique_ptr<WindowObject>& window : gone) {
+        ForgetWindowMessages(window->thread, window->handle);
     }
+    gone.clear();
     if (parentToRepaint != nullptr) {
         InvalidateRect(parentToRepaint, &area, TRUE);
     }
@@ -279,7 +279,7 @@ HWND FindLocalWindow(LPCWSTR className, LPCWSTR title) {
             continue;
         }
         if (title == nullptr || window->title == title) {
-            return window;
+            return window->handle;
         }
     }
     return nullptr;

@@ -3,7 +3,7 @@
 
 #include <platform/types.h>
 
-using HGDIOBJ = struct GdiObject*;
+using HGDIOBJ = struct GdiHandle*;
 using HBITMAP = HGDIOBJ;
 using HDC = HGDIOBJ;
 using HBRUSH = HGDIOBJ;

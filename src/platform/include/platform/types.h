@@ -23,7 +23,9 @@ using HANDLE = void*;
 using HINSTANCE = struct ModuleObject*;
 using HMODULE = HINSTANCE;
 using HKEY = struct RegistryKeyObject*;
-using HWND = struct WindowObject*;
+// Window, menu and GDI handles name a slot and its generation, never an address (incomplete
+// types: nothing reaches through them).
+using HWND = struct WindowHandle*;
 using PHKEY = HKEY*;
 using REGSAM = DWORD;
 using WPARAM = std::uintptr_t;

@@ -7,7 +7,7 @@ using WNDPROC = LRESULT (*)(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 using ATOM = WORD;
 using HICON = struct IconObject*;
 using HCURSOR = HICON;
-using HMENU = struct MenuObject*;
+using HMENU = struct MenuHandle*;
 using TIMERPROC = void (*)(HWND window, UINT message, UINT_PTR id, DWORD time);
 
 struct WNDCLASSW {

@@ -3,13 +3,13 @@
 #pragma once
 
 #include <platform/window.h>
+#include <platform_internal/handle_table.h>
 #include <platform_internal/window_surface.h>
 
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 struct WindowClassRecord {
@@ -34,6 +34,7 @@ struct ScrollBarState {
 };
 
 struct WindowObject {
+    HWND handle = nullptr;  // what the callers know it by
     std::shared_ptr<WindowClassRecord> windowClass;
     WNDPROC procedure = nullptr;
     DWORD style = 0;
@@ -70,7 +71,7 @@ class WindowManager {
     static WindowManager& Instance();
 
     std::mutex mutex;
-    std::unordered_set<WindowObject*> windows;
+    HandleTable<WindowObject, HWND> windows{kWindowHandles};
     std::vector<WindowObject*> zOrder;  // top-levels and pop-ups, bottom first
     std::map<std::u16string, std::shared_ptr<WindowClassRecord>> classes;  // by upper-case name
     WindowObject* foreground = nullptr;
@@ -79,6 +80,7 @@ class WindowManager {
     bool layoutChanged = true;
 
     // Everything below: call with the mutex held.
+    // The live window a handle names (bit 0 of the handle ignored), or null.
     WindowObject* Find(HWND handle) const;
     WindowObject* TopLevelOf(WindowObject* window) const;
     // Screen position of the window's client origin.
@@ -101,6 +103,11 @@ class WindowManager {
     // The child-most shown, enabled window at a screen point, or null.
     WindowObject* WindowAt(POINT screen) const;
 };
+
+// The window's handle; null for none.
+inline HWND HandleOf(const WindowObject* window) {
+    return window == nullptr ? nullptr : window->handle;
+}
 
 // Calls read(manager, window) with the manager's mutex held, or returns fallback when the handle
 // names no window.

@@ -60,6 +60,9 @@ class DeviceHarness {
     // and forgetting them.
     std::vector<std::u16string> StartedProcesses() const;
     void ClearStartedProcesses();
+    // How many threads have a message queue: those that made a window or used their queue, until
+    // they end.
+    std::size_t MessageQueues() const;
 
     // The composed screen.
     COLORREF ScreenPixel(int x, int y);
