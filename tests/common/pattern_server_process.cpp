@@ -157,8 +157,8 @@ std::string PatternServerProcess::WaitForLine(const std::function<bool(const std
 }
 
 std::optional<std::vector<std::string>> PatternServerProcess::LinesBefore(const std::string& end,
-                                                                        std::size_t from,
-                                                                        int timeoutMs) const {
+                                                                          std::size_t from,
+                                                                          int timeoutMs) const {
     if (WaitForLine([&](const std::string& line) { return line == end; }, timeoutMs, from)
             .empty()) {
         return std::nullopt;

@@ -20,7 +20,8 @@ using Strings = std::vector<std::string>;
 class ResizeWatcher : public RecordingListener {
   public:
     void OnDesktopResize(int width, int height) override {
-        sessionSizeWhenTold = std::to_string(session->Width()) + "x" + std::to_string(session->Height());
+        sessionSizeWhenTold =
+            std::to_string(session->Width()) + "x" + std::to_string(session->Height());
         RecordingListener::OnDesktopResize(width, height);
     }
     RfbSession* session = nullptr;

@@ -89,7 +89,8 @@ class ViewerInputTest : public ViewerDevice {
 
     void SetUp() override {
         ViewerDevice::SetUp();
-        server = std::make_unique<PatternServerProcess>(std::vector<std::string>{"--size", "640x480"});
+        server =
+            std::make_unique<PatternServerProcess>(std::vector<std::string>{"--size", "640x480"});
         ASSERT_TRUE(server->Started()) << server->Output();
     }
     void TearDown() override {
@@ -232,7 +233,8 @@ TEST_F(ViewerInputTest, EachRateAsksForUpdatesWhenItShould) {
     };
     {
         auto viewer = Open(kRateConstant);
-        ASSERT_FALSE(server->WaitForLine("update incremental", 5000).empty());  // the first screen's
+        // The request that follows the first screen.
+        ASSERT_FALSE(server->WaitForLine("update incremental", 5000).empty());
         std::size_t from = server->Lines().size();
         for (std::size_t i = 1; i <= 3; ++i) {
             server->Send("paint 0 0 50 50 " + std::string(i % 2 ? "ff0000" : "00ff00"));

@@ -86,7 +86,8 @@ class ScrollBarTest : public ::testing::Test {
     void PassARepeat() {
         static bool fired;
         fired = false;
-        UINT_PTR timer = SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR, DWORD) { fired = true; });
+        UINT_PTR timer =
+            SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR, DWORD) { fired = true; });
         EXPECT_TRUE(device.RunUntil([] { return fired; }, 10000));
         KillTimer(nullptr, timer);
     }
