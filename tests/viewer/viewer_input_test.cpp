@@ -89,8 +89,7 @@ class ViewerInputTest : public ViewerDevice {
 
     void SetUp() override {
         ViewerDevice::SetUp();
-        server =
-            std::make_unique<PatternServerProcess>(std::vector<std::string>{"--size", "640x480"});
+        server = std::make_unique<PatternServerProcess>(std::vector<std::string>{"--size", "640x480"});
         ASSERT_TRUE(server->Started()) << server->Output();
     }
     void TearDown() override {
@@ -243,7 +242,8 @@ TEST_F(ViewerInputTest, EachRateAsksForUpdatesWhenItShould) {
         }
     }
     for (LONG rate : {LONG{kRateEvents}, LONG{30}}) {
-        server = std::make_unique<PatternServerProcess>(std::vector<std::string>{"--size", "640x480"});
+        server =
+            std::make_unique<PatternServerProcess>(std::vector<std::string>{"--size", "640x480"});
         ASSERT_TRUE(server->Started());
         auto viewer = Open(rate);
         server->Send("paint 0 0 50 50 ff0000");  // no request waits for it yet
