@@ -200,27 +200,19 @@ TEST_F(ViewerInputTest, AWrongPasswordIsToldOnce) {
     lstrcpynW(record.settings.Hostname, u"127.0.0.1", kTextCapacity);
     lstrcpynW(record.settings.Password, u"wrong", kTextCapacity);
     record.settings.Port = server->Port();
-    std::vector<std::u16string> texts;
-    UiScript script(device);
-    auto boxOpen = [&] { return device.FindTopLevel(u"MessageBox") != nullptr; };
-    auto answer = [&] {
-        HWND box = device.FindTopLevel(u"MessageBox");
-        texts.push_back(device.TextOf(device.FindChild(box, 0xFFFF)));
-        RECT ok = device.ScreenRectOf(GetDlgItem(box, IDOK));
-        device.Tap((ok.left + ok.right) / 2, (ok.top + ok.bottom) / 2);
-    };
-    script.When(boxOpen, answer).When(boxOpen, answer);  // a second box is answered too
-    script.Start();
+    BoxAnswerer answerer(device);
     std::set<pid_t> threads = LiveThreads();
     ViewerWindow viewer(nullptr, u"Pattern", record, nullptr);
     EXPECT_TRUE(device.RunUntil(
-        [&] { return viewer.GetConnectionState() == kDisconnected && !texts.empty(); }, 5000));
+        [&] {
+            return viewer.GetConnectionState() == kDisconnected && !answerer.Texts().empty();
+        },
+        5000));
     // A second box would come from the session's threads: once they have ended, all they posted
     // has been handled.
     EXPECT_TRUE(device.RunUntil([&] { return NoThreadBeyond(threads); }, 10000));
     device.PumpUntilIdle();
-    script.Stop();
-    EXPECT_EQ(texts, std::vector<std::u16string>{u"VNC authentication failed"});
+    EXPECT_EQ(answerer.Texts(), std::vector<std::u16string>{u"VNC authentication failed"});
 }
 
 // After each change on the server "Constant" asks again at once; "Events" and a timed rate ask
