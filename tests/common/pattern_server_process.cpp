@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
@@ -153,6 +154,18 @@ std::string PatternServerProcess::WaitForLine(const std::function<bool(const std
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     } while (Clock::now() < deadline);
     return {};
+}
+
+std::optional<std::vector<std::string>> PatternServerProcess::LinesBefore(const std::string& end,
+                                                                          std::size_t from,
+                                                                          int timeoutMs) const {
+    if (WaitForLine([&](const std::string& line) { return line == end; }, timeoutMs, from)
+            .empty()) {
+        return std::nullopt;
+    }
+    std::vector<std::string> lines = Lines();
+    auto first = lines.begin() + static_cast<std::ptrdiff_t>(from);
+    return std::vector<std::string>(first, std::find(first, lines.end(), end));
 }
 
 bool PatternServerProcess::Send(const std::string& command) const {

@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,12 @@ class PatternServerProcess {
                             std::size_t from = 0) const;
     std::string WaitForLine(const std::function<bool(const std::string&)>& match,
                             int timeoutMs = 5000, std::size_t from = 0) const;
+    // The lines from index from on that come before the first line that is end, once end has
+    // come (within timeoutMs; nullopt when it has not). A client's messages are logged in the
+    // order it sent them, so a message sent last as a mark ends everything sent before it.
+    std::optional<std::vector<std::string>> LinesBefore(const std::string& end,
+                                                        std::size_t from = 0,
+                                                        int timeoutMs = 5000) const;
 
     // Writes one command line to the control pipe; false when it has no newline-free text or the
     // server no longer reads the pipe.

@@ -5,6 +5,7 @@
 #include <widgets/client_window.h>
 #include <display/display.h>
 #include <platform/commctrl.h>
+#include <platform/dialog.h>
 #include <platform/resources.h>
 #include <platform_testing/device_harness.h>
 #include <resources/resources.h>
@@ -16,6 +17,8 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "temp_home.h"
 
@@ -85,6 +88,51 @@ inline int WrongPixels(DeviceHarness& device, ViewerWindow& viewer, int fbWidth,
     }
     return wrong;
 }
+
+// While it lives, every message box that comes up is answered with its OK button, as a person
+// would, and its caption and text are kept: a second box is answered as the first was, and never
+// leaves a test waiting in the box's loop.
+class BoxAnswerer {
+  public:
+    explicit BoxAnswerer(DeviceHarness& device) : device_(device) {
+        current = this;
+        timer_ = SetTimer(nullptr, 0, 10, Tick);
+    }
+    ~BoxAnswerer() {
+        KillTimer(nullptr, timer_);
+        current = nullptr;
+    }
+    BoxAnswerer(const BoxAnswerer&) = delete;
+    BoxAnswerer& operator=(const BoxAnswerer&) = delete;
+    const std::vector<std::u16string>& Captions() const { return captions_; }
+    const std::vector<std::u16string>& Texts() const { return texts_; }
+
+  private:
+    static void Tick(HWND, UINT, UINT_PTR, DWORD) {
+        BoxAnswerer* self = current;
+        // The tap runs the loop again, and with it this timer: the box being answered is left be.
+        if (self == nullptr || self->answering_) {
+            return;
+        }
+        DeviceHarness& device = self->device_;
+        HWND box = device.FindTopLevel(u"MessageBox");
+        if (box == nullptr) {
+            return;
+        }
+        self->answering_ = true;
+        self->captions_.push_back(device.TextOf(box));
+        self->texts_.push_back(device.TextOf(device.FindChild(box, 0xFFFF)));
+        RECT ok = device.ScreenRectOf(GetDlgItem(box, IDOK));
+        device.Tap((ok.left + ok.right) / 2, (ok.top + ok.bottom) / 2);
+        self->answering_ = false;
+    }
+    static inline BoxAnswerer* current = nullptr;
+    DeviceHarness& device_;
+    UINT_PTR timer_ = 0;
+    bool answering_ = false;
+    std::vector<std::u16string> captions_;
+    std::vector<std::u16string> texts_;
+};
 
 // While it lives, a viewer whose error box comes up is closed with the box still open (the box
 // goes with its owner), as a person closing the server at that moment would.

@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
-#include <thread>
 
 namespace {
 
@@ -14,11 +14,22 @@ const int kWidth = 640;
 const int kHeight = 480;
 const std::string kPassword = "secret";
 
-// Checks every encoding at every pixel size; exclude is a box left out (a pointer drawn in).
+// Checks every encoding at every pixel size; exclude is a box left out (a pointer drawn in). The
+// server may take a moment to show what was put on its display: it is asked until it does.
 void ExpectPatternEverywhere(const std::string& folder, int port,
                              const std::vector<std::string>& encodings,
                              const std::vector<std::string>& extra = {},
                              const std::vector<int>& exclude = {}) {
+    std::vector<std::string> shown = extra;
+    shown.insert(shown.end(),
+                 {"--bpp", "32", "--timeout", "20", "127.0.0.1::" + std::to_string(port)});
+    Image pattern = ExpectedPattern(kWidth, kHeight, 0, 32);
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    for (SnapshotRun run = RunSnapshot(folder, shown);
+         run.exitCode != 0 || CountMismatches(run.image, pattern, exclude) != 0;
+         run = RunSnapshot(folder, shown)) {
+        ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the pattern never showed";
+    }
     for (int bpp : {8, 16, 32}) {
         Image expected = ExpectedPattern(kWidth, kHeight, 0, bpp);
         for (const std::string& encoding : encodings) {
@@ -49,7 +60,6 @@ bool ShowPattern(const std::string& folder, int display) {
     std::string ppm = WritePatternPpm(folder, kWidth, kHeight, 0);
     int status = RunProgram({"display", "-window", "root", ppm}, folder + "/display.log",
                             {"DISPLAY=:" + std::to_string(display)});
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
     // display exits with 1 after setting the root window's background; only not running fails.
     return status >= 0;
 }

@@ -78,10 +78,10 @@ TEST(SessionEvents, OverlappingCopyRectAndDesktopResizeFromOurServer) {
     std::vector<std::uint32_t> expected = Expected565(640, 480, 0);
     EXPECT_EQ(Mismatches(listener.framebuffer, expected, 640), 0);
 
-    // The server moves (5, 3)-(205, 103) to (10, 10): source and destination overlap.
+    // The server moves (5, 3)-(205, 103) to (10, 10): source and destination overlap. It reads
+    // the key before the request that follows it.
     session.SendKeyEvent(true, 'c');
     session.SendKeyEvent(false, 'c');
-    Sleep(100);
     session.SendFramebufferUpdateRequest(true, 0, 0, 640, 480);
     ASSERT_TRUE(WaitForUpdates(listener, 2));
     bool copied = false;
@@ -99,7 +99,6 @@ TEST(SessionEvents, OverlappingCopyRectAndDesktopResizeFromOurServer) {
 
     session.SendKeyEvent(true, 'r');
     session.SendKeyEvent(false, 'r');
-    Sleep(100);
     session.SendFramebufferUpdateRequest(true, 0, 0, 640, 480);
     for (int i = 0; i < 500 && (listener.framebuffer.Width() != 320 || listener.updates < 4); ++i) {
         Sleep(10);
@@ -161,11 +160,11 @@ TEST(SessionEvents, TigerVncCopiesAMovedWindowAndResizesItsDesktop) {
     EXPECT_EQ(MismatchesWithFreshSnapshot(folder, port, listener.framebuffer), 0);
 
     // Moving a window is a copy of its pixels on the server: it arrives as CopyRect.
-    ASSERT_EQ(
-        RunProgram({"xdotool", "search", "--classname", "tavrel-move", "windowmove", "250", "200"},
-                   folder + "/move.log", display),
-        0);
-    Sleep(300);
+    // --sync: xdotool returns once the window has moved.
+    ASSERT_EQ(RunProgram({"xdotool", "search", "--classname", "tavrel-move", "windowmove", "--sync",
+                          "250", "200"},
+                         folder + "/move.log", display),
+              0);
     int before = listener.updates;
     session.SendFramebufferUpdateRequest(true, 0, 0, 640, 480);
     ASSERT_TRUE(WaitForUpdates(listener, before + 1));

@@ -9,9 +9,6 @@
 #include <platform/winsock.h>
 #include <viewer/viewer_window.h>
 
-#include <chrono>
-#include <thread>
-
 namespace {
 
 constexpr int kWidth = 640, kHeight = 480;
@@ -50,7 +47,6 @@ TEST_F(ViewerRealServers, TigerVncAtEveryZoomAndScroll) {
     ASSERT_TRUE(WaitForRfb(6170));
     std::string ppm = WritePatternPpm(folder, kWidth, kHeight, 0);
     RunProgram({"display", "-window", "root", ppm}, folder + "/display.log", {"DISPLAY=:170"});
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
 
     ServerRecord record;
     record.settings = DefaultServerSettings();

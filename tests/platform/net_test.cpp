@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include "loopback_server.h"
+#include "process_threads.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <string>
@@ -151,8 +153,15 @@ TEST(Net, ShuttingDownDropsBytesNotYetReadAndWakesABlockedReader) {
 
     LoopbackPair idle;
     int result = -2;
-    std::thread reader([&] { result = recv(idle.device, buffer, sizeof buffer, 0); });
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    std::atomic<pid_t> readerId{0};
+    std::thread reader([&] {
+        readerId = CurrentThreadId();
+        result = recv(idle.device, buffer, sizeof buffer, 0);
+    });
+    while (readerId == 0) {
+        std::this_thread::yield();
+    }
+    EXPECT_TRUE(WaitUntilSleeping(readerId));  // blocked in recv
     ASSERT_EQ(shutdown(idle.device, SD_BOTH), 0);
     reader.join();
     EXPECT_EQ(result, 0);

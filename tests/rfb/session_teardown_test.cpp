@@ -5,6 +5,7 @@
 // and a message thread blocked in a read, and no listener call may follow it.
 #include "cutting_replay_server.h"
 #include "loopback_server.h"
+#include "process_threads.h"
 #include "screen_recording.h"
 
 #include <platform/core.h>
@@ -49,6 +50,7 @@ struct Probe {
     std::atomic<bool> failureReported{false};
     std::atomic<bool> shutDown{false};  // the owner's Shutdown has returned
     std::atomic<int> lateCalls{0};      // listener calls after that
+    std::atomic<pid_t> caller{0};       // the thread of the latest listener call
 };
 
 // Draws into state of its own (rows of a framebuffer), so a call into a destroyed owner writes
@@ -111,6 +113,7 @@ class SessionOwner final : public SessionListener, public TransportListener {
 
   private:
     void Called() {
+        probe_.caller = CurrentThreadId();
         if (probe_.shutDown) {
             ++probe_.lateCalls;
         }
@@ -186,7 +189,8 @@ TEST(SessionTeardown, ShutdownEndsAThreadBlockedInAReadAndIsIdempotent) {
         SessionOwner owner(probe);
         owner.Connect(server.Port());
         ASSERT_TRUE(probe.WaitFor(test.reached));
-        Sleep(50);  // into the read that waits for bytes that never come
+        // The thread that reached it goes on into the read that waits for bytes that never come.
+        ASSERT_TRUE(WaitUntilSleeping(probe.caller));
         EXPECT_FALSE(probe.failureReported);
 
         auto started = std::chrono::steady_clock::now();
@@ -210,7 +214,7 @@ TEST(SessionTeardown, ShutdownRightAfterConnectNeverWaitsForTheServer) {
         auto owner = std::make_unique<SessionOwner>(probe);
         owner->Connect(server.Port());
         if (i % 3 == 1) {
-            Sleep(static_cast<DWORD>(i % 4));
+            Sleep(static_cast<DWORD>(i % 4));  // a later moment of connecting; not needed to pass
         }
         auto started = std::chrono::steady_clock::now();
         owner.reset();

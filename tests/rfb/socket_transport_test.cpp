@@ -1,5 +1,6 @@
 // The socket transport against a loopback listener that plays the server.
 #include "loopback_server.h"
+#include "process_threads.h"
 #include "recording_listener.h"
 #include "rfb_test_bytes.h"
 
@@ -10,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 
 namespace {
@@ -40,6 +42,7 @@ TEST(SocketTransport, SegmentedAndBatchedMessagesAreReadExactly) {
     Connected c;
     ASSERT_TRUE(c.accepted);
     ASSERT_EQ(c.listener.Calls(), Strings{"ConnectResult 0"});
+    // The pauses make it likely that the pieces arrive apart; the reads are exact without them.
     std::thread writer([&] {
         c.server.Write(std::string("RFB 0"));
         Sleep(20);
@@ -133,11 +136,16 @@ TEST(SocketTransport, CloseWakesABlockedReceive) {
     Connected c;
     ASSERT_TRUE(c.accepted);
     bool received = true;
+    std::atomic<pid_t> readerId{0};
     std::thread reader([&] {
+        readerId = CurrentThreadId();
         char byte;
         received = c.transport.Receive(&byte, 1);
     });
-    Sleep(50);
+    while (readerId == 0) {
+        std::this_thread::yield();
+    }
+    EXPECT_TRUE(WaitUntilSleeping(readerId));  // blocked in the read
     c.transport.Close();
     reader.join();
     EXPECT_FALSE(received);

@@ -14,9 +14,12 @@
 #include <filesystem>
 #include <random>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "pattern_server_process.h"
+#include "process_threads.h"
+#include "server_log_mark.h"
 #include "ui_script.h"
 #include "viewer_device.h"
 
@@ -49,6 +52,29 @@ class ViewerInputTest : public ViewerDevice {
         POINT at{x, y};
         ClientToScreen(viewer.Handle(), &at);
         device.Tap(at.x, at.y);
+    }
+    // Whether the store holds colour (as 0xRRGGBB, each component full or none) at its top left
+    // corner, whatever the pixel format.
+    static bool ShowsAtOrigin(ViewerWindow& viewer, std::uint32_t colour) {
+        std::unique_ptr<BYTE[]> bgr =
+            viewer.Store().CaptureRgb(viewer.Store().GetWidth(), viewer.Store().GetHeight());
+        if (!bgr) {
+            return false;
+        }
+        for (int i = 0; i < 3; ++i) {
+            bool full = (colour >> (8 * i) & 0xFF) != 0;
+            if (full ? bgr[i] < 0x80 : bgr[i] >= 0x40) {
+                return false;
+            }
+        }
+        return true;
+    }
+    // Rings the server's bell and waits until it is heard: everything the server sent before it
+    // has been handled whole by then.
+    void RingAndWait() {
+        int beeps = device.Beeps();
+        ASSERT_TRUE(server->Send("bell"));
+        ASSERT_TRUE(device.RunUntil([&] { return device.Beeps() > beeps; }, 5000));
     }
     // The log's lines from index from on that start with prefix.
     std::vector<std::string> LinesFrom(std::size_t from, const std::string& prefix) {
@@ -109,8 +135,7 @@ TEST_F(ViewerInputTest, TypedTextAndKeysArriveInOrderWithTheAltBracket) {
     device.PressKey(VK_BACK);
     device.PressKey(VK_LEFT);
     device.PressKey('X', true);
-    ASSERT_FALSE(server->WaitForLine("key up 0xffe9", 3000, from).empty());
-    EXPECT_EQ(LinesFrom(from, "key"),
+    EXPECT_EQ(LinesUpToMark(*server, *viewer, from, "key"),
               (std::vector<std::string>{
                   "key down 0x48", "key up 0x48", "key down 0x69", "key up 0x69",
                   "key down 0xff0d", "key up 0xff0d", "key down 0xff08", "key up 0xff08",
@@ -175,57 +200,59 @@ TEST_F(ViewerInputTest, AWrongPasswordIsToldOnce) {
     lstrcpynW(record.settings.Hostname, u"127.0.0.1", kTextCapacity);
     lstrcpynW(record.settings.Password, u"wrong", kTextCapacity);
     record.settings.Port = server->Port();
-    std::vector<std::u16string> texts;
-    UiScript script(device);
-    script.When([&] { return device.FindTopLevel(u"MessageBox") != nullptr; }, [&] {
-        HWND box = device.FindTopLevel(u"MessageBox");
-        texts.push_back(device.TextOf(device.FindChild(box, 0xFFFF)));
-        RECT ok = device.ScreenRectOf(GetDlgItem(box, IDOK));
-        device.Tap((ok.left + ok.right) / 2, (ok.top + ok.bottom) / 2);
-    });
-    script.Start();
+    BoxAnswerer answerer(device);
+    std::set<pid_t> threads = LiveThreads();
     ViewerWindow viewer(nullptr, u"Pattern", record, nullptr);
     EXPECT_TRUE(device.RunUntil(
-        [&] { return viewer.GetConnectionState() == kDisconnected && !texts.empty(); }, 5000));
-    device.RunUntil([] { return false; }, 200);
-    script.Stop();
-    EXPECT_EQ(texts, std::vector<std::u16string>{u"VNC authentication failed"});
+        [&] {
+            return viewer.GetConnectionState() == kDisconnected && !answerer.Texts().empty();
+        },
+        5000));
+    // A second box would come from the session's threads: once they have ended, all they posted
+    // has been handled.
+    EXPECT_TRUE(device.RunUntil([&] { return NoThreadBeyond(threads); }, 10000));
+    device.PumpUntilIdle();
+    EXPECT_EQ(answerer.Texts(), std::vector<std::u16string>{u"VNC authentication failed"});
 }
 
-// After each change on the server: "Constant" asks again at once, "Events" only after input,
-// a timed rate not within its period; with "Only update visible portion" a request covers only
-// what is shown.
+// After each change on the server "Constant" asks again at once; "Events" and a timed rate ask
+// after input only (a tap: after its down and after its up), not after an update, not within the
+// period; with "Only update visible portion" a request covers only what is shown.
 TEST_F(ViewerInputTest, EachRateAsksForUpdatesWhenItShould) {
     auto countIncremental = [&](std::size_t from) {
         return LinesFrom(from, "update incremental").size();
     };
-    auto paintAFewTimes = [&] {
-        for (int i = 0; i < 4; ++i) {
-            server->Send("paint 0 0 50 50 " + std::string(i % 2 ? "ff0000" : "00ff00"));
-            device.RunUntil([] { return false; }, 150);
-        }
-    };
     {
         auto viewer = Open(kRateConstant);
+        // The request that follows the first screen.
+        ASSERT_FALSE(server->WaitForLine("update incremental", 5000).empty());
         std::size_t from = server->Lines().size();
-        paintAFewTimes();
-        EXPECT_GE(countIncremental(from), 3u) << "Constant";
+        for (std::size_t i = 1; i <= 3; ++i) {
+            server->Send("paint 0 0 50 50 " + std::string(i % 2 ? "ff0000" : "00ff00"));
+            EXPECT_TRUE(device.RunUntil([&] { return countIncremental(from) >= i; }, 5000))
+                << "Constant, change " << i;
+        }
     }
-    {
-        auto viewer = Open(kRateEvents);
-        std::size_t from = server->Lines().size();
-        paintAFewTimes();
-        EXPECT_EQ(countIncremental(from), 0u) << "Events, untouched";
+    for (LONG rate : {LONG{kRateEvents}, LONG{30}}) {
+        server =
+            std::make_unique<PatternServerProcess>(std::vector<std::string>{"--size", "640x480"});
+        ASSERT_TRUE(server->Started());
+        auto viewer = Open(rate);
+        server->Send("paint 0 0 50 50 ff0000");  // no request waits for it yet
         TapClient(*viewer, 10, 10);
-        device.RunUntil([&] { return countIncremental(from) >= 2; }, 3000);
-        device.RunUntil([] { return false; }, 100);
-        EXPECT_EQ(countIncremental(from), 2u) << "Events: one after the down, one after the up";
-    }
-    {
-        auto viewer = Open(30);
-        std::size_t from = server->Lines().size();
-        paintAFewTimes();
-        EXPECT_EQ(countIncremental(from), 0u) << "30 seconds";
+        // The red square answers the first request; anything the viewer asked for on its own
+        // after that update went out before the mark.
+        ASSERT_TRUE(device.RunUntil([&] { return ShowsAtOrigin(*viewer, 0xFF0000); }, 5000));
+        RingAndWait();
+        std::vector<std::string> steps;
+        for (const std::string& line : LinesUpToMark(*server, *viewer, 0, "")) {
+            if (line.rfind("pointer", 0) == 0) {
+                steps.push_back(line.rfind("pointer 0", 0) == 0 ? "up" : "down");
+            } else if (line.rfind("update incremental", 0) == 0) {
+                steps.push_back("ask");
+            }
+        }
+        EXPECT_EQ(steps, (std::vector<std::string>{"down", "ask", "up", "ask"})) << "rate " << rate;
     }
     {
         auto viewer = Open(kRateEvents, true);
@@ -327,17 +354,21 @@ TEST_F(ViewerInputTest, ANewVideoModeWhileConnectedAsksForTheWholeScreenInIt) {
     EXPECT_FALSE(server->WaitForLine("update full 0 0 640 480", 3000, from).empty());
     // Updates keep coming in the new format; the session is still there.
     server->Send("paint 0 0 64 64 ff0000");
-    device.RunUntil([] { return false; }, 300);
+    EXPECT_TRUE(device.RunUntil([&] { return ShowsAtOrigin(*viewer, 0xFF0000); }, 5000));
     EXPECT_EQ(viewer->GetConnectionState(), kConnected);
     std::vector<std::string> lines = server->Lines();
     EXPECT_EQ(std::count(lines.begin() + static_cast<std::ptrdiff_t>(from), lines.end(),
                          "disconnect"),
               0);
-    // The same settings again send nothing new.
+    // The same settings again send nothing new, also not at the end of the next update (where a
+    // format waiting to go would go).
     from = server->Lines().size();
     viewer->ApplySettings(&settings);
-    device.RunUntil([] { return false; }, 200);
-    EXPECT_TRUE(LinesFrom(from, "format").empty());
+    server->Send("paint 0 0 64 64 0000ff");
+    EXPECT_TRUE(device.RunUntil([&] { return ShowsAtOrigin(*viewer, 0x0000FF); }, 5000));
+    RingAndWait();
+    EXPECT_TRUE(LinesUpToMark(*server, *viewer, from, "format").empty());
+    EXPECT_TRUE(LinesFrom(from, "update full").empty());
     script.Stop();
     EXPECT_EQ(boxes, 0);
 }

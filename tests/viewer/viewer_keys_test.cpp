@@ -12,10 +12,12 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "../keyboard/defined_keys_store.h"
 #include "pattern_server_process.h"
+#include "server_log_mark.h"
 #include "test_windows.h"
 #include "ui_script.h"
 #include "viewer_device.h"
@@ -118,17 +120,15 @@ class ViewerKeysTest : public ViewerDevice {
         ADD_FAILURE() << "no menu item";
         return 0;
     }
-    // The server's key lines from index from on, once the line last has come.
-    std::vector<std::string> KeyLines(std::size_t from, const std::string& last) {
-        EXPECT_FALSE(server->WaitForLine(last, 3000, from).empty()) << last;
-        device.RunUntil([] { return false; }, 100);
-        std::vector<std::string> lines = server->Lines(), keys;
-        for (std::size_t i = from; i < lines.size(); ++i) {
-            if (lines[i].rfind("key ", 0) == 0) {
-                keys.push_back(lines[i]);
-            }
+    // The server's key lines from index from on: up to a mark sent through the open viewer, or up
+    // to the disconnect of a viewer that has gone.
+    std::vector<std::string> KeyLines(std::size_t from, ViewerWindow* viewer) {
+        if (viewer != nullptr) {
+            return LinesUpToMark(*server, *viewer, from, "key ");
         }
-        return keys;
+        std::optional<std::vector<std::string>> lines = server->LinesBefore("disconnect", from);
+        EXPECT_TRUE(lines) << "no disconnect";
+        return Starting(lines, "key ");
     }
 
     std::unique_ptr<PatternServerProcess> server;
@@ -159,11 +159,10 @@ TEST_F(ViewerKeysTest, ToolbarAndMenuKeysReachTheServerAsDefined) {
 
     std::size_t from = server->Lines().size();
     TapKey(bar, u"Ctrl");
-    device.RunUntil([] { return false; }, 300);
     device.SaveScreenshot(ScreenshotPath("viewer_key_toolbar.png"));  // Ctrl latched: dark
     TapKey(bar, u"Esc");
     TapKey(bar, u"Ctrl");
-    EXPECT_EQ(KeyLines(from, "key up 0xffe3"),
+    EXPECT_EQ(KeyLines(from, viewer),
               (std::vector<std::string>{"key down 0xffe3", "key down 0xff1b", "key up 0xff1b",
                                         "key up 0xffe3"}));
 
@@ -174,13 +173,12 @@ TEST_F(ViewerKeysTest, ToolbarAndMenuKeysReachTheServerAsDefined) {
     EXPECT_EQ(GetMenuState(menu, ctrl, MF_BYCOMMAND) & MF_CHECKED, MF_CHECKED);
     SendMessageW(viewer->Handle(), WM_COMMAND, ctrl, 0);
     EXPECT_EQ(GetMenuState(menu, ctrl, MF_BYCOMMAND) & MF_CHECKED, 0u);
-    EXPECT_EQ(KeyLines(from, "key up 0xffe3"),
+    EXPECT_EQ(KeyLines(from, viewer),
               (std::vector<std::string>{"key down 0xff1b", "key up 0xff1b", "key down 0xffe3",
                                         "key up 0xffe3"}));
 
     // A turned screen lays the bar out again along the longer side.
     device.Rotate();
-    device.RunUntil([] { return false; }, 300);
     EXPECT_EQ(bar.Buttons().size(), 2u);
     device.SaveScreenshot(ScreenshotPath("viewer_key_toolbar_wide.png"));
 
@@ -209,7 +207,7 @@ TEST_F(ViewerKeysTest, KeysLeftDownAreReleasedBeforeAReloadAndWhenTheViewerClose
     TapKey(bar, u"Ctrl");
     SendMessageW(viewer->Handle(), WM_COMMAND, MenuCommand(*viewer, u"Shift macro"), 0);
     SendMessageW(viewer->Handle(), WM_SETTINGCHANGE, 0, 0);
-    EXPECT_EQ(KeyLines(from, "key up 0xffe1"),
+    EXPECT_EQ(KeyLines(from, viewer),
               (std::vector<std::string>{"key down 0xffe3", "key down 0xffe1", "key up 0xffe3",
                                         "key up 0xffe1"}));
     for (const KeyDef& key : bar.Keys()) {
@@ -221,7 +219,7 @@ TEST_F(ViewerKeysTest, KeysLeftDownAreReleasedBeforeAReloadAndWhenTheViewerClose
     UINT ctrl = MenuCommand(*viewer, u"Ctrl");
     SendMessageW(viewer->Handle(), WM_COMMAND, ctrl, 0);
     viewer->ReloadKeys();
-    EXPECT_EQ(KeyLines(from, "key up 0xffe3"),
+    EXPECT_EQ(KeyLines(from, viewer),
               (std::vector<std::string>{"key down 0xffe3", "key up 0xffe3"}));
     EXPECT_EQ(GetMenuState(viewer->KeyboardMenu(), ctrl, MF_BYCOMMAND) & MF_CHECKED, 0u);
 
@@ -232,7 +230,7 @@ TEST_F(ViewerKeysTest, KeysLeftDownAreReleasedBeforeAReloadAndWhenTheViewerClose
     SendMessageW(viewer->Handle(), WM_COMMAND, kCloseServer, 0);
     device.PumpUntilIdle();
     EXPECT_EQ(list->Servers().At(0)->viewer, nullptr);
-    EXPECT_EQ(KeyLines(from, "key up 0xffe3"),
+    EXPECT_EQ(KeyLines(from, nullptr),
               (std::vector<std::string>{"key down 0xffe3", "key up 0xffe3"}));
 }
 
@@ -266,7 +264,7 @@ TEST_F(ViewerKeysTest, AMacroKeyChosenFromTheMenuPlaysItsStepsOnTheServer) {
     ASSERT_NE(viewer, nullptr);
     std::size_t from = server->Lines().size();
     SendMessageW(viewer->Handle(), WM_COMMAND, MenuCommand(*viewer, u"CAD"), 0);
-    EXPECT_EQ(KeyLines(from, "key up 0xffe3"),
+    EXPECT_EQ(KeyLines(from, viewer),
               (std::vector<std::string>{"key down 0xffe3", "key down 0xffe9", "key down 0xffff",
                                         "key up 0xffff", "key up 0xffe9", "key up 0xffe3"}));
 }

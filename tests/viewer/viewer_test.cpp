@@ -23,8 +23,10 @@
 #include <filesystem>
 #include <memory>
 #include <random>
+#include <set>
 
 #include "cutting_replay_server.h"
+#include "process_threads.h"
 #include "viewer_device.h"
 #include "screen_recording.h"
 #include "temp_home.h"
@@ -219,29 +221,26 @@ TEST_F(ViewerTest, FailuresAreToldOnceAndLeaveTheViewerDisconnected) {
         lstrcpynW(record.settings.Hostname, c.host, kTextCapacity);
         record.settings.Port = c.port;
         record.settings.Rate = kRateEvents;
-        std::vector<std::u16string> texts;
-        UiScript script(device);
-        auto boxOpen = [&] { return device.FindTopLevel(u"MessageBox") != nullptr; };
-        script.When(boxOpen, [&] {
-            HWND box = device.FindTopLevel(u"MessageBox");
-            EXPECT_EQ(device.TextOf(box), u"Error");
-            texts.push_back(device.TextOf(device.FindChild(box, 0xFFFF)));
-            RECT ok = device.ScreenRectOf(GetDlgItem(box, IDOK));
-            device.Tap((ok.left + ok.right) / 2, (ok.top + ok.bottom) / 2);
-        });
-        script.Start();
+        BoxAnswerer answerer(device);
+        std::set<pid_t> threads = LiveThreads();
         ViewerWindow viewer(nullptr, u"Server", record, nullptr);
         std::string what(c.host, c.host + lstrlenW(c.host));
         EXPECT_TRUE(device.RunUntil(
-            [&] { return viewer.GetConnectionState() == kDisconnected && (c.text == nullptr || !texts.empty()); },
+            [&] {
+                return viewer.GetConnectionState() == kDisconnected &&
+                       (c.text == nullptr || !answerer.Texts().empty());
+            },
             10000))
             << what;
-        device.RunUntil([] { return false; }, 200);  // a second box would show by now
-        script.Stop();
+        // A second box would come from the session's threads: once they have ended, all they
+        // posted has been handled.
+        EXPECT_TRUE(device.RunUntil([&] { return NoThreadBeyond(threads); }, 10000)) << what;
+        device.PumpUntilIdle();
         if (c.text == nullptr) {
-            EXPECT_TRUE(texts.empty()) << what;
+            EXPECT_TRUE(answerer.Texts().empty()) << what;
         } else {
-            EXPECT_EQ(texts, std::vector<std::u16string>{c.text}) << what;
+            EXPECT_EQ(answerer.Texts(), std::vector<std::u16string>{c.text}) << what;
+            EXPECT_EQ(answerer.Captions(), std::vector<std::u16string>{u"Error"}) << what;
         }
         EXPECT_EQ(viewer.GetConnectionState(), kDisconnected) << what;
     }

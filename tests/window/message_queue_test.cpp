@@ -23,6 +23,24 @@ LRESULT AnsweringProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
+// Takes messages until a thread timer of the test's own, set now for milliseconds, fires; true
+// when no WM_TIMER of window came meanwhile. A timer of the window's that was set before it and
+// falls due sooner would have come first.
+bool NoTimerOfBefore(HWND window, UINT milliseconds) {
+    UINT_PTR mark = SetTimer(nullptr, 0, milliseconds, nullptr);
+    bool none = true;
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0)) {
+        if (message.message == WM_TIMER && message.hwnd == nullptr && message.wParam == mark) {
+            break;
+        }
+        none = none && !(message.message == WM_TIMER && message.hwnd == window);
+        DispatchMessageW(&message);
+    }
+    KillTimer(nullptr, mark);
+    return none;
+}
+
 class MessageQueueTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -56,7 +74,8 @@ TEST_F(MessageQueueTest, SendToAWindowDestroyedMeanwhileReturnsZero) {
         result = SendMessageW(window, kAsk, 5, 0);
         finished = true;
     });
-    // The UI thread destroys the window instead of answering.
+    // The UI thread destroys the window instead of answering. The pause makes it likely that the
+    // message waits in the queue by then; sent to a window already gone it returns 0 as well.
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     DestroyWindow(window);
     worker.join();
@@ -107,16 +126,13 @@ TEST_F(MessageQueueTest, TimersRepeatUntilKilledAndFireThroughGetMessage) {
     EXPECT_EQ(fired, 3);
     EXPECT_TRUE(KillTimer(window, 5));
     EXPECT_FALSE(KillTimer(window, 5));
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
-    EXPECT_FALSE(PeekMessageW(&message, window, WM_TIMER, WM_TIMER, PM_REMOVE));
+    EXPECT_TRUE(NoTimerOfBefore(window, 30));
 }
 
 TEST_F(MessageQueueTest, TimersOfADestroyedWindowStop) {
     SetTimer(window, 1, 5, nullptr);
     DestroyWindow(window);
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    MSG message;
-    EXPECT_FALSE(PeekMessageW(&message, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE));
+    EXPECT_TRUE(NoTimerOfBefore(window, 20));
 }
 
 TEST_F(MessageQueueTest, CaptureKeepsTheStylusUntilReleased) {

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <climits>
@@ -79,12 +80,20 @@ class ScrollBarTest : public ::testing::Test {
         EXPECT_TRUE(GetScrollInfo(window, SB_VERT, &info));
         return info.nPos;
     }
-    // Holds the stylus down at point for a while (the bar repeats its step), then lifts it.
-    void Hold(POINT point, int milliseconds) {
-        device.StylusDown(point.x, point.y);
-        device.RunUntil([] { return false; }, milliseconds);
-        device.StylusUp(point.x, point.y);
-        device.PumpUntilIdle();
+    // Pumps until a thread timer of the test's own, set now for twice the bar's repeat period, has
+    // fired. The bar's repeat timer was set before it and falls due sooner, so it has had its turn
+    // by then, and whatever step it posted has reached the window.
+    void PassARepeat() {
+        static bool fired;
+        fired = false;
+        UINT_PTR timer =
+            SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR, DWORD) { fired = true; });
+        EXPECT_TRUE(device.RunUntil([] { return fired; }, 10000));
+        KillTimer(nullptr, timer);
+    }
+    static std::size_t Steps(WORD code) {
+        return static_cast<std::size_t>(std::count_if(
+            requests.begin(), requests.end(), [&](const Request& r) { return r.code == code; }));
     }
 
     DeviceHarness device;
@@ -186,16 +195,24 @@ TEST_F(ScrollBarTest, DraggingTheThumbTracksThenSettlesWhereItIsLetGo) {
 }
 
 TEST_F(ScrollBarTest, AHeldArrowRepeatsAndAHeldTrackPagesUntilTheThumbReachesTheStylus) {
-    Hold(kDownArrow, 700);  // at once, after 400 ms, then every 100 ms
+    // A step at once, after 400 ms, then every 100 ms; held until three have come.
+    device.StylusDown(kDownArrow.x, kDownArrow.y);
+    EXPECT_TRUE(device.RunUntil([] { return Steps(SB_LINEDOWN) >= 3; }, 10000));
+    device.StylusUp(kDownArrow.x, kDownArrow.y);
+    device.PumpUntilIdle();
     ASSERT_GE(requests.size(), 4u);
-    EXPECT_EQ(requests[requests.size() - 2].code, SB_LINEDOWN);
+    EXPECT_EQ(Steps(SB_LINEDOWN), requests.size() - 1);
     EXPECT_EQ(requests.back().code, SB_ENDSCROLL);
 
     // Held at y 150 of the bar from the top: the second page brings the thumb (58 of the 229
     // track pixels) under the stylus, and the paging stops there.
     SetBar(SB_VERT, 0, 999, 255, 0);
     requests.clear();
-    Hold({kBarX, 26 + 150}, 900);
+    device.StylusDown(kBarX, 26 + 150);
+    EXPECT_TRUE(device.RunUntil([] { return Steps(SB_PAGEDOWN) >= 2; }, 10000));
+    PassARepeat();
+    device.StylusUp(kBarX, 26 + 150);
+    device.PumpUntilIdle();
     std::vector<Request> expected = {{WM_VSCROLL, SB_PAGEDOWN, 255},
                                      {WM_VSCROLL, SB_PAGEDOWN, 510},
                                      {WM_VSCROLL, SB_ENDSCROLL, 510}};
