@@ -66,12 +66,18 @@ bool RfbSession::SendWhole(const void* bytes, int length) {
 }
 
 bool RfbSession::ChangePixelFormat(const PixelFormat& format) {
-    *pendingFormat_.Lock() = format;
-    return true;
+    auto change = formatChange_.Lock();
+    change->pending = format;
+    return change->readingUpdate || SendFramebufferUpdateRequest(false, 0, 0, 1, 1);
 }
 
 void RfbSession::TakePendingPixelFormat() {
-    std::optional<PixelFormat> pending = std::exchange(*pendingFormat_.Lock(), std::nullopt);
+    std::optional<PixelFormat> pending;
+    {
+        auto change = formatChange_.Lock();
+        change->readingUpdate = false;
+        pending = std::exchange(change->pending, std::nullopt);
+    }
     if (!pending) {
         return;
     }

@@ -101,6 +101,7 @@ bool RfbSession::ProtocolFailure() {
 }
 
 bool RfbSession::ReadFramebufferUpdate() {
+    formatChange_.Lock()->readingUpdate = true;
     BYTE header[3];
     if (!transport_->Receive(header, 3)) {
         return false;

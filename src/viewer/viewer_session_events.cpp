@@ -101,11 +101,10 @@ void ViewerWindow::ApplySettings(const ServerSettings* settings) {
         view_.Lock()->settings = *settings;
     }
     PixelFormat after = FormatForVideoMode();
-    // A new format goes to the server at the end of the next update, which a request for one
-    // pixel brings at once; the whole screen is then asked for again in it.
+    // A new format goes to the server at the end of the next update (the session brings one at
+    // once); the whole screen is then asked for again in it.
     if (connectionState_ == kConnected && std::memcmp(&before, &after, sizeof before) != 0) {
         session_->ChangePixelFormat(after);
-        session_->SendFramebufferUpdateRequest(false, 0, 0, 1, 1);
     }
 }
 

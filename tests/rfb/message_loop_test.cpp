@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 using Strings = std::vector<std::string>;
@@ -112,10 +114,51 @@ TEST(MessageLoop, ANewPixelFormatTakesEffectBetweenTwoUpdates) {
                                          "Image 1,0 1x1", "UpdateComplete"}));
     EXPECT_EQ(transport.Remaining(), 0u);
     const auto& sends = transport.Sends();
-    ASSERT_EQ(sends.size(), 5u);  // SetPixelFormat, SetEncodings, request, then the change
-    EXPECT_EQ(sends[3][0], 0);    // SetPixelFormat
-    EXPECT_EQ(sends[3][4], 8);    // 8 bits a pixel
-    EXPECT_EQ(sends[4], (Bytes{3, 0, 0, 0, 0, 0, 0, 64, 0, 48}));  // the whole screen again
+    // SetPixelFormat, the one pixel that brings an update (asked for before the loop runs),
+    // SetEncodings and the loop's request, then the change at the first update's end.
+    ASSERT_EQ(sends.size(), 6u);
+    EXPECT_EQ(sends[1], (Bytes{3, 0, 0, 0, 0, 0, 0, 1, 0, 1}));
+    EXPECT_EQ(sends[4][0], 0);  // SetPixelFormat
+    EXPECT_EQ(sends[4][4], 8);  // 8 bits a pixel
+    EXPECT_EQ(sends[5], (Bytes{3, 0, 0, 0, 0, 0, 0, 64, 0, 48}));  // the whole screen again
+}
+
+// Asked for while an update is being read, the change waits for that update's end and sends no
+// request of its own: a second update answering it could come in the old format after the switch.
+TEST(MessageLoop, AFormatChangeDuringAnUpdateTakesItsEndWithoutAnotherRequest) {
+    Bytes server;
+    PutUpdate(server, 1);
+    PutRect(server, 0, 0, 1, 1, 0);
+    Put(server, {0x12, 0x34});  // 16 bits
+    PutUpdate(server, 1);
+    PutRect(server, 1, 0, 1, 1, 0);
+    Put(server, {0x56});  // 8 bits
+    struct ChangingListener : RecordingListener {
+        void OnImageRect(int x, int y, int width, int height, const BYTE* pixels) override {
+            RecordingListener::OnImageRect(x, y, width, height, pixels);
+            if (session != nullptr && x == 0) {
+                session->ChangePixelFormat(PixelFormat::FromBits(8, 3, 3, 2));
+            }
+        }
+        RfbSession* session = nullptr;
+    };
+    MemoryTransport transport(server);
+    ChangingListener listener;
+    RfbSession session(&listener, &transport);
+    listener.session = &session;
+    session.SetPixelFormatFromBits(16, 5, 6, 5);
+    session.SetFramebufferSize(64, 48);
+    listener.framebuffer.Resize(64, 48);
+    listener.framebuffer.SetBytesPerPixel(2);
+    session.RunMessageLoop();
+    EXPECT_EQ(listener.Calls(), (Strings{"Image 0,0 1x1", "PixelFormat 8", "UpdateComplete",
+                                         "Image 1,0 1x1", "UpdateComplete"}));
+    const auto& sends = transport.Sends();
+    ASSERT_GE(sends.size(), 2u);
+    EXPECT_EQ(sends[sends.size() - 2][0], 0);  // SetPixelFormat
+    EXPECT_EQ(sends[sends.size() - 2][4], 8);
+    EXPECT_EQ(sends.back(), (Bytes{3, 0, 0, 0, 0, 0, 0, 64, 0, 48}));
+    EXPECT_EQ(std::count(sends.begin(), sends.end(), Bytes{3, 0, 0, 0, 0, 0, 0, 1, 0, 1}), 0);
 }
 
 TEST(MessageLoop, OverlongCutTextEndsTheSessionWithAnError) {

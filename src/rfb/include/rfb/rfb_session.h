@@ -33,7 +33,9 @@ class RfbSession {
     // While the session runs, any thread: the format is sent and taken into use by the message
     // thread at the end of the next update, where no request is outstanding (the one that update
     // answered is used up), so no update in the old format can still be on its way; it reports
-    // it through OnPixelFormatChanged and asks for the whole screen in it.
+    // it through OnPixelFormatChanged and asks for the whole screen in it. When no update is
+    // being read, a request for one pixel brings that update at once; while one is, its end is
+    // the place (a request sent then could be answered by a second update in the old format).
     bool ChangePixelFormat(const PixelFormat& format);
     // The registered encodings, in their advertised order.
     bool SendSetEncodings();
@@ -100,8 +102,13 @@ class RfbSession {
     PixelFormat pixelFormat_;
     // Held for each whole client message, so that messages from several threads never interleave.
     Mutex sendLock_;
-    // A format asked for by ChangePixelFormat that the message thread has not yet taken into use.
-    Guarded<std::optional<PixelFormat>> pendingFormat_;
+    // A format asked for by ChangePixelFormat that the message thread has not yet taken into use,
+    // and whether the message thread is reading an update.
+    struct FormatChange {
+        std::optional<PixelFormat> pending;
+        bool readingUpdate = false;
+    };
+    Guarded<FormatChange> formatChange_;
     std::atomic<int> width_{0};
     std::atomic<int> height_{0};
     SessionListener* listener_;
