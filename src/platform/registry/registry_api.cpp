@@ -103,17 +103,23 @@ HKEY NewHandle(std::shared_ptr<RegistryKey> key) {
     return object;
 }
 
-}  // namespace
-
-LONG RegCreateKeyExW(HKEY parent, LPCWSTR subKey, DWORD, LPWSTR, DWORD, REGSAM,
-                     LPSECURITY_ATTRIBUTES, PHKEY result, LPDWORD disposition) {
+// For a call that opens a key below parent: checks and clears result, then locks the path.
+LONG LockPathFor(PHKEY result, HKEY parent, LPCWSTR subKey, LockedKey& locked,
+                 std::vector<std::u16string>& parts) {
     if (result == nullptr) {
         return ERROR_INVALID_PARAMETER;
     }
     *result = nullptr;
+    return LockPath(parent, subKey, locked, parts);
+}
+
+}  // namespace
+
+LONG RegCreateKeyExW(HKEY parent, LPCWSTR subKey, DWORD, LPWSTR, DWORD, REGSAM,
+                     LPSECURITY_ATTRIBUTES, PHKEY result, LPDWORD disposition) {
     LockedKey locked;
     std::vector<std::u16string> parts;
-    if (LONG error = LockPath(parent, subKey, locked, parts); error != ERROR_SUCCESS) {
+    if (LONG error = LockPathFor(result, parent, subKey, locked, parts); error != ERROR_SUCCESS) {
         return error;
     }
     auto& key = locked.key;
@@ -147,13 +153,9 @@ LONG RegCreateKeyExW(HKEY parent, LPCWSTR subKey, DWORD, LPWSTR, DWORD, REGSAM,
 }
 
 LONG RegOpenKeyExW(HKEY parent, LPCWSTR subKey, DWORD, REGSAM, PHKEY result) {
-    if (result == nullptr) {
-        return ERROR_INVALID_PARAMETER;
-    }
-    *result = nullptr;
     LockedKey locked;
     std::vector<std::u16string> parts;
-    if (LONG error = LockPath(parent, subKey, locked, parts); error != ERROR_SUCCESS) {
+    if (LONG error = LockPathFor(result, parent, subKey, locked, parts); error != ERROR_SUCCESS) {
         return error;
     }
     auto& key = locked.key;
