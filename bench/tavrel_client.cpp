@@ -1,5 +1,6 @@
 #include "memory_transport.h"
 #include "race_clients.h"
+#include "store_listener.h"
 
 #include <display/display.h>
 #include <display/frame_buffer_store.h>
@@ -20,10 +21,10 @@ namespace {
 
 // The viewer's part in the race: everything drawn goes into a FrameBufferStore on a 16-bit
 // 5:6:5 device screen, as in the viewer.
-class RaceListener : public SessionListener, public TransportListener {
+class RaceListener : public StoreListener, public TransportListener {
   public:
     RaceListener(int updates, int bitsPerPixel, FrameBufferStore& store)
-        : store_(store), wanted_(updates), bitsPerPixel_(bitsPerPixel) {}
+        : StoreListener(store), wanted_(updates), bitsPerPixel_(bitsPerPixel) {}
     // The format the session asks for: 5:6:5 or 8:8:8.
     bool AskForPixels(RfbSession& session) {
         return bitsPerPixel_ == 32 ? session.SetPixelFormatFromBits(32, 8, 8, 8)
@@ -36,24 +37,6 @@ class RaceListener : public SessionListener, public TransportListener {
         } else {
             store_.SetPixelFormat(16, 5, 6, 5);
         }
-    }
-    void OnBell() override {}
-    void OnServerCutText(const WCHAR*, int) override {}
-    void OnProtocolError(int) override {}
-    void OnDesktopResize(int width, int height) override { store_.SetSize(width, height); }
-    void OnCursorShape(int, int, int, int, const BYTE*, const BYTE*) override {}
-    void OnImageRect(int x, int y, int w, int h, const BYTE* pixels) override {
-        store_.PutImage(x, y, w, h, pixels);
-    }
-    void OnImageRectAsSent(int x, int y, int w, int h, const BYTE* pixels,
-                           const PixelFormat& format) override {
-        store_.PutImageAsSent(x, y, w, h, pixels, format.bigEndian != 0);
-    }
-    void OnCopyRect(int x, int y, int srcX, int srcY, int w, int h) override {
-        store_.CopyRect(x, y, srcX, srcY, w, h);
-    }
-    void OnFillRect(int x, int y, int w, int h, const BYTE* pixel) override {
-        store_.FillRect(x, y, w, h, pixel);
     }
     void OnConnectResult(int status) override {
         if (status == 0 && session->Handshake(u"", true) && AskForPixels(*session)) {
@@ -87,7 +70,6 @@ class RaceListener : public SessionListener, public TransportListener {
             finished_.notify_all();
         }
     }
-    FrameBufferStore& store_;
     int wanted_;
     int bitsPerPixel_;
     int updates_ = 0;

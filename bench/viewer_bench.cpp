@@ -13,6 +13,7 @@
 //   screen is shown, against the framebuffer's size; each encoding in a fresh process (this
 //   program started again with --memory-child), with the server in a process of its own.
 #include "update_server.h"
+#include "store_listener.h"
 #include "viewer_probes.h"
 
 #include "host_backends.h"
@@ -408,36 +409,6 @@ DrainLatency MeasureDrain(UpdateEncoding encoding, const Options& options) {
     }
     return result;
 }
-
-// The session's decoding of one update from memory into a framebuffer store, as the viewer's
-// message thread does it, without socket or threads.
-class StoreListener : public SessionListener {
-  public:
-    explicit StoreListener(FrameBufferStore& store) : store_(store) {}
-    void OnServerInit(const WCHAR*, int, int, const PixelFormat&) override {}
-    void OnBell() override {}
-    void OnServerCutText(const WCHAR*, int) override {}
-    void OnProtocolError(int) override {}
-    void OnDesktopResize(int, int) override {}
-    void OnCursorShape(int, int, int, int, const BYTE*, const BYTE*) override {}
-    void OnImageRect(int x, int y, int w, int h, const BYTE* pixels) override {
-        store_.PutImage(x, y, w, h, pixels);
-    }
-    void OnImageRectAsSent(int x, int y, int w, int h, const BYTE* pixels,
-                           const PixelFormat& format) override {
-        store_.PutImageAsSent(x, y, w, h, pixels, format.bigEndian != 0);
-    }
-    void OnCopyRect(int x, int y, int srcX, int srcY, int w, int h) override {
-        store_.CopyRect(x, y, srcX, srcY, w, h);
-    }
-    void OnFillRect(int x, int y, int w, int h, const BYTE* pixel) override {
-        store_.FillRect(x, y, w, h, pixel);
-    }
-    void OnUpdateComplete() override {}
-
-  private:
-    FrameBufferStore& store_;
-};
 
 double DecodeAloneMs(UpdateEncoding encoding) {
     UpdateServer server(encoding, kWidth, kHeight);

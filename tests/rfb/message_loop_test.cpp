@@ -89,17 +89,23 @@ TEST(MessageLoop, UnknownMessageTypeEndsTheSessionWithAnError) {
     EXPECT_TRUE(loop.transport.Closed());
 }
 
+// Two one-pixel updates, the first at 16 bits a pixel, the second at 8.
+Bytes TwoUpdatesAcrossAFormatChange() {
+    Bytes server;
+    PutUpdate(server, 1);
+    PutRect(server, 0, 0, 1, 1, 0);
+    Put(server, {0x12, 0x34});
+    PutUpdate(server, 1);
+    PutRect(server, 1, 0, 1, 1, 0);
+    Put(server, {0x56});
+    return server;
+}
+
 // A format asked for while the session runs goes to the server at the end of the next update,
 // where no request is outstanding, with a request for the whole screen; the update after it is
 // read in the new size of pixel.
 TEST(MessageLoop, ANewPixelFormatTakesEffectBetweenTwoUpdates) {
-    Bytes server;
-    PutUpdate(server, 1);
-    PutRect(server, 0, 0, 1, 1, 0);
-    Put(server, {0x12, 0x34});  // 16 bits
-    PutUpdate(server, 1);
-    PutRect(server, 1, 0, 1, 1, 0);
-    Put(server, {0x56});  // 8 bits
+    Bytes server = TwoUpdatesAcrossAFormatChange();
     MemoryTransport transport(server);
     RecordingListener listener;
     RfbSession session(&listener, &transport);
@@ -126,13 +132,7 @@ TEST(MessageLoop, ANewPixelFormatTakesEffectBetweenTwoUpdates) {
 // Asked for while an update is being read, the change waits for that update's end and sends no
 // request of its own: a second update answering it could come in the old format after the switch.
 TEST(MessageLoop, AFormatChangeDuringAnUpdateTakesItsEndWithoutAnotherRequest) {
-    Bytes server;
-    PutUpdate(server, 1);
-    PutRect(server, 0, 0, 1, 1, 0);
-    Put(server, {0x12, 0x34});  // 16 bits
-    PutUpdate(server, 1);
-    PutRect(server, 1, 0, 1, 1, 0);
-    Put(server, {0x56});  // 8 bits
+    Bytes server = TwoUpdatesAcrossAFormatChange();
     struct ChangingListener : RecordingListener {
         void OnImageRect(int x, int y, int width, int height, const BYTE* pixels) override {
             RecordingListener::OnImageRect(x, y, width, height, pixels);
