@@ -26,7 +26,7 @@
 
 namespace {
 
-constexpr int kPasses = 40;
+constexpr int kPasses = 150;
 
 const RaceEncoding kRecorded[] = {RaceEncoding::Hextile, RaceEncoding::Rre, RaceEncoding::CoRre,
                                   RaceEncoding::Raw, RaceEncoding::CopyRectRaw};

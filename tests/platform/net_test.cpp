@@ -116,6 +116,53 @@ TEST(Net, SmallReadsDeliverTheStreamExactlyInOrder) {
     EXPECT_EQ(recv(pair.device, buffer, 0, 0), 0);
 }
 
+// A read with MSG_WAITALL takes what the read-ahead holds, then waits for the rest however it is
+// cut up on the way; a stream that ends first gives what came before the end; a shutdown wakes it.
+TEST(Net, AWaitAllReadReturnsWhenItsBufferIsFullOrTheStreamEnds) {
+    LoopbackPair pair;
+    std::vector<std::uint8_t> sent(50003);
+    for (std::size_t i = 0; i < sent.size(); ++i) {
+        sent[i] = static_cast<std::uint8_t>(i * 13 + i / 253);
+    }
+    std::thread writer([&] {
+        pair.server.Write(std::vector<std::uint8_t>(sent.begin(), sent.begin() + 10));
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        for (std::size_t at = 10; at < sent.size(); at += 7000) {
+            std::size_t end = std::min(at + 7000, sent.size());
+            pair.server.Write(std::vector<std::uint8_t>(sent.begin() + at, sent.begin() + end));
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        pair.server.Write(std::string(100, 'x'));
+        pair.server.CloseClient();
+    });
+    std::vector<char> buffer(50000);
+    ASSERT_EQ(recv(pair.device, buffer.data(), 3, 0), 3);  // seven more wait in the read-ahead
+    ASSERT_EQ(recv(pair.device, buffer.data(), 50000, MSG_WAITALL), 50000);
+    EXPECT_TRUE(std::equal(buffer.begin(), buffer.end(), sent.begin() + 3,
+                           [](char a, std::uint8_t b) { return static_cast<std::uint8_t>(a) == b; }));
+    EXPECT_EQ(recv(pair.device, buffer.data(), 1000, MSG_WAITALL), 100);
+    EXPECT_EQ(recv(pair.device, buffer.data(), 10, MSG_WAITALL), 0);
+    writer.join();
+    constexpr int kPeek = 2;  // not offered
+    EXPECT_EQ(recv(pair.device, buffer.data(), 10, kPeek), SOCKET_ERROR);
+
+    LoopbackPair idle;
+    ASSERT_TRUE(idle.server.Write(std::string("abc")));
+    int result = -2;
+    std::atomic<pid_t> readerId{0};
+    std::thread reader([&] {
+        readerId = CurrentThreadId();
+        result = recv(idle.device, buffer.data(), 100, MSG_WAITALL);
+    });
+    while (readerId == 0) {
+        std::this_thread::yield();
+    }
+    EXPECT_TRUE(WaitUntilSleeping(readerId));  // three bytes in, waiting for the rest
+    ASSERT_EQ(shutdown(idle.device, SD_BOTH), 0);
+    reader.join();
+    EXPECT_EQ(result, 0);
+}
+
 // Small messages sent one after another leave at once: a client's requests and input events
 // must not wait for the server to acknowledge the message before (a server that has nothing to
 // answer acknowledges late, some 40 ms on Linux). Each round starts as a handshake step does (the

@@ -121,6 +121,40 @@ TEST(SocketTransport, ReadsInPlaceHandOutTheStreamInWholeUnits) {
     EXPECT_EQ(WaitForCalls(c.listener, 2).back(), "ConnectionLost -4");
 }
 
+// A read in place promised many more bytes (the rest of a large rectangle) waits for a whole block
+// of them, however the server's writes cut them up, instead of handing out each piece.
+TEST(SocketTransport, ABulkReadInPlaceWaitsForAWholeBlock) {
+    Connected c;
+    ASSERT_TRUE(c.accepted);
+    Bytes stream(300000);
+    for (std::size_t i = 0; i < stream.size(); ++i) {
+        stream[i] = static_cast<std::uint8_t>(i * 5 + i / 257);
+    }
+    std::thread writer([&] {
+        for (std::size_t at = 0; at < stream.size(); at += 10000) {
+            c.server.Write(Bytes(stream.begin() + at, stream.begin() + at + 10000));
+            Sleep(1);
+        }
+    });
+    Bytes got(2);
+    ASSERT_TRUE(c.transport.Receive(got.data(), 2));
+    std::vector<int> lengths;
+    while (got.size() < stream.size()) {
+        int length = 0;
+        int left = static_cast<int>(stream.size() - got.size());
+        const BYTE* bytes = c.transport.ReceiveInPlace(2, left, &length);
+        ASSERT_NE(bytes, nullptr);
+        got.insert(got.end(), bytes, bytes + length);
+        lengths.push_back(length);
+    }
+    writer.join();
+    EXPECT_TRUE(got == stream);
+    // What the small read-ahead held, then blocks of 128 KiB, then the rest.
+    ASSERT_EQ(lengths.size(), 4u);
+    EXPECT_EQ(lengths[1], 128 * 1024);
+    EXPECT_EQ(lengths[2], 128 * 1024);
+}
+
 TEST(SocketTransport, PeerCloseIsReportedOnceThenCallsFailQuietly) {
     Connected c;
     ASSERT_TRUE(c.accepted);

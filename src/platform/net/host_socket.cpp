@@ -75,10 +75,10 @@ int Send(int fd, const char* buffer, int length) {
     return sent < 0 ? -1 : static_cast<int>(sent);
 }
 
-int Receive(int fd, char* buffer, int length) {
+int Receive(int fd, char* buffer, int length, bool waitAll) {
     ssize_t received;
     do {
-        received = ::recv(fd, buffer, static_cast<size_t>(length), 0);
+        received = ::recv(fd, buffer, static_cast<size_t>(length), waitAll ? MSG_WAITALL : 0);
     } while (received < 0 && errno == EINTR);
     return received < 0 ? -1 : static_cast<int>(received);
 }

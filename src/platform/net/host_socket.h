@@ -23,7 +23,8 @@ int ReceiveBufferFor(long hostLimit);
 // addressNetwork and portNetwork in network order; 0 or -1.
 int ConnectIpv4(int fd, std::uint32_t addressNetwork, std::uint16_t portNetwork);
 int Send(int fd, const char* buffer, int length);  // never raises SIGPIPE
-int Receive(int fd, char* buffer, int length);
+// waitAll: the host's MSG_WAITALL (it may still return less when a signal comes or the stream ends).
+int Receive(int fd, char* buffer, int length, bool waitAll = false);
 int Shutdown(int fd, int how);
 int Close(int fd);
 // First IPv4 address of name in network order; false when it does not resolve.

@@ -41,6 +41,22 @@ std::shared_ptr<ReadAhead> Find(int fd) {
     return found == Table().end() ? nullptr : found->second;
 }
 
+// The rest of a read that waits for all of it, straight from the host; delivered bytes are in
+// buffer already. A read shut down meanwhile gives 0.
+int ReceiveRest(int fd, char* buffer, int length, int delivered, const std::atomic<bool>* shut) {
+    while (delivered < length) {
+        int received = Receive(fd, buffer + delivered, length - delivered, true);
+        if (shut != nullptr && *shut) {
+            return 0;
+        }
+        if (received <= 0) {
+            return delivered > 0 ? delivered : received;
+        }
+        delivered += received;
+    }
+    return delivered;
+}
+
 }  // namespace
 
 void OpenReadAhead(int fd) {
@@ -59,10 +75,10 @@ void CloseReadAhead(int fd) {
     Table().erase(fd);
 }
 
-int ReceiveAhead(int fd, char* buffer, int length) {
+int ReceiveAhead(int fd, char* buffer, int length, bool waitAll) {
     std::shared_ptr<ReadAhead> ahead = Find(fd);
     if (ahead == nullptr) {
-        return Receive(fd, buffer, length);
+        return waitAll ? ReceiveRest(fd, buffer, length, 0, nullptr) : Receive(fd, buffer, length);
     }
     if (length <= 0) {
         return 0;
@@ -71,24 +87,36 @@ int ReceiveAhead(int fd, char* buffer, int length) {
     if (ahead->shut) {
         return 0;
     }
-    if (ahead->position == ahead->count) {
-        if (length >= kDirectBytes) {
-            // A large read gains nothing from passing through the block.
-            return Receive(fd, buffer, length);
+    int delivered = 0;
+    if (ahead->position < ahead->count) {
+        delivered = std::min(length, ahead->count - ahead->position);
+        std::memcpy(buffer, ahead->block.get() + ahead->position,
+                    static_cast<std::size_t>(delivered));
+        ahead->position += delivered;
+        if (delivered == length || !waitAll) {
+            return delivered;
         }
-        if (ahead->block == nullptr) {
-            ahead->block = std::make_unique_for_overwrite<char[]>(kBlockBytes);
-        }
-        int received = Receive(fd, ahead->block.get(), kBlockBytes);
-        if (received <= 0 || ahead->shut) {
-            return received < 0 ? -1 : 0;
-        }
-        ahead->position = 0;
-        ahead->count = received;
     }
-    int chunk = std::min(length, ahead->count - ahead->position);
-    std::memcpy(buffer, ahead->block.get() + ahead->position, static_cast<std::size_t>(chunk));
-    ahead->position += chunk;
+    if (waitAll) {
+        // The caller knows these bytes are coming: one host call waits for all of them.
+        return ReceiveRest(fd, buffer, length, delivered, &ahead->shut);
+    }
+    if (length >= kDirectBytes) {
+        // A large read gains nothing from passing through the block.
+        return Receive(fd, buffer, length);
+    }
+    if (ahead->block == nullptr) {
+        ahead->block = std::make_unique_for_overwrite<char[]>(kBlockBytes);
+    }
+    int received = Receive(fd, ahead->block.get(), kBlockBytes);
+    if (received <= 0 || ahead->shut) {
+        return received < 0 ? -1 : 0;
+    }
+    ahead->position = 0;
+    ahead->count = received;
+    int chunk = std::min(length, received);
+    std::memcpy(buffer, ahead->block.get(), static_cast<std::size_t>(chunk));
+    ahead->position = chunk;
     return chunk;
 }
 

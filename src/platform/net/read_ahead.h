@@ -12,6 +12,8 @@ void ShutReadAhead(int fd);
 // fd is about to be closed; a reader still blocked on it keeps its block until it returns.
 void CloseReadAhead(int fd);
 // recv's result: bytes delivered (at most length), 0 at the end of the stream, -1 on error.
-int ReceiveAhead(int fd, char* buffer, int length);
+// waitAll: all length bytes, unless the stream ends or fails first (then what came before, if
+// anything); what the block holds is handed out first and the rest comes straight from the host.
+int ReceiveAhead(int fd, char* buffer, int length, bool waitAll = false);
 
 }  // namespace host_net

@@ -68,12 +68,12 @@ int send(SOCKET s, const char* buffer, int length, int) {
     return host_net::Send(fd, buffer, length);
 }
 
-int recv(SOCKET s, char* buffer, int length, int) {
+int recv(SOCKET s, char* buffer, int length, int flags) {
     int fd = ToFd(s);
-    if (fd < 0 || length < 0 || (buffer == nullptr && length > 0)) {
+    if (fd < 0 || length < 0 || (buffer == nullptr && length > 0) || (flags & ~MSG_WAITALL) != 0) {
         return SOCKET_ERROR;
     }
-    return host_net::ReceiveAhead(fd, buffer, length);
+    return host_net::ReceiveAhead(fd, buffer, length, flags == MSG_WAITALL);
 }
 
 int shutdown(SOCKET s, int how) {

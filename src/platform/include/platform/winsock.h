@@ -15,6 +15,9 @@ constexpr int SD_RECEIVE = 0;
 constexpr int SD_SEND = 1;
 constexpr int SD_BOTH = 2;
 constexpr DWORD INADDR_NONE = 0xFFFFFFFF;
+// recv's one flag: return only when the buffer is full, the stream has ended or the read failed
+// (then with what arrived before the end). Other flags make recv fail.
+constexpr int MSG_WAITALL = 0x8;
 
 struct in_addr {
     DWORD s_addr;  // network byte order

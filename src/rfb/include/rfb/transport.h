@@ -15,7 +15,9 @@ class Transport {
     // out there (ReceiveInPlace), so that a bulk payload is not copied once more on its way.
     virtual bool ReceivesInPlace() const { return false; }
     // Blocks until at least unit bytes (1 to 16: a pixel, a subrectangle) have arrived, then takes
-    // from the stream as many as it already holds, at most maximum (at least unit), in whole units:
+    // from the stream as many as it already holds, at most maximum (at least unit), in whole units.
+    // maximum is what the caller is sure to read (the rest of a rectangle): the transport may wait
+    // for that many to arrive before handing out any. The result:
     // *length is set to their number and the result points at them, valid until the next call on
     // the transport. Null when the connection failed or the transport does not receive in place.
     virtual const BYTE* ReceiveInPlace(int unit, int maximum, int* length) {
