@@ -9,13 +9,13 @@
 double ThreadCpuSeconds();
 
 // Our session: socket transport, handshake, message thread, decoders, framebuffer store on a
-// 16-bit device screen, asking for pixels of bitsPerPixel (16: 5:6:5, 32: 8:8:8), big-endian.
-// cpuSeconds: what its connect and message threads used.
-bool RunTavrelClient(int port, int updates, int bitsPerPixel, double& cpuSeconds);
+// device screen of deviceBits (16: 5:6:5, 32: 8:8:8), asking for pixels of bitsPerPixel (the
+// same), big-endian. cpuSeconds: what its connect and message threads used.
+bool RunTavrelClient(int port, int updates, int bitsPerPixel, int deviceBits, double& cpuSeconds);
 // Our session's message loop, decoders and framebuffer store alone: the recording is read from
 // memory, with no socket and no threads; inPlace: decoders read where the transport holds the
 // bytes (as from the socket transport), otherwise with copies.
-bool DecodeInMemory(const RecordedSession& recording, bool inPlace);
+bool DecodeInMemory(const RecordedSession& recording, int deviceBits, bool inPlace);
 // libvncclient with the same pixel format and encoding.
 bool RunLibvncClient(int port, int updates, int bitsPerPixel, RaceEncoding encoding);
 // The floor: a client that reads the bytes to the end and does nothing with them.

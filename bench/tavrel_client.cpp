@@ -19,8 +19,8 @@
 
 namespace {
 
-// The viewer's part in the race: everything drawn goes into a FrameBufferStore on a 16-bit
-// 5:6:5 device screen, as in the viewer.
+// The viewer's part in the race: everything drawn goes into a FrameBufferStore on the device
+// screen, as in the viewer.
 class RaceListener : public StoreListener, public TransportListener {
   public:
     RaceListener(int updates, int bitsPerPixel, FrameBufferStore& store)
@@ -90,20 +90,46 @@ double ThreadCpuSeconds() {
 
 namespace {
 
-std::unique_ptr<FrameBufferStore> CreateStore() {
-    static std::unique_ptr<DisplayInfo> display = [] {
-        ConfigureDeviceScreen(DeviceScreenConfig{240, 320, 96, DevicePixelFormat::Rgb565});
-        InitDisplay();
-        return CreateDisplayInfo(nullptr);
-    }();
-    return display->CreateFrameBuffer();
-}
+// The device screen our client draws on: 16 bits 5:6:5 or 32 bits 8:8:8, set up again when a
+// stream wants the other one. The decoding benchmark keeps one store for the screen it made.
+class RaceDevice {
+  public:
+    static RaceDevice& For(int deviceBits) {
+        static RaceDevice device;
+        if (device.bits_ != deviceBits) {
+            device.decodeStore_.reset();
+            if (device.display_ != nullptr) {
+                device.display_.reset();
+                ShutdownDisplay();
+            }
+            ConfigureDeviceScreen(DeviceScreenConfig{
+                240, 320, 96,
+                deviceBits == 32 ? DevicePixelFormat::Xrgb8888 : DevicePixelFormat::Rgb565});
+            InitDisplay();
+            device.display_ = CreateDisplayInfo(nullptr);
+            device.bits_ = deviceBits;
+        }
+        return device;
+    }
+    std::unique_ptr<FrameBufferStore> CreateStore() { return display_->CreateFrameBuffer(); }
+    FrameBufferStore& DecodeStore() {
+        if (decodeStore_ == nullptr) {
+            decodeStore_ = CreateStore();
+        }
+        return *decodeStore_;
+    }
+
+  private:
+    int bits_ = 0;
+    std::unique_ptr<DisplayInfo> display_;
+    std::unique_ptr<FrameBufferStore> decodeStore_;
+};
 
 }  // namespace
 
-bool DecodeInMemory(const RecordedSession& recording, bool inPlace) {
-    static std::unique_ptr<FrameBufferStore> store = CreateStore();
-    RaceListener listener(recording.updates, recording.bitsPerPixel, *store);
+bool DecodeInMemory(const RecordedSession& recording, int deviceBits, bool inPlace) {
+    FrameBufferStore& store = RaceDevice::For(deviceBits).DecodeStore();
+    RaceListener listener(recording.updates, recording.bitsPerPixel, store);
     MemoryTransport transport(recording.stream);
     transport.ReceiveInPlaceInBlocksOf(inPlace ? 128 * 1024 : 0);
     RfbSession session(&listener, &transport);
@@ -118,8 +144,9 @@ bool DecodeInMemory(const RecordedSession& recording, bool inPlace) {
     return transport.Remaining() == 0;
 }
 
-bool RunTavrelClient(int port, int updates, int bitsPerPixel, double& cpuSeconds) {
-    std::unique_ptr<FrameBufferStore> store = CreateStore();
+bool RunTavrelClient(int port, int updates, int bitsPerPixel, int deviceBits,
+                     double& cpuSeconds) {
+    std::unique_ptr<FrameBufferStore> store = RaceDevice::For(deviceBits).CreateStore();
     RaceListener listener(updates, bitsPerPixel, *store);
     SocketTransport transport(&listener);
     RfbSession session(&listener, &transport);
