@@ -1,8 +1,11 @@
 #include "offscreen_surface.h"
 
+#include <cstdint>
 #include <new>
 
 namespace {
+
+constexpr std::size_t kLineBytes = 64;
 
 std::mutex budgetMutex;
 std::size_t budget = std::size_t{64} << 20;
@@ -41,10 +44,12 @@ OffscreenSurface::OffscreenSurface(IDirectDraw* owner, int width, int height,
       height_(height),
       format_(format),
       bytes_(static_cast<std::size_t>(width) * height * BytesPerDevicePixel(format)),
-      pixels_(static_cast<BYTE*>(std::calloc(bytes_ == 0 ? 1 : bytes_, 1))) {
-    if (pixels_ == nullptr) {
+      block_(static_cast<BYTE*>(std::calloc(bytes_ + kLineBytes, 1))) {
+    if (block_ == nullptr) {
         throw std::bad_alloc();
     }
+    auto address = reinterpret_cast<std::uintptr_t>(block_.get());
+    pixels_ = block_.get() + (kLineBytes - address % kLineBytes) % kLineBytes;
 }
 
 OffscreenSurface::~OffscreenSurface() {
@@ -53,5 +58,5 @@ OffscreenSurface::~OffscreenSurface() {
 
 PixelPlane OffscreenSurface::Plane() {
     int bytes = BytesPerDevicePixel(format_);
-    return PixelPlane{pixels_.get(), width_ * bytes, width_, height_, bytes};
+    return PixelPlane{pixels_, width_ * bytes, width_, height_, bytes};
 }

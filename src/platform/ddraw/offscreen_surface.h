@@ -32,6 +32,9 @@ class OffscreenSurface final : public Surface {
     };
     std::size_t bytes_;
     // calloc: a large block comes from the host already zeroed (black), page by page as it is
-    // first written, instead of being cleared here in full.
-    std::unique_ptr<BYTE, Free> pixels_;
+    // first written, instead of being cleared here in full. The pixels start on the block's first
+    // cache line boundary (64 bytes more are taken for that), so rows of whole lines are copied
+    // and filled a line a store.
+    std::unique_ptr<BYTE, Free> block_;
+    BYTE* pixels_;
 };

@@ -91,11 +91,16 @@ class RfbSession {
     // Reads length bytes of Latin-1 text as a terminated wide string.
     bool ReceiveWideText(DWORD length, std::vector<WCHAR>& text);
     static DWORD MessageThreadMain(LPVOID session);
+    // The buffer starts on a cache line whatever the allocator gives (64 bytes more are kept for
+    // that): a band painted 16 or 32 pixels a store then splits no more lines than it must, and
+    // its cost does not change from one connection to the next.
     static BYTE* Grown(std::vector<BYTE>& buffer, std::size_t bytes) {
-        if (buffer.size() < bytes) {
-            buffer.resize(bytes);
+        constexpr std::size_t kLine = 64;
+        if (buffer.size() < bytes + kLine) {
+            buffer.resize(bytes + kLine);
         }
-        return buffer.data();
+        auto address = reinterpret_cast<std::uintptr_t>(buffer.data());
+        return buffer.data() + (kLine - address % kLine) % kLine;
     }
 
     // The message thread's, and before it starts the connect thread's.
