@@ -13,7 +13,7 @@ namespace {
 // socket's own read-ahead to pass them straight through. 128 KiB: a 1024 x 768 16-bit screen in
 // 12 system calls (48 with 32 KiB, whose calls took a noticeable part of the time: see
 // bench/README.md).
-constexpr DWORD kLargeBufferBytes = 128 * 1024;
+constexpr int kLargeBufferBytes = 128 * 1024;
 // A bulk read the caller is sure to take at least this many more bytes of (the rest of a
 // rectangle) waits for them in one call, up to the block's size (MSG_WAITALL), instead of taking
 // whatever has arrived: far fewer calls and wake-ups, and whole rows where there would be pieces
@@ -29,7 +29,9 @@ struct SocketTransport::ConnectRequest {
     int port;
 };
 
-SocketTransport::SocketTransport(TransportListener* listener) : listener_(listener) {}
+SocketTransport::SocketTransport(TransportListener* listener) : listener_(listener) {
+    ResetReadAhead();
+}
 
 SocketTransport::~SocketTransport() {
     Shutdown();
@@ -43,8 +45,7 @@ void SocketTransport::Connect(const WCHAR* host, WORD port) {
     if (shutDown_) {
         return;
     }
-    readPosition_ = 0;
-    fillCount_ = 0;
+    ResetReadAhead();
     bool wasOpen = RetireSocket();
     if (wasOpen) {
         listener_->OnConnectionLost(kConnectionClosed);
@@ -168,18 +169,17 @@ bool SocketTransport::Receive(void* buffer, int length) {
         return false;
     }
     auto* out = static_cast<BYTE*>(buffer);
-    if (length > 0 && static_cast<DWORD>(length) <= fillCount_ - readPosition_) {
+    if (length > 0 && length <= Held()) {
         // The usual small read: all of it is in the read-ahead already.
-        std::memcpy(out, buffer_ + readPosition_, static_cast<std::size_t>(length));
-        readPosition_ += static_cast<DWORD>(length);
+        std::memcpy(out, held_, static_cast<std::size_t>(length));
+        held_ += length;
         return true;
     }
     while (length > 0) {
-        if (readPosition_ == fillCount_) {
-            readPosition_ = 0;
-            fillCount_ = 0;
+        if (Held() == 0) {
+            ResetReadAhead();
             int received;
-            if (static_cast<DWORD>(length) >= capacity_) {
+            if (length >= capacity_) {
                 // Large reads go straight into the caller's buffer, in one call where the socket
                 // allows; the bytes delivered are the same.
                 received = recv(s, reinterpret_cast<char*>(out), length, MSG_WAITALL);
@@ -189,18 +189,17 @@ bool SocketTransport::Receive(void* buffer, int length) {
                     continue;
                 }
             } else {
-                received =
-                    recv(s, reinterpret_cast<char*>(buffer_), static_cast<int>(capacity_), 0);
+                received = recv(s, reinterpret_cast<char*>(buffer_), capacity_, 0);
             }
             if (received == SOCKET_ERROR || received <= 0) {
                 Fail(kConnectionReset);
                 return false;
             }
-            fillCount_ = static_cast<DWORD>(received);
+            heldEnd_ = buffer_ + received;
         }
-        int chunk = std::min<int>(length, static_cast<int>(fillCount_ - readPosition_));
-        std::memcpy(out, buffer_ + readPosition_, static_cast<std::size_t>(chunk));
-        readPosition_ += static_cast<DWORD>(chunk);
+        int chunk = std::min(length, Held());
+        std::memcpy(out, held_, static_cast<std::size_t>(chunk));
+        held_ += chunk;
         out += chunk;
         length -= chunk;
     }
@@ -213,40 +212,42 @@ const BYTE* SocketTransport::ReceiveInPlace(int unit, int maximum, int* length) 
     if (s == INVALID_SOCKET || unit < 1 || unit > 16 || maximum < unit) {
         return nullptr;
     }
-    DWORD held = fillCount_ - readPosition_;
+    int held = Held();
     if (largeBuffer_ == nullptr) {
         largeBuffer_ = std::make_unique_for_overwrite<BYTE[]>(kLargeBufferBytes);
-        std::memcpy(largeBuffer_.get(), buffer_ + readPosition_, held);
+        std::memcpy(largeBuffer_.get(), held_, static_cast<std::size_t>(held));
         buffer_ = largeBuffer_.get();
         capacity_ = kLargeBufferBytes;
-        readPosition_ = 0;
-        fillCount_ = held;
+        held_ = buffer_;
+        heldEnd_ = buffer_ + held;
     }
-    if (held < static_cast<DWORD>(unit)) {
+    if (held < unit) {
         // Less than one unit left: it moves to the front and the rest of the block is filled.
-        std::memmove(buffer_, buffer_ + readPosition_, held);
-        readPosition_ = 0;
-        fillCount_ = held;
-        while (fillCount_ < static_cast<DWORD>(unit)) {
-            int room = static_cast<int>(capacity_ - fillCount_);
-            int promised = maximum - static_cast<int>(fillCount_);
+        std::memmove(buffer_, held_, static_cast<std::size_t>(held));
+        held_ = buffer_;
+        int filled = held;
+        while (filled < unit) {
+            int room = capacity_ - filled;
+            int promised = maximum - filled;
             bool waitAll = promised >= kWaitAllBytes;
-            int received = recv(s, reinterpret_cast<char*>(buffer_ + fillCount_),
+            int received = recv(s, reinterpret_cast<char*>(buffer_ + filled),
                                 waitAll ? std::min(room, promised) : room,
                                 waitAll ? MSG_WAITALL : 0);
             if (received == SOCKET_ERROR || received <= 0) {
+                heldEnd_ = buffer_ + filled;
                 Fail(kConnectionReset);
                 return nullptr;
             }
-            fillCount_ += static_cast<DWORD>(received);
+            filled += received;
         }
-        held = fillCount_;
+        heldEnd_ = buffer_ + filled;
+        held = filled;
     }
-    DWORD taken = std::min<DWORD>(held, static_cast<DWORD>(maximum));
-    taken -= taken % static_cast<DWORD>(unit);
-    const BYTE* bytes = buffer_ + readPosition_;
-    readPosition_ += taken;
-    *length = static_cast<int>(taken);
+    int taken = std::min(held, maximum);
+    taken -= taken % unit;
+    const BYTE* bytes = held_;
+    held_ += taken;
+    *length = taken;
     return bytes;
 }
 

@@ -79,6 +79,9 @@ inline const BYTE* ReceiveWhole(Transport& transport, bool inPlace, BYTE* scratc
     }
     int held = 0;
     if (inPlace) {
+        if (const BYTE* bytes = transport.TakeHeld(length)) {
+            return bytes;
+        }
         const BYTE* bytes = transport.ReceiveInPlace(1, length, &held);
         if (bytes == nullptr) {
             return nullptr;

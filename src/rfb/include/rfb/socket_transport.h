@@ -56,14 +56,14 @@ class SocketTransport : public Transport {
     HANDLE connectThread_ = nullptr;
     std::atomic<SOCKET> socket_{INVALID_SOCKET};
     std::atomic<bool> shutDown_{false};
-    // The read-ahead: bytes [readPosition_, fillCount_) of buffer_ are received and not yet read.
+    // The read-ahead: the bytes [held_, heldEnd_) of buffer_ are received and not yet read.
     // buffer_ is inlineBuffer_ until a bulk read in place asks for largeBuffer_.
+    void ResetReadAhead() { held_ = heldEnd_ = buffer_; }
+    int Held() const { return static_cast<int>(heldEnd_ - held_); }
     BYTE inlineBuffer_[1024];
     std::unique_ptr<BYTE[]> largeBuffer_;
     BYTE* buffer_ = inlineBuffer_;
-    DWORD capacity_ = sizeof inlineBuffer_;
-    DWORD readPosition_ = 0;
-    DWORD fillCount_ = 0;
+    int capacity_ = sizeof inlineBuffer_;
     // Sockets taken out of use, closed by the destructor.
     Guarded<std::vector<SOCKET>> retired_;
 };

@@ -33,4 +33,22 @@ class Transport {
     // blocked on another thread fails as after Close. A transport without threads only closes.
     // Not from one of those threads.
     virtual void Shutdown() { Close(); }
+
+    // The next length bytes (1 or more) where the transport already holds them, taken from the
+    // stream without a call of its own (valid as ReceiveInPlace's); null when it holds fewer,
+    // which leaves the stream as it was: then ReceiveInPlace or Receive.
+    const BYTE* TakeHeld(int length) {
+        if (length <= 0 || length > heldEnd_ - held_) {
+            return nullptr;
+        }
+        const BYTE* bytes = held_;
+        held_ += length;
+        return bytes;
+    }
+
+  protected:
+    // Where a transport that receives in place keeps the bytes received and not yet read:
+    // [held_, heldEnd_). Others leave both null.
+    const BYTE* held_ = nullptr;
+    const BYTE* heldEnd_ = nullptr;
 };
