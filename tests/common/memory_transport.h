@@ -1,6 +1,7 @@
 // A Transport fed from a byte vector: Receive hands out the bytes in order and fails once they
 // run out; every Send is recorded. ReceiveInPlace is offered once asked for, handing out at most
-// a given number of bytes at a time (any number, so that blocks end anywhere in a row).
+// a given number of bytes at a time (any number, so that blocks end anywhere in a row), and after
+// each such read the next block's worth of bytes is held for TakeHeld.
 #pragma once
 
 #include <rfb/transport.h>
@@ -16,9 +17,11 @@ class MemoryTransport : public Transport {
     explicit MemoryTransport(std::vector<std::uint8_t> input) : input_(std::move(input)) {}
 
     void Append(const std::vector<std::uint8_t>& bytes) {
+        Sync();
         input_.insert(input_.end(), bytes.begin(), bytes.end());
     }
     void SetInput(const std::uint8_t* data, std::size_t size) {
+        Sync();
         input_.assign(data, data + size);
         position_ = 0;
     }
@@ -32,6 +35,7 @@ class MemoryTransport : public Transport {
         return true;
     }
     bool Receive(void* buffer, int length) override {
+        Sync();
         if (closed_) {
             return false;
         }
@@ -52,6 +56,7 @@ class MemoryTransport : public Transport {
     void ReceiveInPlaceInBlocksOf(int blockBytes) { blockBytes_ = blockBytes; }
     bool ReceivesInPlace() const override { return blockBytes_ > 0; }
     const BYTE* ReceiveInPlace(int unit, int maximum, int* length) override {
+        Sync();
         *length = 0;
         std::size_t left = input_.size() - position_;
         if (closed_ || blockBytes_ <= 0 || unit < 1 || left < static_cast<std::size_t>(unit)) {
@@ -66,15 +71,27 @@ class MemoryTransport : public Transport {
         const BYTE* bytes = input_.data() + position_;
         position_ += taken;
         *length = static_cast<int>(taken);
+        held_ = input_.data() + position_;
+        heldEnd_ = held_ + std::min(input_.size() - position_, static_cast<std::size_t>(blockBytes_));
         return bytes;
     }
 
     const std::vector<std::vector<std::uint8_t>>& Sends() const { return sends_; }
-    std::size_t Remaining() const { return input_.size() - position_; }
+    std::size_t Remaining() const {
+        return input_.size() - (held_ != nullptr ? held_ - input_.data() : position_);
+    }
     int FailedReceives() const { return failedReceives_; }
     bool Closed() const { return closed_; }
 
   private:
+    // What TakeHeld took counts as read; nothing is held any more.
+    void Sync() {
+        if (held_ != nullptr) {
+            position_ = static_cast<std::size_t>(held_ - input_.data());
+        }
+        held_ = heldEnd_ = nullptr;
+    }
+
     std::vector<std::uint8_t> input_;
     std::size_t position_ = 0;
     std::vector<std::vector<std::uint8_t>> sends_;
