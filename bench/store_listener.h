@@ -21,6 +21,14 @@ class StoreListener : public SessionListener {
                            const PixelFormat& format) override {
         store_.PutImageAsSent(x, y, w, h, pixels, format.bigEndian != 0);
     }
+    // The store's lock is held from a successful BeginDirect to EndDirect, across the two calls.
+    bool BeginDirectPaint(int x, int y, int w, int h, BYTE** at, int* stride) override
+        NO_THREAD_SAFETY_ANALYSIS {
+        return store_.BeginDirect(x, y, w, h, at, stride);
+    }
+    void EndDirectPaint(int, int, int, int) override NO_THREAD_SAFETY_ANALYSIS {
+        store_.EndDirect();
+    }
     void OnCopyRect(int x, int y, int srcX, int srcY, int w, int h) override {
         store_.CopyRect(x, y, srcX, srcY, w, h);
     }

@@ -229,6 +229,41 @@ void FrameBufferStore::PutImageAsSent(int x, int y, int w, int h, const BYTE* pi
     }
 }
 
+bool FrameBufferStore::BeginDirect(int x, int y, int w, int h, BYTE** at, int* stride) {
+    lock_.Lock();
+    const PixelCodec* device = Display().deviceCodec.get();
+    IDirectDrawSurface* surface = surface_.load();
+    DDSURFACEDESC desc;
+    std::memset(&desc, 0, sizeof(desc));
+    desc.dwSize = sizeof(desc);
+    if (device != nullptr && surface != nullptr && !perPixel_.load() &&
+        ServerPixelsMatchCodec() && ConvertsByCopy(*serverCodec_, *device) && x >= 0 &&
+        y >= 0 && w > 0 && h > 0 &&
+        SUCCEEDED(surface->Lock(nullptr, &desc, DDLOCK_WRITEONLY | DDLOCK_WAITNOTBUSY, nullptr))) {
+        int bytes = BytesPerPixel(device->Kind());
+        if (static_cast<int>(desc.ddpfPixelFormat.dwRGBBitCount) == bytes * 8 &&
+            desc.lXPitch == bytes && std::int64_t{x} + w <= static_cast<std::int64_t>(desc.dwWidth) &&
+            std::int64_t{y} + h <= static_cast<std::int64_t>(desc.dwHeight)) {
+            *at = static_cast<BYTE*>(desc.lpSurface) + static_cast<std::ptrdiff_t>(y) * desc.lPitch +
+                  static_cast<std::ptrdiff_t>(x) * bytes;
+            *stride = desc.lPitch;
+            directSurface_ = surface;
+            return true;
+        }
+        surface->Unlock(nullptr);
+    }
+    lock_.Unlock();
+    return false;
+}
+
+void FrameBufferStore::EndDirect() {
+    if (directSurface_ != nullptr) {
+        directSurface_->Unlock(nullptr);
+        directSurface_ = nullptr;
+    }
+    lock_.Unlock();
+}
+
 void FrameBufferStore::FillRect(int x, int y, int w, int h, const BYTE* pixel) {
     ScopedLock guard(lock_);
     const PixelCodec* device = Display().deviceCodec.get();

@@ -310,6 +310,14 @@ RowConverter ForDevice(CodecKind device, bool bigEndian) {
 
 }  // namespace
 
+bool ConvertsByCopy(const PixelCodec& source, const PixelCodec& device) {
+    // As Pick: the same codec, but not 2:2:2 (its spare bits) nor 32 bits (its unused byte
+    // becomes 0xFF).
+    CodecKind kind = source.Kind();
+    return kind == device.Kind() && kind != CodecKind::Other && kind != CodecKind::Rgb222 &&
+           kind != CodecKind::Rgb32;
+}
+
 RowConverter FindRowConverter(const PixelCodec& source, const PixelCodec& device, bool bigEndian) {
     CodecKind to = device.Kind();
     switch (source.Kind()) {

@@ -174,6 +174,19 @@ void ViewerWindow::OnFillRect(int x, int y, int width, int height, const BYTE* p
     SetRedrawTimer(true);
 }
 
+// The store's lock is held from a successful BeginDirect to EndDirect, across the two calls.
+bool ViewerWindow::BeginDirectPaint(int x, int y, int width, int height, BYTE** at, int* stride)
+    NO_THREAD_SAFETY_ANALYSIS {
+    return store_->BeginDirect(x, y, width, height, at, stride);
+}
+
+void ViewerWindow::EndDirectPaint(int, int, int width, int height) NO_THREAD_SAFETY_ANALYSIS {
+    store_->EndDirect();
+    if (width > 0 && height > 0) {
+        SetRedrawTimer(true);
+    }
+}
+
 void ViewerWindow::OnUpdateComplete() {
     SetRedrawTimer(false);
     KillTimer(Handle(), kUpdateTimer);

@@ -35,6 +35,7 @@ class MemoryTransport : public Transport {
         return true;
     }
     bool Receive(void* buffer, int length) override {
+        CheckNoWait(length);
         Sync();
         if (closed_) {
             return false;
@@ -56,6 +57,7 @@ class MemoryTransport : public Transport {
     void ReceiveInPlaceInBlocksOf(int blockBytes) { blockBytes_ = blockBytes; }
     bool ReceivesInPlace() const override { return blockBytes_ > 0; }
     const BYTE* ReceiveInPlace(int unit, int maximum, int* length) override {
+        CheckNoWait(unit);
         Sync();
         *length = 0;
         std::size_t left = input_.size() - position_;
@@ -76,6 +78,11 @@ class MemoryTransport : public Transport {
         return bytes;
     }
 
+    // While *noWait is true, a read that a socket transport would have to wait for (more bytes
+    // than are held) is counted in Waits().
+    void ForbidWaitingWhile(const bool* noWait) { noWait_ = noWait; }
+    int Waits() const { return waits_; }
+
     const std::vector<std::vector<std::uint8_t>>& Sends() const { return sends_; }
     std::size_t Remaining() const {
         return input_.size() - (held_ != nullptr ? held_ - input_.data() : position_);
@@ -84,6 +91,11 @@ class MemoryTransport : public Transport {
     bool Closed() const { return closed_; }
 
   private:
+    void CheckNoWait(int length) {
+        if (noWait_ != nullptr && *noWait_ && length > HeldBytes()) {
+            ++waits_;
+        }
+    }
     // What TakeHeld took counts as read; nothing is held any more.
     void Sync() {
         if (held_ != nullptr) {
@@ -98,4 +110,6 @@ class MemoryTransport : public Transport {
     int failedReceives_ = 0;
     int blockBytes_ = 0;
     bool closed_ = false;
+    const bool* noWait_ = nullptr;
+    int waits_ = 0;
 };

@@ -70,6 +70,7 @@ class TestFrameBuffer {
     const std::vector<std::uint32_t>& Pixels() const { return pixels_; }
     int Width() const { return width_; }
     int Height() const { return height_; }
+    int BytesPerPixel() const { return bytesPerPixel_; }
 
   private:
     void Set(int x, int y, std::uint32_t value) {

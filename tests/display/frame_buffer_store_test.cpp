@@ -5,7 +5,12 @@
 #include <platform/gdi.h>
 #include <platform_testing/screen_probe.h>
 
+#include <array>
+#include <atomic>
+#include <chrono>
 #include <climits>
+#include <cstring>
+#include <thread>
 #include <random>
 
 namespace {
@@ -207,6 +212,65 @@ TEST_F(DisplayFixture, DrawingIsClippedToTheFramebufferWhateverTheRectangle) {
         ASSERT_EQ(Pixels(*store), model) << "round " << round << " op " << op << " at " << x << ","
                                          << y << " size " << w << "x" << h;
     }
+}
+
+// Painting straight into the framebuffer: offered where the server's pixels are the device's own
+// and the rectangle lies inside; what is painted there is what PutImage would have drawn; other
+// threads wait until it ends, and a refusal leaves nothing locked.
+TEST_F(DisplayFixture, DirectPaintingIsOfferedWherePixelsNeedNoConverting) {
+    StartDisplay(DevicePixelFormat::Rgb565);
+    auto store = NewStore(20, 10);
+    auto reference = NewStore(20, 10);
+    store->SetPixelFormat(16, 5, 6, 5);
+    reference->SetPixelFormat(16, 5, 6, 5);
+    std::vector<std::uint16_t> image(5 * 4);
+    for (std::size_t i = 0; i < image.size(); ++i) {
+        image[i] = static_cast<std::uint16_t>(0x1234 * (i + 1));
+    }
+    reference->PutImage(2, 3, 5, 4, reinterpret_cast<const BYTE*>(image.data()));
+    BYTE* at = nullptr;
+    int stride = 0;
+    ASSERT_TRUE(store->BeginDirect(2, 3, 5, 4, &at, &stride));
+    EXPECT_GE(stride, 20 * 2);
+    std::atomic<bool> drawn{false};
+    std::thread other([&] {
+        BYTE black[2] = {0, 0};
+        store->FillRect(0, 0, 1, 1, black);
+        drawn = true;
+    });
+    for (int r = 0; r < 4; ++r) {
+        std::memcpy(at + r * stride, &image[r * 5], 5 * 2);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    EXPECT_FALSE(drawn) << "another thread drew while the framebuffer was painted";
+    store->EndDirect();
+    other.join();
+    EXPECT_EQ(Pixels(*store), Pixels(*reference));
+
+    // Refused: partly outside, empty, converted pixels, the reference path.
+    for (auto [x, y, w, h] : {std::array{16, 0, 5, 1}, std::array{-1, 0, 2, 2},
+                              std::array{0, 8, 1, 3}, std::array{0, 0, 0, 4}}) {
+        EXPECT_FALSE(store->BeginDirect(x, y, w, h, &at, &stride)) << x << "," << y;
+    }
+    store->SetPixelFormat(32, 8, 8, 8);
+    EXPECT_FALSE(store->BeginDirect(0, 0, 1, 1, &at, &stride));
+    store->SetPixelFormat(16, 5, 6, 5);
+    store->UsePerPixelPath(true);
+    EXPECT_FALSE(store->BeginDirect(0, 0, 1, 1, &at, &stride));
+    store->UsePerPixelPath(false);
+    // Nothing stayed locked: another thread gets through at once.
+    std::thread after([&] { EXPECT_EQ(store->GetWidth(), 20); });
+    after.join();
+
+    // A 32-bit device keeps its unused byte at 0xFF, which the server's pixels do not carry.
+    store.reset();
+    reference.reset();
+    info_.reset();
+    ShutdownDisplay();
+    StartDisplay(DevicePixelFormat::Xrgb8888);
+    auto wide = NewStore(4, 4);
+    wide->SetPixelFormat(32, 8, 8, 8);
+    EXPECT_FALSE(wide->BeginDirect(0, 0, 1, 1, &at, &stride));
 }
 
 // ---- presenting ----

@@ -15,6 +15,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <random>
 
 namespace {
@@ -238,6 +240,59 @@ class StreamWriter {
     int bytes_;
 };
 
+// A listener that also offers its framebuffer to paint in straight, as the viewer's store does:
+// rows with room to spare after them (the stride is not the width), and now and then a refusal,
+// so that a decoder goes both ways within one update. What is painted is taken into the recorded
+// framebuffer at EndDirectPaint, for the rectangle the decoder says it painted.
+class DirectPaintListener : public RecordingListener {
+  public:
+    bool BeginDirectPaint(int x, int y, int width, int height, BYTE** at, int* stride) override {
+        EXPECT_FALSE(painting) << "painting begun twice";
+        int bytes = Bytes();
+        int fbWidth = framebuffer.Width(), fbHeight = framebuffer.Height();
+        if (++begins_ % 4 == 0 || x < 0 || y < 0 || width <= 0 || height <= 0 ||
+            x + width > fbWidth || y + height > fbHeight) {
+            return false;
+        }
+        stride_ = (fbWidth + 5) * bytes;
+        plane_.assign(static_cast<std::size_t>(stride_) * fbHeight, 0xA5);
+        for (int r = 0; r < fbHeight; ++r) {
+            for (int c = 0; c < fbWidth; ++c) {
+                std::uint32_t value = framebuffer.At(c, r);
+                std::memcpy(&plane_[static_cast<std::size_t>(r) * stride_ + c * bytes], &value,
+                            static_cast<std::size_t>(bytes));
+            }
+        }
+        begun_ = {x, y, width, height};
+        painting = true;
+        *at = plane_.data() + static_cast<std::size_t>(y) * stride_ + x * bytes;
+        *stride = stride_;
+        return true;
+    }
+    void EndDirectPaint(int x, int y, int width, int height) override {
+        EXPECT_TRUE(painting) << "painting ended without a beginning";
+        EXPECT_TRUE(width == 0 || height == 0 ||
+                    (x >= begun_[0] && y >= begun_[1] && x + width <= begun_[0] + begun_[2] &&
+                     y + height <= begun_[1] + begun_[3]))
+            << "painted outside the rectangle begun";
+        painting = false;
+        int bytes = Bytes();
+        for (int r = 0; r < height; ++r) {
+            framebuffer.PutImage(x, y + r, width, 1,
+                                 plane_.data() + static_cast<std::size_t>(y + r) * stride_ +
+                                     x * bytes);
+        }
+    }
+    bool painting = false;
+
+  private:
+    int Bytes() const { return framebuffer.BytesPerPixel(); }
+    int begins_ = 0;
+    int stride_ = 0;
+    std::array<int, 4> begun_{};
+    std::vector<std::uint8_t> plane_;
+};
+
 PixelFormat Format(int bitsPerPixel, bool bigEndian) {
     PixelFormat format =
         PixelFormat::FromBits(bitsPerPixel, bitsPerPixel == 8 ? 3 : 8, bitsPerPixel == 8 ? 3 : 8,
@@ -279,16 +334,24 @@ void CompareOnRandomUpdatesWith(int encoding, int width, int height, int rounds,
             // header, a subrectangle, a pixel). A stream cut short read in place draws the
             // subrectangles that arrived before the cut, where the reference drops their batch:
             // there only the copying reads are compared (the others only run).
+            // Each way once more with a listener that offers its framebuffer to paint in.
             bool cut = round % 5 == 4;
-            for (int blockBytes : {0, 7, 1000}) {
+            for (int run = 0; run < 6; ++run) {
+                int blockBytes = std::array{0, 7, 1000}[run % 3];
+                bool direct = run >= 3;
                 MemoryTransport transport(stream);
                 transport.ReceiveInPlaceInBlocksOf(blockBytes);
-                RecordingListener listener;
+                DirectPaintListener directListener;
+                RecordingListener plainListener;
+                RecordingListener& listener = direct ? directListener : plainListener;
+                transport.ForbidWaitingWhile(&directListener.painting);
                 RfbSession session(&listener, &transport);
                 session.SendSetPixelFormat(format);
                 listener.framebuffer.Resize(width, height);
                 listener.framebuffer.SetBytesPerPixel(bytes);
                 session.ReadServerMessage();
+                EXPECT_FALSE(directListener.painting) << "painting not ended";
+                EXPECT_EQ(transport.Waits(), 0) << "a read that may wait while painting";
                 if ((!cut || blockBytes == 0) &&
                     listener.framebuffer.Pixels() != expected.Pixels()) {
                     for (int p = 0; p < width * height; ++p) {
@@ -297,6 +360,7 @@ void CompareOnRandomUpdatesWith(int encoding, int width, int height, int rounds,
                             << "encoding " << encoding << ", " << int(format.bitsPerPixel)
                             << " bits " << (format.bigEndian ? "big" : "little")
                             << "-endian, round " << round << ", blocks of " << blockBytes
+                            << (direct ? ", painted in place" : "")
                             << ": pixel " << p % width << "," << p / width;
                     }
                 }

@@ -47,6 +47,16 @@ void DeviceFrameBuffer::FillRect(int x, int y, int w, int h, const BYTE* pixel) 
     store_->FillRect(x, y, w, h, pixel);
 }
 
+// The store's lock is held from a successful BeginDirect to EndDirect, across the two calls.
+bool DeviceFrameBuffer::BeginDirect(int x, int y, int w, int h, BYTE** at, int* stride)
+    NO_THREAD_SAFETY_ANALYSIS {
+    return store_->BeginDirect(x, y, w, h, at, stride);
+}
+
+void DeviceFrameBuffer::EndDirect() NO_THREAD_SAFETY_ANALYSIS {
+    store_->EndDirect();
+}
+
 int DeviceFrameBuffer::Width() const {
     return store_->GetWidth();
 }

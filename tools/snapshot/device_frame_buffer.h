@@ -29,6 +29,9 @@ class DeviceFrameBuffer {
     void PutImageAsSent(int x, int y, int w, int h, const BYTE* pixels, bool bigEndian);
     void CopyRect(int x, int y, int srcX, int srcY, int w, int h);
     void FillRect(int x, int y, int w, int h, const BYTE* pixel);
+    // Painting straight into the framebuffer, as FrameBufferStore's BeginDirect and EndDirect.
+    bool BeginDirect(int x, int y, int w, int h, BYTE** at, int* stride);
+    void EndDirect();
     int Width() const;
     int Height() const;
     // Width x height x 3 bytes, red first.

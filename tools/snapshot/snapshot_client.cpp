@@ -131,6 +131,16 @@ void SnapshotClient::OnFillRect(int x, int y, int width, int height, const BYTE*
     MarkCovered(x, y, width, height);
 }
 
+bool SnapshotClient::BeginDirectPaint(int x, int y, int width, int height, BYTE** at,
+                                      int* stride) {
+    return screen_.BeginDirect(x, y, width, height, at, stride);
+}
+
+void SnapshotClient::EndDirectPaint(int x, int y, int width, int height) {
+    screen_.EndDirect();
+    MarkCovered(x, y, width, height);
+}
+
 void SnapshotClient::OnUpdateComplete() {
     if (uncovered_ == 0) {
         Finish(0, 0);

@@ -19,28 +19,48 @@ constexpr BYTE kForegroundSpecified = 4;
 constexpr BYTE kAnySubrects = 8;
 constexpr BYTE kSubrectsColoured = 16;
 
-// Tiles are painted side by side into a band (one row of tiles, at most this many pixels wide)
-// and the band is handed on as one image: the same pixels as drawing each tile and each of its
-// subrectangles, at the cost of one drawing call per band.
+// Tiles are painted side by side straight into the listener's framebuffer where it offers that,
+// otherwise into a band (one row of tiles, at most this many pixels wide) that is handed on as
+// one image: the same pixels as drawing each tile and each of its subrectangles, at the cost of
+// one drawing call per band (or none).
 constexpr int kBandPixels = 1024;
 
-// One row of tiles being painted: the tiles from column start (relative to the rectangle) on,
-// painted is how many pixels of them are done, stride the band's row length in pixels.
+// One row of tiles being painted, from column start (relative to the rectangle) on; painted is
+// how many pixels of them are done. A part is begun at the first tile painted after a Flush.
 template <typename Pixel>
 class TileBand {
   public:
-    TileBand(SessionListener& listener, Pixel* pixels, int x, int y, int width, int rows)
-        : listener_(listener), pixels_(pixels), x_(x), y_(y), width_(width), rows_(rows) {
-        Restart(0);
+    TileBand(SessionListener& listener, Pixel* band, int x, int y, int width, int rows)
+        : listener_(listener), band_(band), x_(x), y_(y), width_(width), rows_(rows) {}
+    ~TileBand() { Flush(); }
+    TileBand(const TileBand&) = delete;
+    TileBand& operator=(const TileBand&) = delete;
+    // The band holds as many tiles as it can: Flush before the next.
+    bool Full() const { return open_ && painted_ == limit_; }
+    // The top-left pixel of the next tile, rows Stride() pixels apart.
+    Pixel* Next() {
+        if (!open_) {
+            Open();
+        }
+        return pixels_ + painted_;
     }
-    bool Full() const { return painted_ == stride_; }
     int Stride() const { return stride_; }
-    // The top-left pixel of the next tile.
-    Pixel* Next() const { return pixels_ + painted_; }
     void Painted(int tileWidth) { painted_ += tileWidth; }
-    // Hands on what is painted and starts the band again after it.
+    // Before a read that may wait for the network: painting in the framebuffer ends (it keeps
+    // the framebuffer locked); a band waits.
+    void BeforeWaiting() {
+        if (open_ && direct_) {
+            Flush();
+        }
+    }
+    // Hands on what is painted and starts again after it.
     void Flush() {
-        if (painted_ > 0) {
+        if (!open_) {
+            return;
+        }
+        if (direct_) {
+            listener_.EndDirectPaint(x_ + start_, y_, painted_, rows_);
+        } else if (painted_ > 0) {
             // A band cut short has rows of fewer pixels than its stride: close them up.
             for (int r = 1; painted_ < stride_ && r < rows_; ++r) {
                 std::memmove(pixels_ + r * painted_, pixels_ + r * stride_,
@@ -49,24 +69,45 @@ class TileBand {
             listener_.OnImageRect(x_ + start_, y_, painted_, rows_,
                                   reinterpret_cast<const BYTE*>(pixels_));
         }
-        Restart(start_ + painted_);
+        start_ += painted_;
+        painted_ = 0;
+        open_ = false;
     }
 
   private:
-    void Restart(int start) {
-        start_ = start;
-        painted_ = 0;
-        stride_ = std::min(kBandPixels, width_ - start);
+    void Open() {
+        open_ = true;
+        BYTE* at = nullptr;
+        int strideBytes = 0;
+        if (listener_.BeginDirectPaint(x_ + start_, y_, width_ - start_, rows_, &at,
+                                       &strideBytes)) {
+            if (strideBytes % static_cast<int>(sizeof(Pixel)) == 0) {
+                direct_ = true;
+                pixels_ = reinterpret_cast<Pixel*>(at);
+                stride_ = strideBytes / static_cast<int>(sizeof(Pixel));
+                limit_ = width_ - start_;
+                return;
+            }
+            listener_.EndDirectPaint(x_ + start_, y_, 0, 0);
+        }
+        direct_ = false;
+        pixels_ = band_;
+        limit_ = std::min(kBandPixels, width_ - start_);
+        stride_ = limit_;
     }
 
     SessionListener& listener_;
-    Pixel* pixels_;
+    Pixel* band_;
     int x_;
     int y_;
     int width_;
     int rows_;
+    bool open_ = false;
+    bool direct_ = false;
+    Pixel* pixels_ = nullptr;
     int start_ = 0;
     int painted_ = 0;
+    int limit_ = 0;
     int stride_ = 0;
 };
 
@@ -150,6 +191,17 @@ bool DecodeTiles(const PixelFormat& format, RfbSession& session, SessionListener
     for (int ty = 0; ty < height; ty += 16) {
         int th = std::min(16, height - ty);
         TileBand<Pixel> band(listener, pixels, x, y + ty, width, th);
+        // The next length bytes: where the transport holds them, at once; otherwise painting in
+        // the framebuffer ends first, as the read may wait.
+        auto read = [&](BYTE* scratch, int length) -> const BYTE* {
+            if (const BYTE* held = inPlace ? transport.TakeHeld(length) : nullptr) {
+                return held;
+            }
+            if (length > 0) {
+                band.BeforeWaiting();
+            }
+            return ReceiveWhole(transport, inPlace, scratch, length);
+        };
         // On a failed read the tiles completed before it are still drawn.
         auto fail = [&band] {
             band.Flush();
@@ -160,19 +212,19 @@ bool DecodeTiles(const PixelFormat& format, RfbSession& session, SessionListener
             if (band.Full()) {
                 band.Flush();
             }
-            Pixel* at = band.Next();
-            int stride = band.Stride();
-            const BYTE* read = ReceiveWhole(transport, inPlace, wire, 1);
-            if (read == nullptr) {
+            const BYTE* first = read(wire, 1);
+            if (first == nullptr) {
                 return fail();
             }
-            BYTE subencoding = *read;
+            BYTE subencoding = *first;
             if (subencoding & kRaw) {
                 // Straight from where the transport holds the pixels into the band.
-                const BYTE* raw = ReceiveWhole(transport, inPlace, tile, tw * th * kBytes);
+                const BYTE* raw = read(tile, tw * th * kBytes);
                 if (raw == nullptr) {
                     return fail();
                 }
+                Pixel* at = band.Next();
+                int stride = band.Stride();
                 for (int r = 0; r < th; ++r) {
                     CopyWirePixels(at + r * stride, raw + r * tw * kBytes, tw, bigEndian);
                 }
@@ -184,7 +236,7 @@ bool DecodeTiles(const PixelFormat& format, RfbSession& session, SessionListener
             int headerBytes = (subencoding & kBackgroundSpecified ? kBytes : 0) +
                               (subencoding & kForegroundSpecified ? kBytes : 0) +
                               (subencoding & kAnySubrects ? 1 : 0);
-            const BYTE* field = ReceiveWhole(transport, inPlace, wire, headerBytes);
+            const BYTE* field = read(wire, headerBytes);
             if (field == nullptr) {
                 return fail();
             }
@@ -197,7 +249,9 @@ bool DecodeTiles(const PixelFormat& format, RfbSession& session, SessionListener
                 field += kBytes;
             }
             if (!(subencoding & kAnySubrects)) {
-                paintTile(at, stride, tw, th, background, tile, 0, false, bigEndian, foreground);
+                Pixel* at = band.Next();
+                paintTile(at, band.Stride(), tw, th, background, tile, 0, false, bigEndian,
+                          foreground);
                 band.Painted(tw);
                 continue;
             }
@@ -205,15 +259,16 @@ bool DecodeTiles(const PixelFormat& format, RfbSession& session, SessionListener
             bool coloured = (subencoding & kSubrectsColoured) != 0;
             int subrectBytes = coloured ? kBytes + 2 : 2;
             // All subrectangles of a tile arrive in one read.
-            const BYTE* subrects = ReceiveWhole(transport, inPlace, tile, count * subrectBytes);
+            const BYTE* subrects = read(tile, count * subrectBytes);
             if (subrects == nullptr) {
                 return fail();
             }
             // A subrectangle that reaches out of its tile ends the painting: the band is handed
             // on with this tile as painted so far, and that subrectangle and the rest are
             // filled one by one, in order.
-            int painted = paintTile(at, stride, tw, th, background, subrects, count, coloured,
-                                    bigEndian, foreground);
+            Pixel* at = band.Next();
+            int painted = paintTile(at, band.Stride(), tw, th, background, subrects, count,
+                                    coloured, bigEndian, foreground);
             band.Painted(tw);
             if (painted == count) {
                 continue;

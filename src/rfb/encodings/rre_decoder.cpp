@@ -37,10 +37,10 @@ struct Geometry {
     return {wire::Read16(g), wire::Read16(g + 2), wire::Read16(g + 4), wire::Read16(g + 6)};
 }
 
-// Paints subrectangles of a batch, in order, into the image (width x height pixels) until one
-// reaches out of it; returns how many were painted.
+// Paints subrectangles of a batch, in order, into the image (width x height pixels, rows stride
+// pixels apart) until one reaches out of it; returns how many were painted.
 template <typename Pixel, bool kCompact, bool kBigEndian, typename Stores>
-[[gnu::always_inline]] inline int PaintSubrectsAs(Pixel* image, int width, int height,
+[[gnu::always_inline]] inline int PaintSubrectsAs(Pixel* image, int stride, int width, int height,
                                                   const BYTE* subrect, int count) {
     constexpr int kSubrectBytes = sizeof(Pixel) + (kCompact ? 4 : 8);
     for (int i = 0; i < count; ++i, subrect += kSubrectBytes) {
@@ -48,42 +48,123 @@ template <typename Pixel, bool kCompact, bool kBigEndian, typename Stores>
         if (g.x + g.w > width || g.y + g.h > height) {
             return i;
         }
-        Stores::Fill(image, width, g.x, g.y, g.w, g.h, ReadWirePixel<Pixel>(subrect, kBigEndian));
+        Stores::Fill(image, stride, g.x, g.y, g.w, g.h, ReadWirePixel<Pixel>(subrect, kBigEndian));
     }
     return count;
 }
 
 template <typename Pixel, typename Stores>
-[[gnu::always_inline]] inline int PaintSubrectsWith(Pixel* image, int width, int height,
+[[gnu::always_inline]] inline int PaintSubrectsWith(Pixel* image, int stride, int width, int height,
                                                     const BYTE* subrects, int count, bool compact,
                                                     bool bigEndian) {
     if (compact) {
-        return bigEndian ? PaintSubrectsAs<Pixel, true, true, Stores>(image, width, height,
-                                                                      subrects, count)
-                         : PaintSubrectsAs<Pixel, true, false, Stores>(image, width, height,
-                                                                       subrects, count);
+        return bigEndian ? PaintSubrectsAs<Pixel, true, true, Stores>(image, stride, width,
+                                                                      height, subrects, count)
+                         : PaintSubrectsAs<Pixel, true, false, Stores>(image, stride, width,
+                                                                       height, subrects, count);
     }
-    return bigEndian
-               ? PaintSubrectsAs<Pixel, false, true, Stores>(image, width, height, subrects, count)
-               : PaintSubrectsAs<Pixel, false, false, Stores>(image, width, height, subrects,
-                                                              count);
+    return bigEndian ? PaintSubrectsAs<Pixel, false, true, Stores>(image, stride, width, height,
+                                                                   subrects, count)
+                     : PaintSubrectsAs<Pixel, false, false, Stores>(image, stride, width, height,
+                                                                    subrects, count);
 }
 
 // Compiled whole for the plain stores and for the masked ones (as the Hextile tiles are).
 template <typename Pixel>
-[[gnu::flatten]] int PaintSubrectsPlain(Pixel* image, int width, int height, const BYTE* subrects,
-                                        int count, bool compact, bool bigEndian) {
-    return PaintSubrectsWith<Pixel, PlainStores>(image, width, height, subrects, count, compact,
-                                                 bigEndian);
+[[gnu::flatten]] int PaintSubrectsPlain(Pixel* image, int stride, int width, int height,
+                                        const BYTE* subrects, int count, bool compact,
+                                        bool bigEndian) {
+    return PaintSubrectsWith<Pixel, PlainStores>(image, stride, width, height, subrects, count,
+                                                 compact, bigEndian);
 }
 
 template <typename Pixel>
-[[gnu::flatten, TAVREL_MASKED_TARGET]] int PaintSubrectsMasked(Pixel* image, int width, int height,
-                                                               const BYTE* subrects, int count,
-                                                               bool compact, bool bigEndian) {
-    return PaintSubrectsWith<Pixel, MaskedStores>(image, width, height, subrects, count, compact,
-                                                  bigEndian);
+[[gnu::flatten, TAVREL_MASKED_TARGET]] int PaintSubrectsMasked(Pixel* image, int stride, int width,
+                                                               int height, const BYTE* subrects,
+                                                               int count, bool compact,
+                                                               bool bigEndian) {
+    return PaintSubrectsWith<Pixel, MaskedStores>(image, stride, width, height, subrects, count,
+                                                  compact, bigEndian);
 }
+
+// Where a rectangle with many subrectangles is painted: straight into the listener's
+// framebuffer where it offers that (ended before every read that may wait for the network, as
+// the framebuffer stays locked meanwhile, and begun again after it), otherwise the session's
+// buffer, handed on as one image at the end.
+template <typename Pixel>
+class PaintedRect {
+  public:
+    PaintedRect(SessionListener& listener, int x, int y, int width, int height)
+        : listener_(listener), x_(x), y_(y), width_(width), height_(height) {}
+    ~PaintedRect() { HandOn(); }
+    PaintedRect(const PaintedRect&) = delete;
+    PaintedRect& operator=(const PaintedRect&) = delete;
+    // Starts painting with the background.
+    void Start(RfbSession& session, Pixel background) {
+        if (!Resume()) {
+            auto pixels = static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_);
+            image_ = reinterpret_cast<Pixel*>(session.PixelBuffer(pixels * sizeof(Pixel)));
+            stride_ = width_;
+        }
+        PaintRect(image_, stride_, 0, 0, width_, height_, background);
+    }
+    // Null once handed on (or never started): then subrectangles are filled one by one.
+    Pixel* Image() const { return image_; }
+    int Stride() const { return stride_; }
+    void BeforeWaiting() {
+        if (direct_ && image_ != nullptr) {
+            listener_.EndDirectPaint(x_, y_, width_, height_);
+            image_ = nullptr;
+            paused_ = true;
+        }
+    }
+    // After the read: painting in the framebuffer goes on where it can; otherwise the rest is
+    // filled.
+    void AfterWaiting() {
+        if (paused_) {
+            paused_ = false;
+            Resume();
+        }
+    }
+    void HandOn() {
+        if (image_ != nullptr) {
+            if (direct_) {
+                listener_.EndDirectPaint(x_, y_, width_, height_);
+            } else {
+                listener_.OnImageRect(x_, y_, width_, height_,
+                                      reinterpret_cast<const BYTE*>(image_));
+            }
+            image_ = nullptr;
+        }
+        paused_ = false;
+    }
+
+  private:
+    bool Resume() {
+        BYTE* at = nullptr;
+        int strideBytes = 0;
+        direct_ = listener_.BeginDirectPaint(x_, y_, width_, height_, &at, &strideBytes);
+        if (direct_ && strideBytes % static_cast<int>(sizeof(Pixel)) != 0) {
+            listener_.EndDirectPaint(x_, y_, 0, 0);
+            direct_ = false;
+        }
+        if (direct_) {
+            image_ = reinterpret_cast<Pixel*>(at);
+            stride_ = strideBytes / static_cast<int>(sizeof(Pixel));
+        }
+        return direct_;
+    }
+
+    SessionListener& listener_;
+    int x_;
+    int y_;
+    int width_;
+    int height_;
+    Pixel* image_ = nullptr;
+    int stride_ = 0;
+    bool direct_ = false;
+    bool paused_ = false;
+};
 
 template <typename Pixel>
 bool DecodeRre(const PixelFormat& format, RfbSession& session, SessionListener& listener,
@@ -97,21 +178,12 @@ bool DecodeRre(const PixelFormat& format, RfbSession& session, SessionListener& 
     auto count = static_cast<std::int32_t>(wire::Read32(header));
     Pixel background = ReadWirePixel<Pixel>(header + 4, bigEndian);
     std::int64_t area = std::int64_t{width} * height;
-    Pixel* image = nullptr;
+    PaintedRect<Pixel> painted(listener, x, y, width, height);
     if (count > 0 && area > 0 && area <= kMaxPaintedPixels && area <= count * kPixelsPerSubrect) {
-        image =
-            reinterpret_cast<Pixel*>(session.PixelBuffer(static_cast<std::size_t>(area) * kBytes));
-        PaintRect(image, width, 0, 0, width, height, background);
+        painted.Start(session, background);
     } else {
         listener.OnFillRect(x, y, width, height, reinterpret_cast<const BYTE*>(&background));
     }
-    // Hands on the painted image; afterwards everything is filled.
-    auto handOn = [&] {
-        if (image != nullptr) {
-            listener.OnImageRect(x, y, width, height, reinterpret_cast<const BYTE*>(image));
-            image = nullptr;
-        }
-    };
     int subrectBytes = kBytes + (compact ? 4 : 8);
     auto* paintSubrects =
         MaskedPaintStores() ? PaintSubrectsMasked<Pixel> : PaintSubrectsPlain<Pixel>;
@@ -125,6 +197,10 @@ bool DecodeRre(const PixelFormat& format, RfbSession& session, SessionListener& 
             : nullptr;
     for (std::int32_t done = 0; done < count;) {
         int n = static_cast<int>(std::min<std::int32_t>(count - done, kBatch));
+        bool waits = !inPlace || transport.HeldBytes() < subrectBytes;
+        if (waits) {
+            painted.BeforeWaiting();
+        }
         const BYTE* batch = scratch;
         if (inPlace) {
             int length = 0;
@@ -134,15 +210,19 @@ bool DecodeRre(const PixelFormat& format, RfbSession& session, SessionListener& 
             batch = nullptr;
         }
         if (batch == nullptr || n == 0) {
-            handOn();
+            painted.HandOn();
             return false;
         }
+        if (waits) {
+            painted.AfterWaiting();
+        }
         int i = 0;
-        if (image != nullptr) {
-            i = paintSubrects(image, width, height, batch, n, compact, bigEndian);
+        if (Pixel* image = painted.Image()) {
+            i = paintSubrects(image, painted.Stride(), width, height, batch, n, compact,
+                              bigEndian);
             if (i < n) {
                 // One reaches out of the rectangle: it and the rest are filled in order.
-                handOn();
+                painted.HandOn();
             }
         }
         for (const BYTE* subrect = batch + i * subrectBytes; i < n; ++i, subrect += subrectBytes) {
@@ -152,7 +232,7 @@ bool DecodeRre(const PixelFormat& format, RfbSession& session, SessionListener& 
         }
         done += n;
     }
-    handOn();
+    painted.HandOn();
     return true;
 }
 

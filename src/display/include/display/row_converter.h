@@ -13,5 +13,9 @@ using RowConverter = void (*)(const BYTE* source, BYTE* dest, int count, int des
 RowConverter FindRowConverter(const PixelCodec& source, const PixelCodec& device,
                               bool bigEndian = false);
 
+// True when a row of source pixels in host order is the row of device pixels byte for byte (the
+// converter is a copy).
+bool ConvertsByCopy(const PixelCodec& source, const PixelCodec& device);
+
 // Writes the devicePixelBytes-byte pixel at each of count places destStep bytes apart.
 void FillRow(BYTE* dest, int count, int destStep, const BYTE* devicePixel, int devicePixelBytes);

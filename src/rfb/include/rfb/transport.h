@@ -34,6 +34,8 @@ class Transport {
     // Not from one of those threads.
     virtual void Shutdown() { Close(); }
 
+    // How many bytes the transport holds, to be taken without waiting for the network.
+    int HeldBytes() const { return static_cast<int>(heldEnd_ - held_); }
     // The next length bytes (1 or more) where the transport already holds them, taken from the
     // stream without a call of its own (valid as ReceiveInPlace's); null when it holds fewer,
     // which leaves the stream as it was: then ReceiveInPlace or Receive.

@@ -25,5 +25,7 @@
 // Returns with the lock held / with the lock given back.
 #define ACQUIRE(...) THREAD_ANNOTATION(acquire_capability(__VA_ARGS__))
 #define RELEASE(...) THREAD_ANNOTATION(release_capability(__VA_ARGS__))
+// Returns with the lock held when it returns the first argument.
+#define TRY_ACQUIRE(...) THREAD_ANNOTATION(try_acquire_capability(__VA_ARGS__))
 // Code whose locking the analysis cannot follow; it must say why where it is used.
 #define NO_THREAD_SAFETY_ANALYSIS THREAD_ANNOTATION(no_thread_safety_analysis)
