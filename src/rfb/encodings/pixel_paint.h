@@ -111,6 +111,11 @@ inline void FillPixels(Pixel* p, int count, Pixel colour) {
             for (int k = 0; k < kPerWord; ++k) {
                 word |= std::uint64_t{colour} << (8 * sizeof(Pixel) * k);
             }
+            // Long runs (a rectangle's background) 32 bytes a step.
+            const std::uint64_t block[4] = {word, word, word, word};
+            for (; i + 4 * kPerWord <= count; i += 4 * kPerWord) {
+                std::memcpy(p + i, block, sizeof block);
+            }
             for (; i + kPerWord <= count; i += kPerWord) {
                 std::memcpy(p + i, &word, 8);
             }
