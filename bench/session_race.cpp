@@ -290,7 +290,18 @@ int main(int argc, char** argv) {
                 ->Unit(benchmark::kMillisecond);
         }
     }
-    benchmark::Initialize(&argc, argv);
+    // The repetitions of all races are run interleaved in a random order, so that a stretch of
+    // seconds in which the machine is slower (another guest on the host, say) falls on every
+    // client alike instead of on the one racing then. Given explicitly, the option is kept.
+    std::vector<char*> args(argv, argv + argc);
+    char interleave[] = "--benchmark_enable_random_interleaving=true";
+    if (std::none_of(args.begin(), args.end(), [](const char* a) {
+            return std::strncmp(a, "--benchmark_enable_random_interleaving", 38) == 0;
+        })) {
+        args.insert(args.begin() + 1, interleave);
+    }
+    int count = static_cast<int>(args.size());
+    benchmark::Initialize(&count, args.data());
     std::printf("server and clients %s\n",
                 pinned ? "pinned to cores 0 and 1" : "not pinned (--no-pin or one core)");
     RatioReporter reporter;
