@@ -6,6 +6,16 @@
 #include <string>
 #include <vector>
 
+// size bytes for a stream to send: neighbours differ and the sequence repeats only far apart,
+// so a byte lost, doubled or out of place shows.
+inline std::vector<std::uint8_t> NumberedBytes(std::size_t size) {
+    std::vector<std::uint8_t> bytes(size);
+    for (std::size_t i = 0; i < size; ++i) {
+        bytes[i] = static_cast<std::uint8_t>(i * 7 + i / 251);
+    }
+    return bytes;
+}
+
 class LoopbackServer {
   public:
     LoopbackServer();  // listens on an ephemeral port

@@ -85,10 +85,7 @@ struct LoopbackPair {
 
 TEST(Net, SmallReadsDeliverTheStreamExactlyInOrder) {
     LoopbackPair pair;
-    std::vector<std::uint8_t> sent(300000);
-    for (std::size_t i = 0; i < sent.size(); ++i) {
-        sent[i] = static_cast<std::uint8_t>(i * 7 + i / 251);
-    }
+    std::vector<std::uint8_t> sent = NumberedBytes(300000);
     std::thread writer([&] {
         // Segments of odd sizes, some of them larger than the read-ahead's block.
         std::size_t at = 0;
@@ -120,10 +117,7 @@ TEST(Net, SmallReadsDeliverTheStreamExactlyInOrder) {
 // cut up on the way; a stream that ends first gives what came before the end; a shutdown wakes it.
 TEST(Net, AWaitAllReadReturnsWhenItsBufferIsFullOrTheStreamEnds) {
     LoopbackPair pair;
-    std::vector<std::uint8_t> sent(50003);
-    for (std::size_t i = 0; i < sent.size(); ++i) {
-        sent[i] = static_cast<std::uint8_t>(i * 13 + i / 253);
-    }
+    std::vector<std::uint8_t> sent = NumberedBytes(50003);
     std::thread writer([&] {
         pair.server.Write(std::vector<std::uint8_t>(sent.begin(), sent.begin() + 10));
         std::this_thread::sleep_for(std::chrono::milliseconds(20));

@@ -80,10 +80,7 @@ TEST(SocketTransport, SegmentedAndBatchedMessagesAreReadExactly) {
 TEST(SocketTransport, ReadsInPlaceHandOutTheStreamInWholeUnits) {
     Connected c;
     ASSERT_TRUE(c.accepted);
-    Bytes stream(100000);
-    for (std::size_t i = 0; i < stream.size(); ++i) {
-        stream[i] = static_cast<std::uint8_t>(i * 7 + i / 251);
-    }
+    Bytes stream = NumberedBytes(100000);
     std::thread writer([&] {
         c.server.Write(Bytes(stream.begin(), stream.begin() + 7));  // ends inside a unit
         Sleep(20);
@@ -126,10 +123,7 @@ TEST(SocketTransport, ReadsInPlaceHandOutTheStreamInWholeUnits) {
 TEST(SocketTransport, ABulkReadInPlaceWaitsForAWholeBlock) {
     Connected c;
     ASSERT_TRUE(c.accepted);
-    Bytes stream(300000);
-    for (std::size_t i = 0; i < stream.size(); ++i) {
-        stream[i] = static_cast<std::uint8_t>(i * 5 + i / 257);
-    }
+    Bytes stream = NumberedBytes(300000);
     std::thread writer([&] {
         for (std::size_t at = 0; at < stream.size(); at += 10000) {
             c.server.Write(Bytes(stream.begin() + at, stream.begin() + at + 10000));
