@@ -229,7 +229,8 @@ void FrameBufferStore::PutImageAsSent(int x, int y, int w, int h, const BYTE* pi
     }
 }
 
-bool FrameBufferStore::BeginDirect(int x, int y, int w, int h, BYTE** at, int* stride) {
+bool FrameBufferStore::BeginDirect(int x, int y, int w, int h, int bytesPerPixel, BYTE** at,
+                                   int* stride) {
     lock_.Lock();
     const PixelCodec* device = Display().deviceCodec.get();
     IDirectDrawSurface* surface = surface_.load();
@@ -237,7 +238,8 @@ bool FrameBufferStore::BeginDirect(int x, int y, int w, int h, BYTE** at, int* s
     std::memset(&desc, 0, sizeof(desc));
     desc.dwSize = sizeof(desc);
     if (device != nullptr && surface != nullptr && !perPixel_.load() &&
-        ServerPixelsMatchCodec() && ConvertsByCopy(*serverCodec_, *device) && x >= 0 &&
+        ServerPixelsMatchCodec() && bytesPerPixel == serverBitsPerPixel_ / 8 &&
+        ConvertsByCopy(*serverCodec_, *device) && x >= 0 &&
         y >= 0 && w > 0 && h > 0 &&
         SUCCEEDED(surface->Lock(nullptr, &desc, DDLOCK_WRITEONLY | DDLOCK_WAITNOTBUSY, nullptr))) {
         int bytes = BytesPerPixel(device->Kind());

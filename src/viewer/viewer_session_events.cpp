@@ -175,9 +175,9 @@ void ViewerWindow::OnFillRect(int x, int y, int width, int height, const BYTE* p
 }
 
 // The store's lock is held from a successful BeginDirect to EndDirect, across the two calls.
-bool ViewerWindow::BeginDirectPaint(int x, int y, int width, int height, BYTE** at, int* stride)
-    NO_THREAD_SAFETY_ANALYSIS {
-    return store_->BeginDirect(x, y, width, height, at, stride);
+bool ViewerWindow::BeginDirectPaint(int x, int y, int width, int height, int bytesPerPixel,
+                                    BYTE** at, int* stride) NO_THREAD_SAFETY_ANALYSIS {
+    return store_->BeginDirect(x, y, width, height, bytesPerPixel, at, stride);
 }
 
 void ViewerWindow::EndDirectPaint(int, int, int width, int height) NO_THREAD_SAFETY_ANALYSIS {

@@ -230,7 +230,7 @@ TEST_F(DisplayFixture, DirectPaintingIsOfferedWherePixelsNeedNoConverting) {
     reference->PutImage(2, 3, 5, 4, reinterpret_cast<const BYTE*>(image.data()));
     BYTE* at = nullptr;
     int stride = 0;
-    ASSERT_TRUE(store->BeginDirect(2, 3, 5, 4, &at, &stride));
+    ASSERT_TRUE(store->BeginDirect(2, 3, 5, 4, 2, &at, &stride));
     EXPECT_GE(stride, 20 * 2);
     std::atomic<bool> drawn{false};
     std::thread other([&] {
@@ -250,13 +250,14 @@ TEST_F(DisplayFixture, DirectPaintingIsOfferedWherePixelsNeedNoConverting) {
     // Refused: partly outside, empty, converted pixels, the reference path.
     for (auto [x, y, w, h] : {std::array{16, 0, 5, 1}, std::array{-1, 0, 2, 2},
                               std::array{0, 8, 1, 3}, std::array{0, 0, 0, 4}}) {
-        EXPECT_FALSE(store->BeginDirect(x, y, w, h, &at, &stride)) << x << "," << y;
+        EXPECT_FALSE(store->BeginDirect(x, y, w, h, 2, &at, &stride)) << x << "," << y;
     }
+    EXPECT_FALSE(store->BeginDirect(0, 0, 1, 1, 4, &at, &stride));  // not the pixels it has
     store->SetPixelFormat(32, 8, 8, 8);
-    EXPECT_FALSE(store->BeginDirect(0, 0, 1, 1, &at, &stride));
+    EXPECT_FALSE(store->BeginDirect(0, 0, 1, 1, 4, &at, &stride));
     store->SetPixelFormat(16, 5, 6, 5);
     store->UsePerPixelPath(true);
-    EXPECT_FALSE(store->BeginDirect(0, 0, 1, 1, &at, &stride));
+    EXPECT_FALSE(store->BeginDirect(0, 0, 1, 1, 2, &at, &stride));
     store->UsePerPixelPath(false);
     // Nothing stayed locked: another thread gets through at once.
     std::thread after([&] { EXPECT_EQ(store->GetWidth(), 20); });
@@ -270,7 +271,7 @@ TEST_F(DisplayFixture, DirectPaintingIsOfferedWherePixelsNeedNoConverting) {
     StartDisplay(DevicePixelFormat::Xrgb8888);
     auto wide = NewStore(4, 4);
     wide->SetPixelFormat(32, 8, 8, 8);
-    EXPECT_FALSE(wide->BeginDirect(0, 0, 1, 1, &at, &stride));
+    EXPECT_FALSE(wide->BeginDirect(0, 0, 1, 1, 4, &at, &stride));
 }
 
 // ---- presenting ----

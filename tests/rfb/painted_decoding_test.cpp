@@ -246,9 +246,11 @@ class StreamWriter {
 // framebuffer at EndDirectPaint, for the rectangle the decoder says it painted.
 class DirectPaintListener : public RecordingListener {
   public:
-    bool BeginDirectPaint(int x, int y, int width, int height, BYTE** at, int* stride) override {
+    bool BeginDirectPaint(int x, int y, int width, int height, int bytesPerPixel, BYTE** at,
+                          int* stride) override {
         EXPECT_FALSE(painting) << "painting begun twice";
         int bytes = Bytes();
+        EXPECT_EQ(bytesPerPixel, bytes);
         int fbWidth = framebuffer.Width(), fbHeight = framebuffer.Height();
         if (++begins_ % 4 == 0 || x < 0 || y < 0 || width <= 0 || height <= 0 ||
             x + width > fbWidth || y + height > fbHeight) {

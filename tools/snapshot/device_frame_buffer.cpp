@@ -48,9 +48,9 @@ void DeviceFrameBuffer::FillRect(int x, int y, int w, int h, const BYTE* pixel) 
 }
 
 // The store's lock is held from a successful BeginDirect to EndDirect, across the two calls.
-bool DeviceFrameBuffer::BeginDirect(int x, int y, int w, int h, BYTE** at, int* stride)
-    NO_THREAD_SAFETY_ANALYSIS {
-    return store_->BeginDirect(x, y, w, h, at, stride);
+bool DeviceFrameBuffer::BeginDirect(int x, int y, int w, int h, int bytesPerPixel, BYTE** at,
+                                    int* stride) NO_THREAD_SAFETY_ANALYSIS {
+    return store_->BeginDirect(x, y, w, h, bytesPerPixel, at, stride);
 }
 
 void DeviceFrameBuffer::EndDirect() NO_THREAD_SAFETY_ANALYSIS {

@@ -131,9 +131,9 @@ void SnapshotClient::OnFillRect(int x, int y, int width, int height, const BYTE*
     MarkCovered(x, y, width, height);
 }
 
-bool SnapshotClient::BeginDirectPaint(int x, int y, int width, int height, BYTE** at,
-                                      int* stride) {
-    return screen_.BeginDirect(x, y, width, height, at, stride);
+bool SnapshotClient::BeginDirectPaint(int x, int y, int width, int height, int bytesPerPixel,
+                                      BYTE** at, int* stride) {
+    return screen_.BeginDirect(x, y, width, height, bytesPerPixel, at, stride);
 }
 
 void SnapshotClient::EndDirectPaint(int x, int y, int width, int height) {

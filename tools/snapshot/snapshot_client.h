@@ -41,7 +41,8 @@ class SnapshotClient final : public TransportListener, public SessionListener {
                            const PixelFormat& format) override;
     void OnCopyRect(int x, int y, int srcX, int srcY, int width, int height) override;
     void OnFillRect(int x, int y, int width, int height, const BYTE* pixel) override;
-    bool BeginDirectPaint(int x, int y, int width, int height, BYTE** at, int* stride) override;
+    bool BeginDirectPaint(int x, int y, int width, int height, int bytesPerPixel, BYTE** at,
+                          int* stride) override;
     void EndDirectPaint(int x, int y, int width, int height) override;
     void OnUpdateComplete() override;
 

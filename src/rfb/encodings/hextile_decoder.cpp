@@ -79,7 +79,7 @@ class TileBand {
         open_ = true;
         BYTE* at = nullptr;
         int strideBytes = 0;
-        if (listener_.BeginDirectPaint(x_ + start_, y_, width_ - start_, rows_, &at,
+        if (listener_.BeginDirectPaint(x_ + start_, y_, width_ - start_, rows_, sizeof(Pixel), &at,
                                        &strideBytes)) {
             if (strideBytes % static_cast<int>(sizeof(Pixel)) == 0) {
                 direct_ = true;

@@ -143,7 +143,8 @@ class PaintedRect {
     bool Resume() {
         BYTE* at = nullptr;
         int strideBytes = 0;
-        direct_ = listener_.BeginDirectPaint(x_, y_, width_, height_, &at, &strideBytes);
+        direct_ = listener_.BeginDirectPaint(x_, y_, width_, height_, sizeof(Pixel), &at,
+                                             &strideBytes);
         if (direct_ && strideBytes % static_cast<int>(sizeof(Pixel)) != 0) {
             listener_.EndDirectPaint(x_, y_, 0, 0);
             direct_ = false;

@@ -38,14 +38,15 @@ class SessionListener {
     // does both in one pass.
     virtual void OnImageRectAsSent(int x, int y, int width, int height, const BYTE* pixels,
                                    const PixelFormat& format);
-    // Message thread: a place to paint pixels of the session's format, in host order, straight
-    // into the listener's framebuffer for the rectangle (wholly inside it): *at its top-left
-    // pixel, *stride the bytes from one row to the next. True: the decoder paints there until
-    // EndDirectPaint, which it calls before any other call on the listener and before it waits
-    // for bytes from the network (the framebuffer stays locked meanwhile). False (the default, and
-    // where the pixels need converting): the decoder hands on images with OnImageRect.
+    // Message thread: a place to paint pixels of the session's format (bytesPerPixel each), in
+    // host order, straight into the listener's framebuffer for the rectangle (wholly inside it):
+    // *at its top-left pixel, *stride the bytes from one row to the next. True: the decoder
+    // paints there until EndDirectPaint, which it calls before any other call on the listener and
+    // before it waits for bytes from the network (the framebuffer stays locked meanwhile). False
+    // (the default, and where the pixels need converting): the decoder hands on images with
+    // OnImageRect.
     virtual bool BeginDirectPaint(int /*x*/, int /*y*/, int /*width*/, int /*height*/,
-                                  BYTE** /*at*/, int* /*stride*/) {
+                                  int /*bytesPerPixel*/, BYTE** /*at*/, int* /*stride*/) {
         return false;
     }
     // Message thread: painting ends; the rectangle x, y, width x height, within the one begun,
