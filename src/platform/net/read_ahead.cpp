@@ -97,6 +97,11 @@ int ReceiveAhead(int fd, char* buffer, int length, bool waitAll) {
             return delivered;
         }
     }
+    if (waitAll || length >= kDirectBytes) {
+        // A reader that reads in large pieces (a transport with a read-ahead of its own) has no
+        // use for the block: it goes, and is made again at the next small read.
+        ahead->block.reset();
+    }
     if (waitAll) {
         // The caller knows these bytes are coming: one host call waits for all of them.
         return ReceiveRest(fd, buffer, length, delivered, &ahead->shut);
