@@ -22,9 +22,9 @@ class StoreListener : public SessionListener {
         store_.PutImageAsSent(x, y, w, h, pixels, format.bigEndian != 0);
     }
     // The store's lock is held from a successful BeginDirect to EndDirect, across the two calls.
-    bool BeginDirectPaint(int x, int y, int w, int h, int bytesPerPixel, BYTE** at,
-                          int* stride) override NO_THREAD_SAFETY_ANALYSIS {
-        return store_.BeginDirect(x, y, w, h, bytesPerPixel, at, stride);
+    bool BeginDirectPaint(int x, int y, int w, int h, int bytesPerPixel, BYTE** at, int* stride,
+                          std::uint32_t* setBits) override NO_THREAD_SAFETY_ANALYSIS {
+        return store_.BeginDirect(x, y, w, h, bytesPerPixel, at, stride, setBits);
     }
     void EndDirectPaint(int, int, int, int) override NO_THREAD_SAFETY_ANALYSIS {
         store_.EndDirect();

@@ -230,7 +230,7 @@ void FrameBufferStore::PutImageAsSent(int x, int y, int w, int h, const BYTE* pi
 }
 
 bool FrameBufferStore::BeginDirect(int x, int y, int w, int h, int bytesPerPixel, BYTE** at,
-                                   int* stride) {
+                                   int* stride, std::uint32_t* setBits) {
     lock_.Lock();
     const PixelCodec* device = Display().deviceCodec.get();
     IDirectDrawSurface* surface = surface_.load();
@@ -239,7 +239,7 @@ bool FrameBufferStore::BeginDirect(int x, int y, int w, int h, int bytesPerPixel
     desc.dwSize = sizeof(desc);
     if (device != nullptr && surface != nullptr && !perPixel_.load() &&
         ServerPixelsMatchCodec() && bytesPerPixel == serverBitsPerPixel_ / 8 &&
-        ConvertsByCopy(*serverCodec_, *device) && x >= 0 &&
+        ConvertsBySettingBits(*serverCodec_, *device, setBits) && x >= 0 &&
         y >= 0 && w > 0 && h > 0 &&
         SUCCEEDED(surface->Lock(nullptr, &desc, DDLOCK_WRITEONLY | DDLOCK_WAITNOTBUSY, nullptr))) {
         int bytes = BytesPerPixel(device->Kind());

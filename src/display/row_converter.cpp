@@ -310,12 +310,13 @@ RowConverter ForDevice(CodecKind device, bool bigEndian) {
 
 }  // namespace
 
-bool ConvertsByCopy(const PixelCodec& source, const PixelCodec& device) {
-    // As Pick: the same codec, but not 2:2:2 (its spare bits) nor 32 bits (its unused byte
-    // becomes 0xFF).
+bool ConvertsBySettingBits(const PixelCodec& source, const PixelCodec& device,
+                           std::uint32_t* setBits) {
+    // As Pick: the same codec copies, but for 2:2:2 (its spare bits are cleared) and 32 bits
+    // (its unused byte becomes 0xFF, as Row32To32 does).
     CodecKind kind = source.Kind();
-    return kind == device.Kind() && kind != CodecKind::Other && kind != CodecKind::Rgb222 &&
-           kind != CodecKind::Rgb32;
+    *setBits = kind == CodecKind::Rgb32 ? 0xFF000000u : 0;
+    return kind == device.Kind() && kind != CodecKind::Other && kind != CodecKind::Rgb222;
 }
 
 RowConverter FindRowConverter(const PixelCodec& source, const PixelCodec& device, bool bigEndian) {

@@ -176,8 +176,9 @@ void ViewerWindow::OnFillRect(int x, int y, int width, int height, const BYTE* p
 
 // The store's lock is held from a successful BeginDirect to EndDirect, across the two calls.
 bool ViewerWindow::BeginDirectPaint(int x, int y, int width, int height, int bytesPerPixel,
-                                    BYTE** at, int* stride) NO_THREAD_SAFETY_ANALYSIS {
-    return store_->BeginDirect(x, y, width, height, bytesPerPixel, at, stride);
+                                    BYTE** at, int* stride,
+                                    std::uint32_t* setBits) NO_THREAD_SAFETY_ANALYSIS {
+    return store_->BeginDirect(x, y, width, height, bytesPerPixel, at, stride, setBits);
 }
 
 void ViewerWindow::EndDirectPaint(int, int, int width, int height) NO_THREAD_SAFETY_ANALYSIS {

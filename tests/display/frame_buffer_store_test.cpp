@@ -230,8 +230,10 @@ TEST_F(DisplayFixture, DirectPaintingIsOfferedWherePixelsNeedNoConverting) {
     reference->PutImage(2, 3, 5, 4, reinterpret_cast<const BYTE*>(image.data()));
     BYTE* at = nullptr;
     int stride = 0;
-    ASSERT_TRUE(store->BeginDirect(2, 3, 5, 4, 2, &at, &stride));
+    std::uint32_t setBits = 1;
+    ASSERT_TRUE(store->BeginDirect(2, 3, 5, 4, 2, &at, &stride, &setBits));
     EXPECT_GE(stride, 20 * 2);
+    EXPECT_EQ(setBits, 0u);
     std::atomic<bool> drawn{false};
     std::thread other([&] {
         BYTE black[2] = {0, 0};
@@ -250,28 +252,40 @@ TEST_F(DisplayFixture, DirectPaintingIsOfferedWherePixelsNeedNoConverting) {
     // Refused: partly outside, empty, converted pixels, the reference path.
     for (auto [x, y, w, h] : {std::array{16, 0, 5, 1}, std::array{-1, 0, 2, 2},
                               std::array{0, 8, 1, 3}, std::array{0, 0, 0, 4}}) {
-        EXPECT_FALSE(store->BeginDirect(x, y, w, h, 2, &at, &stride)) << x << "," << y;
+        EXPECT_FALSE(store->BeginDirect(x, y, w, h, 2, &at, &stride, &setBits)) << x << "," << y;
     }
-    EXPECT_FALSE(store->BeginDirect(0, 0, 1, 1, 4, &at, &stride));  // not the pixels it has
+    EXPECT_FALSE(store->BeginDirect(0, 0, 1, 1, 4, &at, &stride, &setBits));  // not its size
     store->SetPixelFormat(32, 8, 8, 8);
-    EXPECT_FALSE(store->BeginDirect(0, 0, 1, 1, 4, &at, &stride));
+    EXPECT_FALSE(store->BeginDirect(0, 0, 1, 1, 4, &at, &stride, &setBits));  // converted
     store->SetPixelFormat(16, 5, 6, 5);
     store->UsePerPixelPath(true);
-    EXPECT_FALSE(store->BeginDirect(0, 0, 1, 1, 2, &at, &stride));
+    EXPECT_FALSE(store->BeginDirect(0, 0, 1, 1, 2, &at, &stride, &setBits));
     store->UsePerPixelPath(false);
     // Nothing stayed locked: another thread gets through at once.
     std::thread after([&] { EXPECT_EQ(store->GetWidth(), 20); });
     after.join();
 
-    // A 32-bit device keeps its unused byte at 0xFF, which the server's pixels do not carry.
+    // A 32-bit device keeps its unused byte at 0xFF, which the server's pixels do not carry: the
+    // painter is told to set it.
     store.reset();
     reference.reset();
     info_.reset();
     ShutdownDisplay();
     StartDisplay(DevicePixelFormat::Xrgb8888);
     auto wide = NewStore(4, 4);
+    auto wideReference = NewStore(4, 4);
     wide->SetPixelFormat(32, 8, 8, 8);
-    EXPECT_FALSE(wide->BeginDirect(0, 0, 1, 1, 4, &at, &stride));
+    wideReference->SetPixelFormat(32, 8, 8, 8);
+    std::uint32_t pixels[2] = {0x123456, 0xABCDEF};
+    wideReference->PutImage(1, 2, 2, 1, reinterpret_cast<const BYTE*>(pixels));
+    ASSERT_TRUE(wide->BeginDirect(1, 2, 2, 1, 4, &at, &stride, &setBits));
+    EXPECT_EQ(setBits, 0xFF000000u);
+    for (std::uint32_t& pixel : pixels) {
+        pixel |= setBits;
+    }
+    std::memcpy(at, pixels, sizeof pixels);
+    wide->EndDirect();
+    EXPECT_EQ(Pixels(*wide), Pixels(*wideReference));
 }
 
 // ---- presenting ----

@@ -49,8 +49,9 @@ void DeviceFrameBuffer::FillRect(int x, int y, int w, int h, const BYTE* pixel) 
 
 // The store's lock is held from a successful BeginDirect to EndDirect, across the two calls.
 bool DeviceFrameBuffer::BeginDirect(int x, int y, int w, int h, int bytesPerPixel, BYTE** at,
-                                    int* stride) NO_THREAD_SAFETY_ANALYSIS {
-    return store_->BeginDirect(x, y, w, h, bytesPerPixel, at, stride);
+                                    int* stride,
+                                    std::uint32_t* setBits) NO_THREAD_SAFETY_ANALYSIS {
+    return store_->BeginDirect(x, y, w, h, bytesPerPixel, at, stride, setBits);
 }
 
 void DeviceFrameBuffer::EndDirect() NO_THREAD_SAFETY_ANALYSIS {

@@ -30,7 +30,8 @@ class DeviceFrameBuffer {
     void CopyRect(int x, int y, int srcX, int srcY, int w, int h);
     void FillRect(int x, int y, int w, int h, const BYTE* pixel);
     // Painting straight into the framebuffer, as FrameBufferStore's BeginDirect and EndDirect.
-    bool BeginDirect(int x, int y, int w, int h, int bytesPerPixel, BYTE** at, int* stride);
+    bool BeginDirect(int x, int y, int w, int h, int bytesPerPixel, BYTE** at, int* stride,
+                     std::uint32_t* setBits);
     void EndDirect();
     int Width() const;
     int Height() const;

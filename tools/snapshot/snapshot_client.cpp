@@ -132,8 +132,8 @@ void SnapshotClient::OnFillRect(int x, int y, int width, int height, const BYTE*
 }
 
 bool SnapshotClient::BeginDirectPaint(int x, int y, int width, int height, int bytesPerPixel,
-                                      BYTE** at, int* stride) {
-    return screen_.BeginDirect(x, y, width, height, bytesPerPixel, at, stride);
+                                      BYTE** at, int* stride, std::uint32_t* setBits) {
+    return screen_.BeginDirect(x, y, width, height, bytesPerPixel, at, stride, setBits);
 }
 
 void SnapshotClient::EndDirectPaint(int x, int y, int width, int height) {

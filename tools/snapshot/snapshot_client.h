@@ -42,7 +42,7 @@ class SnapshotClient final : public TransportListener, public SessionListener {
     void OnCopyRect(int x, int y, int srcX, int srcY, int width, int height) override;
     void OnFillRect(int x, int y, int width, int height, const BYTE* pixel) override;
     bool BeginDirectPaint(int x, int y, int width, int height, int bytesPerPixel, BYTE** at,
-                          int* stride) override;
+                          int* stride, std::uint32_t* setBits) override;
     void EndDirectPaint(int x, int y, int width, int height) override;
     void OnUpdateComplete() override;
 

@@ -45,6 +45,8 @@ class TileBand {
         return pixels_ + painted_;
     }
     int Stride() const { return stride_; }
+    // The bits to set in every pixel painted (a 32-bit framebuffer's unused byte; none in a band).
+    std::uint32_t SetBits() const { return setBits_; }
     void Painted(int tileWidth) { painted_ += tileWidth; }
     // Before a read that may wait for the network: painting in the framebuffer ends (it keeps
     // the framebuffer locked); a band waits.
@@ -79,9 +81,11 @@ class TileBand {
         open_ = true;
         BYTE* at = nullptr;
         int strideBytes = 0;
+        setBits_ = 0;
         if (listener_.BeginDirectPaint(x_ + start_, y_, width_ - start_, rows_, sizeof(Pixel), &at,
-                                       &strideBytes)) {
-            if (strideBytes % static_cast<int>(sizeof(Pixel)) == 0) {
+                                       &strideBytes, &setBits_)) {
+            if (strideBytes % static_cast<int>(sizeof(Pixel)) == 0 &&
+                (setBits_ == 0 || sizeof(Pixel) == 4)) {
                 direct_ = true;
                 pixels_ = reinterpret_cast<Pixel*>(at);
                 stride_ = strideBytes / static_cast<int>(sizeof(Pixel));
@@ -90,6 +94,7 @@ class TileBand {
             }
             listener_.EndDirectPaint(x_ + start_, y_, 0, 0);
         }
+        setBits_ = 0;
         direct_ = false;
         pixels_ = band_;
         limit_ = std::min(kBandPixels, width_ - start_);
@@ -109,17 +114,19 @@ class TileBand {
     int painted_ = 0;
     int limit_ = 0;
     int stride_ = 0;
+    std::uint32_t setBits_ = 0;
 };
 
 // Paints a tile that is not raw: its background, then count subrectangles in order, into the
-// tile at `at` (rows stride pixels apart); stops before the first subrectangle that reaches out
-// of the tile. Returns how many subrectangles were painted.
+// tile at `at` (rows stride pixels apart), with setBits set in every pixel; stops before the
+// first subrectangle that reaches out of the tile. Returns how many subrectangles were painted.
 template <typename Pixel, bool kColoured, bool kBigEndian, typename Stores>
 [[gnu::always_inline]] inline int PaintTileAs(Pixel* at, int stride, int tw, int th,
                                               Pixel background, const BYTE* subrect, int count,
-                                              Pixel foreground) {
+                                              Pixel foreground, std::uint32_t setBits) {
     constexpr int kSubrectBytes = kColoured ? sizeof(Pixel) + 2 : 2;
-    Stores::Fill(at, stride, 0, 0, tw, th, background);
+    foreground = WithBits(foreground, setBits);
+    Stores::Fill(at, stride, 0, 0, tw, th, WithBits(background, setBits));
     for (int i = 0; i < count; ++i, subrect += kSubrectBytes) {
         unsigned xy = subrect[kSubrectBytes - 2];
         unsigned wh = subrect[kSubrectBytes - 1];
@@ -130,7 +137,8 @@ template <typename Pixel, bool kColoured, bool kBigEndian, typename Stores>
         if (sx + sw > static_cast<unsigned>(tw) || sy + sh > static_cast<unsigned>(th)) {
             return i;
         }
-        Pixel colour = kColoured ? ReadWirePixel<Pixel>(subrect, kBigEndian) : foreground;
+        Pixel colour =
+            kColoured ? WithBits(ReadWirePixel<Pixel>(subrect, kBigEndian), setBits) : foreground;
         Stores::Fill(at, stride, static_cast<int>(sx), static_cast<int>(sy), static_cast<int>(sw),
                      static_cast<int>(sh), colour);
     }
@@ -141,15 +149,17 @@ template <typename Pixel, bool kColoured, bool kBigEndian, typename Stores>
 template <typename Pixel, typename Stores>
 [[gnu::always_inline]] inline int PaintTileWith(Pixel* at, int stride, int tw, int th,
                                                 Pixel background, const BYTE* subrects, int count,
-                                                bool coloured, bool bigEndian, Pixel foreground) {
+                                                bool coloured, bool bigEndian, Pixel foreground,
+                                                std::uint32_t setBits) {
     if (!coloured) {
         return PaintTileAs<Pixel, false, false, Stores>(at, stride, tw, th, background, subrects,
-                                                        count, foreground);
+                                                        count, foreground, setBits);
     }
     return bigEndian ? PaintTileAs<Pixel, true, true, Stores>(at, stride, tw, th, background,
-                                                              subrects, count, foreground)
+                                                              subrects, count, foreground, setBits)
                      : PaintTileAs<Pixel, true, false, Stores>(at, stride, tw, th, background,
-                                                               subrects, count, foreground);
+                                                               subrects, count, foreground,
+                                                               setBits);
 }
 
 // The two compilations of the painting: everything they call is inlined into them (flatten), so
@@ -157,18 +167,19 @@ template <typename Pixel, typename Stores>
 template <typename Pixel>
 [[gnu::flatten]] int PaintTilePlain(Pixel* at, int stride, int tw, int th, Pixel background,
                                     const BYTE* subrects, int count, bool coloured, bool bigEndian,
-                                    Pixel foreground) {
+                                    Pixel foreground, std::uint32_t setBits) {
     return PaintTileWith<Pixel, PlainStores>(at, stride, tw, th, background, subrects, count,
-                                             coloured, bigEndian, foreground);
+                                             coloured, bigEndian, foreground, setBits);
 }
 
 template <typename Pixel>
 [[gnu::flatten, TAVREL_MASKED_TARGET]] int PaintTileMasked(Pixel* at, int stride, int tw, int th,
                                                            Pixel background, const BYTE* subrects,
                                                            int count, bool coloured, bool bigEndian,
-                                                           Pixel foreground) {
+                                                           Pixel foreground,
+                                                           std::uint32_t setBits) {
     return PaintTileWith<Pixel, MaskedStores>(at, stride, tw, th, background, subrects, count,
-                                              coloured, bigEndian, foreground);
+                                              coloured, bigEndian, foreground, setBits);
 }
 
 template <typename Pixel>
@@ -226,7 +237,8 @@ bool DecodeTiles(const PixelFormat& format, RfbSession& session, SessionListener
                 Pixel* at = band.Next();
                 int stride = band.Stride();
                 for (int r = 0; r < th; ++r) {
-                    CopyWirePixels(at + r * stride, raw + r * tw * kBytes, tw, bigEndian);
+                    CopyWirePixels(at + r * stride, raw + r * tw * kBytes, tw, bigEndian,
+                                   band.SetBits());
                 }
                 band.Painted(tw);
                 continue;
@@ -251,7 +263,7 @@ bool DecodeTiles(const PixelFormat& format, RfbSession& session, SessionListener
             if (!(subencoding & kAnySubrects)) {
                 Pixel* at = band.Next();
                 paintTile(at, band.Stride(), tw, th, background, tile, 0, false, bigEndian,
-                          foreground);
+                          foreground, band.SetBits());
                 band.Painted(tw);
                 continue;
             }
@@ -268,7 +280,7 @@ bool DecodeTiles(const PixelFormat& format, RfbSession& session, SessionListener
             // filled one by one, in order.
             Pixel* at = band.Next();
             int painted = paintTile(at, band.Stride(), tw, th, background, subrects, count,
-                                    coloured, bigEndian, foreground);
+                                    coloured, bigEndian, foreground, band.SetBits());
             band.Painted(tw);
             if (painted == count) {
                 continue;

@@ -42,27 +42,44 @@ Pixel ReadWirePixel(const BYTE* p, bool bigEndian) {
     }
 }
 
-// count pixels as sent to count host-order pixels: the byte swap, where there is one, in the copy.
-// Eight or four pixels (16 bytes) a step where SSE2 is there.
+// A pixel with the bits set that the framebuffer painted into keeps set in every pixel (a 32-bit
+// framebuffer's unused byte; none where the decoder paints into a band).
 template <typename Pixel>
-inline void CopyWirePixels(Pixel* dest, const BYTE* wire, int count, bool bigEndian) {
+inline Pixel WithBits(Pixel pixel, std::uint32_t setBits) {
+    if constexpr (std::is_same_v<Pixel, std::uint32_t>) {
+        return pixel | setBits;
+    } else {
+        return pixel;
+    }
+}
+
+// count pixels as sent to count host-order pixels, with setBits set (32-bit pixels): the byte
+// swap, where there is one, in the copy. Eight or four pixels (16 bytes) a step where SSE2 is
+// there.
+template <typename Pixel>
+inline void CopyWirePixels(Pixel* dest, const BYTE* wire, int count, bool bigEndian,
+                           std::uint32_t setBits = 0) {
     if constexpr (std::is_same_v<Pixel, std::uint16_t> || std::is_same_v<Pixel, std::uint32_t>) {
-        if (bigEndian) {
+        if (bigEndian || (sizeof(Pixel) == 4 && setBits != 0)) {
             int i = 0;
 #if defined(__SSE2__)
             constexpr int kStep = 16 / sizeof(Pixel);
+            const __m128i bits = _mm_set1_epi32(sizeof(Pixel) == 4 ? static_cast<int>(setBits) : 0);
             for (; i + kStep <= count; i += kStep) {
                 __m128i v =
                     _mm_loadu_si128(reinterpret_cast<const __m128i*>(wire + i * sizeof(Pixel)));
-                v = _mm_or_si128(_mm_slli_epi16(v, 8), _mm_srli_epi16(v, 8));
-                if constexpr (sizeof(Pixel) == 4) {
-                    v = _mm_shufflehi_epi16(_mm_shufflelo_epi16(v, 0xB1), 0xB1);
+                if (bigEndian) {
+                    v = _mm_or_si128(_mm_slli_epi16(v, 8), _mm_srli_epi16(v, 8));
+                    if constexpr (sizeof(Pixel) == 4) {
+                        v = _mm_shufflehi_epi16(_mm_shufflelo_epi16(v, 0xB1), 0xB1);
+                    }
                 }
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(dest + i), v);
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(dest + i), _mm_or_si128(v, bits));
             }
 #endif
             for (; i < count; ++i) {
-                dest[i] = ReadWirePixel<Pixel>(wire + i * sizeof(Pixel), true);
+                dest[i] = WithBits(ReadWirePixel<Pixel>(wire + i * sizeof(Pixel), bigEndian),
+                                   setBits);
             }
             return;
         }

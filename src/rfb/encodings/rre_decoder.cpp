@@ -38,17 +38,19 @@ struct Geometry {
 }
 
 // Paints subrectangles of a batch, in order, into the image (width x height pixels, rows stride
-// pixels apart) until one reaches out of it; returns how many were painted.
+// pixels apart, setBits set in each) until one reaches out of it; returns how many were painted.
 template <typename Pixel, bool kCompact, bool kBigEndian, typename Stores>
 [[gnu::always_inline]] inline int PaintSubrectsAs(Pixel* image, int stride, int width, int height,
-                                                  const BYTE* subrect, int count) {
+                                                  const BYTE* subrect, int count,
+                                                  std::uint32_t setBits) {
     constexpr int kSubrectBytes = sizeof(Pixel) + (kCompact ? 4 : 8);
     for (int i = 0; i < count; ++i, subrect += kSubrectBytes) {
         Geometry g = ReadGeometry(subrect + sizeof(Pixel), kCompact);
         if (g.x + g.w > width || g.y + g.h > height) {
             return i;
         }
-        Stores::Fill(image, stride, g.x, g.y, g.w, g.h, ReadWirePixel<Pixel>(subrect, kBigEndian));
+        Stores::Fill(image, stride, g.x, g.y, g.w, g.h,
+                     WithBits(ReadWirePixel<Pixel>(subrect, kBigEndian), setBits));
     }
     return count;
 }
@@ -56,35 +58,36 @@ template <typename Pixel, bool kCompact, bool kBigEndian, typename Stores>
 template <typename Pixel, typename Stores>
 [[gnu::always_inline]] inline int PaintSubrectsWith(Pixel* image, int stride, int width, int height,
                                                     const BYTE* subrects, int count, bool compact,
-                                                    bool bigEndian) {
+                                                    bool bigEndian, std::uint32_t setBits) {
     if (compact) {
-        return bigEndian ? PaintSubrectsAs<Pixel, true, true, Stores>(image, stride, width,
-                                                                      height, subrects, count)
-                         : PaintSubrectsAs<Pixel, true, false, Stores>(image, stride, width,
-                                                                       height, subrects, count);
+        return bigEndian ? PaintSubrectsAs<Pixel, true, true, Stores>(image, stride, width, height,
+                                                                      subrects, count, setBits)
+                         : PaintSubrectsAs<Pixel, true, false, Stores>(
+                               image, stride, width, height, subrects, count, setBits);
     }
     return bigEndian ? PaintSubrectsAs<Pixel, false, true, Stores>(image, stride, width, height,
-                                                                   subrects, count)
+                                                                   subrects, count, setBits)
                      : PaintSubrectsAs<Pixel, false, false, Stores>(image, stride, width, height,
-                                                                    subrects, count);
+                                                                    subrects, count, setBits);
 }
 
 // Compiled whole for the plain stores and for the masked ones (as the Hextile tiles are).
 template <typename Pixel>
 [[gnu::flatten]] int PaintSubrectsPlain(Pixel* image, int stride, int width, int height,
                                         const BYTE* subrects, int count, bool compact,
-                                        bool bigEndian) {
+                                        bool bigEndian, std::uint32_t setBits) {
     return PaintSubrectsWith<Pixel, PlainStores>(image, stride, width, height, subrects, count,
-                                                 compact, bigEndian);
+                                                 compact, bigEndian, setBits);
 }
 
 template <typename Pixel>
 [[gnu::flatten, TAVREL_MASKED_TARGET]] int PaintSubrectsMasked(Pixel* image, int stride, int width,
                                                                int height, const BYTE* subrects,
                                                                int count, bool compact,
-                                                               bool bigEndian) {
+                                                               bool bigEndian,
+                                                               std::uint32_t setBits) {
     return PaintSubrectsWith<Pixel, MaskedStores>(image, stride, width, height, subrects, count,
-                                                  compact, bigEndian);
+                                                  compact, bigEndian, setBits);
 }
 
 // Where a rectangle with many subrectangles is painted: straight into the listener's
@@ -106,11 +109,14 @@ class PaintedRect {
             image_ = reinterpret_cast<Pixel*>(session.PixelBuffer(pixels * sizeof(Pixel)));
             stride_ = width_;
         }
-        PaintRect(image_, stride_, 0, 0, width_, height_, background);
+        PaintRect(image_, stride_, 0, 0, width_, height_, WithBits(background, setBits_));
     }
     // Null once handed on (or never started): then subrectangles are filled one by one.
     Pixel* Image() const { return image_; }
     int Stride() const { return stride_; }
+    // The bits to set in every pixel painted (a 32-bit framebuffer's unused byte; none in the
+    // buffer).
+    std::uint32_t SetBits() const { return setBits_; }
     void BeforeWaiting() {
         if (direct_ && image_ != nullptr) {
             listener_.EndDirectPaint(x_, y_, width_, height_);
@@ -143,11 +149,16 @@ class PaintedRect {
     bool Resume() {
         BYTE* at = nullptr;
         int strideBytes = 0;
+        setBits_ = 0;
         direct_ = listener_.BeginDirectPaint(x_, y_, width_, height_, sizeof(Pixel), &at,
-                                             &strideBytes);
-        if (direct_ && strideBytes % static_cast<int>(sizeof(Pixel)) != 0) {
+                                             &strideBytes, &setBits_);
+        if (direct_ && (strideBytes % static_cast<int>(sizeof(Pixel)) != 0 ||
+                        (setBits_ != 0 && sizeof(Pixel) != 4))) {
             listener_.EndDirectPaint(x_, y_, 0, 0);
             direct_ = false;
+        }
+        if (!direct_) {
+            setBits_ = 0;
         }
         if (direct_) {
             image_ = reinterpret_cast<Pixel*>(at);
@@ -163,6 +174,7 @@ class PaintedRect {
     int height_;
     Pixel* image_ = nullptr;
     int stride_ = 0;
+    std::uint32_t setBits_ = 0;
     bool direct_ = false;
     bool paused_ = false;
 };
@@ -219,8 +231,8 @@ bool DecodeRre(const PixelFormat& format, RfbSession& session, SessionListener& 
         }
         int i = 0;
         if (Pixel* image = painted.Image()) {
-            i = paintSubrects(image, painted.Stride(), width, height, batch, n, compact,
-                              bigEndian);
+            i = paintSubrects(image, painted.Stride(), width, height, batch, n, compact, bigEndian,
+                              painted.SetBits());
             if (i < n) {
                 // One reaches out of the rectangle: it and the rest are filled in order.
                 painted.HandOn();

@@ -13,6 +13,7 @@
 #include <sync/thread_annotations.h>
 
 #include <atomic>
+#include <cstdint>
 #include <memory>
 
 class DisplayInfo;
@@ -40,12 +41,13 @@ class FrameBufferStore {
     // significant byte first, and are brought into order in the same pass that converts them.
     virtual void PutImageAsSent(int x, int y, int w, int h, const BYTE* pixels, bool bigEndian);
     // Server pixels of bytesPerPixel painted straight into the framebuffer, where they need no
-    // converting (the server's format, of that size, is the device's own, in host order) and
-    // the rectangle lies wholly inside: *at is its top-left pixel, *stride the bytes from one row
-    // to the next. The store stays locked until EndDirect (Present and every other call wait),
-    // so only for painting that waits for nothing. False: nothing is locked; draw with PutImage.
-    virtual bool BeginDirect(int x, int y, int w, int h, int bytesPerPixel, BYTE** at, int* stride)
-        TRY_ACQUIRE(true, lock_);
+    // converting but *setBits set in each (the server's format, of that size, is the device's
+    // own, in host order; a 32-bit device's unused byte is 0xFF) and the rectangle lies wholly
+    // inside: *at is its top-left pixel, *stride the bytes from one row to the next. The store
+    // stays locked until EndDirect (Present and every other call wait), so only for painting
+    // that waits for nothing. False: nothing is locked; draw with PutImage.
+    virtual bool BeginDirect(int x, int y, int w, int h, int bytesPerPixel, BYTE** at, int* stride,
+                             std::uint32_t* setBits) TRY_ACQUIRE(true, lock_);
     virtual void EndDirect() RELEASE(lock_);
     virtual void CopyRect(int x, int y, int srcX, int srcY, int w, int h);
     virtual void FillRect(int x, int y, int w, int h, const BYTE* pixel);

@@ -4,6 +4,8 @@
 
 #include <display/pixel_codec.h>
 
+#include <cstdint>
+
 // count source pixels, packed, to count device pixels destStep bytes apart.
 using RowConverter = void (*)(const BYTE* source, BYTE* dest, int count, int destStep);
 
@@ -13,9 +15,10 @@ using RowConverter = void (*)(const BYTE* source, BYTE* dest, int count, int des
 RowConverter FindRowConverter(const PixelCodec& source, const PixelCodec& device,
                               bool bigEndian = false);
 
-// True when a row of source pixels in host order is the row of device pixels byte for byte (the
-// converter is a copy).
-bool ConvertsByCopy(const PixelCodec& source, const PixelCodec& device);
+// True when a source pixel in host order becomes the device pixel by setting *setBits in it: 0
+// where the converter is a copy, the unused byte (0xFF000000) for 32 bits to 32 bits.
+bool ConvertsBySettingBits(const PixelCodec& source, const PixelCodec& device,
+                           std::uint32_t* setBits);
 
 // Writes the devicePixelBytes-byte pixel at each of count places destStep bytes apart.
 void FillRow(BYTE* dest, int count, int destStep, const BYTE* devicePixel, int devicePixelBytes);

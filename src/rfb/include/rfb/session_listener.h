@@ -5,6 +5,8 @@
 #include <platform/types.h>
 #include <rfb/pixel_format.h>
 
+#include <cstdint>
+
 // Protocol error codes; the text shown for a code is string 5000 + code.
 enum ProtocolError : int {
     kProtocolConnectionFailed = 0,
@@ -39,14 +41,15 @@ class SessionListener {
     virtual void OnImageRectAsSent(int x, int y, int width, int height, const BYTE* pixels,
                                    const PixelFormat& format);
     // Message thread: a place to paint pixels of the session's format (bytesPerPixel each), in
-    // host order, straight into the listener's framebuffer for the rectangle (wholly inside it):
-    // *at its top-left pixel, *stride the bytes from one row to the next. True: the decoder
-    // paints there until EndDirectPaint, which it calls before any other call on the listener and
-    // before it waits for bytes from the network (the framebuffer stays locked meanwhile). False
-    // (the default, and where the pixels need converting): the decoder hands on images with
-    // OnImageRect.
+    // host order with *setBits set in every one (a 32-bit framebuffer's unused byte), straight
+    // into the listener's framebuffer for the rectangle (wholly inside it): *at its top-left
+    // pixel, *stride the bytes from one row to the next. True: the decoder paints there until
+    // EndDirectPaint, which it calls before any other call on the listener and before it waits
+    // for bytes from the network (the framebuffer stays locked meanwhile). False (the default,
+    // and where the pixels need converting): the decoder hands on images with OnImageRect.
     virtual bool BeginDirectPaint(int /*x*/, int /*y*/, int /*width*/, int /*height*/,
-                                  int /*bytesPerPixel*/, BYTE** /*at*/, int* /*stride*/) {
+                                  int /*bytesPerPixel*/, BYTE** /*at*/, int* /*stride*/,
+                                  std::uint32_t* /*setBits*/) {
         return false;
     }
     // Message thread: painting ends; the rectangle x, y, width x height, within the one begun,
