@@ -69,6 +69,12 @@ class SurfaceAccess {
     SurfaceAccess& operator=(const SurfaceAccess&) = delete;
 
     bool Ok() const { return surface_ != nullptr; }
+    // Leaves the surface locked past this object; the caller unlocks it.
+    IDirectDrawSurface* Keep() {
+        IDirectDrawSurface* surface = surface_;
+        surface_ = nullptr;
+        return surface;
+    }
     int Width() const { return static_cast<int>(desc_.dwWidth); }
     int Height() const { return static_cast<int>(desc_.dwHeight); }
     int Pitch() const { return desc_.lPitch; }
@@ -233,26 +239,18 @@ bool FrameBufferStore::BeginDirect(int x, int y, int w, int h, int bytesPerPixel
                                    int* stride, std::uint32_t* setBits) {
     lock_.Lock();
     const PixelCodec* device = Display().deviceCodec.get();
-    IDirectDrawSurface* surface = surface_.load();
-    DDSURFACEDESC desc;
-    std::memset(&desc, 0, sizeof(desc));
-    desc.dwSize = sizeof(desc);
-    if (device != nullptr && surface != nullptr && !perPixel_.load() &&
-        ServerPixelsMatchCodec() && bytesPerPixel == serverBitsPerPixel_ / 8 &&
-        ConvertsBySettingBits(*serverCodec_, *device, setBits) && x >= 0 &&
-        y >= 0 && w > 0 && h > 0 &&
-        SUCCEEDED(surface->Lock(nullptr, &desc, DDLOCK_WRITEONLY | DDLOCK_WAITNOTBUSY, nullptr))) {
-        int bytes = BytesPerPixel(device->Kind());
-        if (static_cast<int>(desc.ddpfPixelFormat.dwRGBBitCount) == bytes * 8 &&
-            desc.lXPitch == bytes && std::int64_t{x} + w <= static_cast<std::int64_t>(desc.dwWidth) &&
-            std::int64_t{y} + h <= static_cast<std::int64_t>(desc.dwHeight)) {
-            *at = static_cast<BYTE*>(desc.lpSurface) + static_cast<std::ptrdiff_t>(y) * desc.lPitch +
-                  static_cast<std::ptrdiff_t>(x) * bytes;
-            *stride = desc.lPitch;
-            directSurface_ = surface;
+    if (device != nullptr && !perPixel_.load() && ServerPixelsMatchCodec() &&
+        bytesPerPixel == serverBitsPerPixel_ / 8 &&
+        ConvertsBySettingBits(*serverCodec_, *device, setBits) && x >= 0 && y >= 0 && w > 0 &&
+        h > 0) {
+        SurfaceAccess access(surface_.load(), bytesPerPixel);
+        if (access.Ok() && access.XPitch() == bytesPerPixel &&
+            std::int64_t{x} + w <= access.Width() && std::int64_t{y} + h <= access.Height()) {
+            *at = access.At(x, y);
+            *stride = access.Pitch();
+            directSurface_ = access.Keep();
             return true;
         }
-        surface->Unlock(nullptr);
     }
     lock_.Unlock();
     return false;

@@ -169,14 +169,14 @@ bool SocketTransport::Receive(void* buffer, int length) {
         return false;
     }
     auto* out = static_cast<BYTE*>(buffer);
-    if (length > 0 && length <= Held()) {
+    if (length > 0 && length <= HeldBytes()) {
         // The usual small read: all of it is in the read-ahead already.
         std::memcpy(out, held_, static_cast<std::size_t>(length));
         held_ += length;
         return true;
     }
     while (length > 0) {
-        if (Held() == 0) {
+        if (HeldBytes() == 0) {
             ResetReadAhead();
             int received;
             if (length >= capacity_) {
@@ -197,7 +197,7 @@ bool SocketTransport::Receive(void* buffer, int length) {
             }
             heldEnd_ = buffer_ + received;
         }
-        int chunk = std::min(length, Held());
+        int chunk = std::min(length, HeldBytes());
         std::memcpy(out, held_, static_cast<std::size_t>(chunk));
         held_ += chunk;
         out += chunk;
@@ -212,7 +212,7 @@ const BYTE* SocketTransport::ReceiveInPlace(int unit, int maximum, int* length) 
     if (s == INVALID_SOCKET || unit < 1 || unit > 16 || maximum < unit) {
         return nullptr;
     }
-    int held = Held();
+    int held = HeldBytes();
     if (largeBuffer_ == nullptr) {
         largeBuffer_ = std::make_unique_for_overwrite<BYTE[]>(kLargeBufferBytes);
         std::memcpy(largeBuffer_.get(), held_, static_cast<std::size_t>(held));

@@ -79,23 +79,16 @@ class TileBand {
   private:
     void Open() {
         open_ = true;
-        BYTE* at = nullptr;
-        int strideBytes = 0;
-        setBits_ = 0;
-        if (listener_.BeginDirectPaint(x_ + start_, y_, width_ - start_, rows_, sizeof(Pixel), &at,
-                                       &strideBytes, &setBits_)) {
-            if (strideBytes % static_cast<int>(sizeof(Pixel)) == 0 &&
-                (setBits_ == 0 || sizeof(Pixel) == 4)) {
-                direct_ = true;
-                pixels_ = reinterpret_cast<Pixel*>(at);
-                stride_ = strideBytes / static_cast<int>(sizeof(Pixel));
-                limit_ = width_ - start_;
-                return;
-            }
-            listener_.EndDirectPaint(x_ + start_, y_, 0, 0);
+        DirectPlace<Pixel> place;
+        direct_ = BeginDirectPaint(listener_, x_ + start_, y_, width_ - start_, rows_, &place);
+        if (direct_) {
+            pixels_ = place.at;
+            stride_ = place.stride;
+            setBits_ = place.setBits;
+            limit_ = width_ - start_;
+            return;
         }
         setBits_ = 0;
-        direct_ = false;
         pixels_ = band_;
         limit_ = std::min(kBandPixels, width_ - start_);
         stride_ = limit_;
@@ -205,10 +198,7 @@ bool DecodeTiles(const PixelFormat& format, RfbSession& session, SessionListener
         // The next length bytes: where the transport holds them, at once; otherwise painting in
         // the framebuffer ends first, as the read may wait.
         auto read = [&](BYTE* scratch, int length) -> const BYTE* {
-            if (const BYTE* held = inPlace ? transport.TakeHeld(length) : nullptr) {
-                return held;
-            }
-            if (length > 0) {
+            if (length > transport.HeldBytes()) {
                 band.BeforeWaiting();
             }
             return ReceiveWhole(transport, inPlace, scratch, length);

@@ -6,6 +6,7 @@
 
 #include <encodings/paint_stores.h>
 #include <rfb/pixel_format.h>
+#include <rfb/session_listener.h>
 #include <rfb/transport.h>
 
 #if defined(__x86_64__) && defined(__GNUC__)
@@ -51,6 +52,36 @@ inline Pixel WithBits(Pixel pixel, std::uint32_t setBits) {
     } else {
         return pixel;
     }
+}
+
+// Where pixels of this type are painted straight into the listener's framebuffer.
+template <typename Pixel>
+struct DirectPlace {
+    Pixel* at = nullptr;            // the rectangle's top-left pixel
+    int stride = 0;                 // pixels from one row to the next
+    std::uint32_t setBits = 0;      // set in every pixel painted
+};
+
+// BeginDirectPaint for pixels of this type: true with *place filled in; false where the listener
+// offers none, or a place these pixels cannot be painted into (ended again at once).
+template <typename Pixel>
+bool BeginDirectPaint(SessionListener& listener, int x, int y, int width, int height,
+                      DirectPlace<Pixel>* place) {
+    BYTE* at = nullptr;
+    int strideBytes = 0;
+    std::uint32_t setBits = 0;
+    if (!listener.BeginDirectPaint(x, y, width, height, sizeof(Pixel), &at, &strideBytes,
+                                   &setBits)) {
+        return false;
+    }
+    if (strideBytes % static_cast<int>(sizeof(Pixel)) != 0 ||
+        (setBits != 0 && !std::is_same_v<Pixel, std::uint32_t>)) {
+        listener.EndDirectPaint(x, y, 0, 0);
+        return false;
+    }
+    *place = {reinterpret_cast<Pixel*>(at), strideBytes / static_cast<int>(sizeof(Pixel)),
+              setBits};
+    return true;
 }
 
 // count pixels as sent to count host-order pixels, with setBits set (32-bit pixels): the byte

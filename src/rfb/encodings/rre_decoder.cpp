@@ -147,23 +147,13 @@ class PaintedRect {
 
   private:
     bool Resume() {
-        BYTE* at = nullptr;
-        int strideBytes = 0;
-        setBits_ = 0;
-        direct_ = listener_.BeginDirectPaint(x_, y_, width_, height_, sizeof(Pixel), &at,
-                                             &strideBytes, &setBits_);
-        if (direct_ && (strideBytes % static_cast<int>(sizeof(Pixel)) != 0 ||
-                        (setBits_ != 0 && sizeof(Pixel) != 4))) {
-            listener_.EndDirectPaint(x_, y_, 0, 0);
-            direct_ = false;
-        }
-        if (!direct_) {
-            setBits_ = 0;
-        }
+        DirectPlace<Pixel> place;
+        direct_ = BeginDirectPaint(listener_, x_, y_, width_, height_, &place);
         if (direct_) {
-            image_ = reinterpret_cast<Pixel*>(at);
-            stride_ = strideBytes / static_cast<int>(sizeof(Pixel));
+            image_ = place.at;
+            stride_ = place.stride;
         }
+        setBits_ = place.setBits;
         return direct_;
     }
 
@@ -210,7 +200,7 @@ bool DecodeRre(const PixelFormat& format, RfbSession& session, SessionListener& 
             : nullptr;
     for (std::int32_t done = 0; done < count;) {
         int n = static_cast<int>(std::min<std::int32_t>(count - done, kBatch));
-        bool waits = !inPlace || transport.HeldBytes() < subrectBytes;
+        bool waits = transport.HeldBytes() < subrectBytes;
         if (waits) {
             painted.BeforeWaiting();
         }

@@ -59,7 +59,6 @@ class SocketTransport : public Transport {
     // The read-ahead: the bytes [held_, heldEnd_) of buffer_ are received and not yet read.
     // buffer_ is inlineBuffer_ until a bulk read in place asks for largeBuffer_.
     void ResetReadAhead() { held_ = heldEnd_ = buffer_; }
-    int Held() const { return static_cast<int>(heldEnd_ - held_); }
     BYTE inlineBuffer_[1024];
     std::unique_ptr<BYTE[]> largeBuffer_;
     BYTE* buffer_ = inlineBuffer_;
